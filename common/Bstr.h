@@ -1,0 +1,40 @@
+#pragma once
+#include <windows.h>
+#include <oleauto.h>
+#include <string>
+#include <utility>
+
+namespace common {
+
+// Owner of one BSTR.
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(const wchar_t* text) : value_(text ? ::SysAllocString(text) : nullptr) {}
+    explicit Bstr(const std::wstring& text)
+        : value_(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+    Bstr(const Bstr& other) : value_(other.value_ ? ::SysAllocStringLen(other.value_, other.length()) : nullptr) {}
+    Bstr(Bstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
+    Bstr& operator=(Bstr other) noexcept {
+        std::swap(value_, other.value_);
+        return *this;
+    }
+    ~Bstr() { ::SysFreeString(value_); }
+
+    BSTR get() const { return value_; }
+    UINT length() const { return ::SysStringLen(value_); }
+    std::wstring str() const { return std::wstring(value_ ? value_ : L"", length()); }
+    // Hands the string to a caller that frees it ([out, retval] parameters).
+    BSTR release() { return std::exchange(value_, nullptr); }
+    // For APIs that return a BSTR through an out parameter.
+    BSTR* put() {
+        ::SysFreeString(value_);
+        value_ = nullptr;
+        return &value_;
+    }
+
+private:
+    BSTR value_ = nullptr;
+};
+
+} // namespace common

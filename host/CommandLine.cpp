@@ -1,0 +1,36 @@
+#include "host/CommandLine.h"
+#include "common/TextConv.h"
+#include <windows.h>
+#include <shellapi.h>
+
+namespace host {
+
+CommandLine ParseCommandLine(const std::vector<std::wstring>& args) {
+    CommandLine result;
+    for (const std::wstring& arg : args) {
+        if (!arg.empty() && (arg[0] == L'/' || arg[0] == L'-')) {
+            const std::wstring name = common::ToLower(arg.substr(1));
+            if (name == L"embedding" || name == L"automation") result.automation = true;
+            continue;
+        }
+        if (result.fileName.empty()) result.fileName = arg;
+    }
+    return result;
+}
+
+std::vector<std::wstring> SplitArguments(const wchar_t* commandLine) {
+    std::vector<std::wstring> args;
+    if (!commandLine || !*commandLine) return args;
+    // CommandLineToArgvW takes the first token as the program name with its own rules,
+    // so give it a dummy one.
+    std::wstring line = L"x ";
+    line += commandLine;
+    int count = 0;
+    wchar_t** argv = ::CommandLineToArgvW(line.c_str(), &count);
+    if (!argv) return args;
+    for (int i = 1; i < count; ++i) args.emplace_back(argv[i]);
+    ::LocalFree(argv);
+    return args;
+}
+
+} // namespace host

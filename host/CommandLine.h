@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace host {
+
+// What the program was asked to do, read from its command line.
+struct CommandLine {
+    bool automation = false;   // started by the COM runtime (/Embedding or /Automation)
+    std::wstring fileName;     // first argument that is not a switch: a script to run headless
+};
+
+// Switches begin with '/' or '-' and are matched without regard to case.
+CommandLine ParseCommandLine(const std::vector<std::wstring>& args);
+
+// Splits a Windows command line (without the program name) into arguments.
+std::vector<std::wstring> SplitArguments(const wchar_t* commandLine);
+
+} // namespace host

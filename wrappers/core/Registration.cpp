@@ -1,0 +1,77 @@
+#include "wrappers/core/WrappersModule.h"
+#include "common/Registry.h"
+#include "wrappers.h"
+#include <oleauto.h>
+#include <olectl.h>
+#include <string>
+
+namespace wrappers {
+namespace {
+
+struct ClassEntry {
+    const CLSID* clsid;
+    const wchar_t* description;
+    const wchar_t* progId;
+    const wchar_t* independentProgId;
+    const wchar_t* threadingModel;
+};
+
+const ClassEntry kClasses[] = {
+    {&CLSID_WNDWrapper, L"WNDWrapper Class", L"Wrappers.WNDWrapper.1", L"Wrappers.WNDWrapper", L"Free"},
+    {&CLSID_Synchronizer, L"Synchronizer Class", L"Wrappers.Synchronizer.1", L"Wrappers.Synchronizer", L"Apartment"},
+};
+
+std::wstring ModulePath() {
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD n = ::GetModuleFileNameW(WrappersModule::instance(), path, MAX_PATH * 2);
+    return std::wstring(path, n);
+}
+
+bool RegisterClassEntry(const ClassEntry& entry, const std::wstring& modulePath) {
+    using namespace common;
+    const std::wstring clsid = GuidToString(*entry.clsid);
+    const std::wstring libid = GuidToString(LIBID_WRAPPERSLib);
+    const std::wstring classKey = L"CLSID\\" + clsid;
+    const std::wstring progId = entry.progId;
+    const std::wstring independent = entry.independentProgId;
+    return SetRegString(HKEY_CLASSES_ROOT, progId, nullptr, entry.description) &&
+           SetRegString(HKEY_CLASSES_ROOT, progId + L"\\CLSID", nullptr, clsid) &&
+           SetRegString(HKEY_CLASSES_ROOT, independent, nullptr, entry.description) &&
+           SetRegString(HKEY_CLASSES_ROOT, independent + L"\\CLSID", nullptr, clsid) &&
+           SetRegString(HKEY_CLASSES_ROOT, independent + L"\\CurVer", nullptr, progId) &&
+           SetRegString(HKEY_CLASSES_ROOT, classKey, nullptr, entry.description) &&
+           SetRegString(HKEY_CLASSES_ROOT, classKey + L"\\ProgID", nullptr, progId) &&
+           SetRegString(HKEY_CLASSES_ROOT, classKey + L"\\VersionIndependentProgID", nullptr, independent) &&
+           CreateRegKey(HKEY_CLASSES_ROOT, classKey + L"\\Programmable") &&
+           SetRegString(HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32", nullptr, modulePath) &&
+           SetRegString(HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32", L"ThreadingModel", entry.threadingModel) &&
+           SetRegString(HKEY_CLASSES_ROOT, classKey + L"\\TypeLib", nullptr, libid);
+}
+
+} // namespace
+
+HRESULT RegisterServer() {
+    const std::wstring path = ModulePath();
+    ITypeLib* typeLib = nullptr;
+    HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, &typeLib);
+    if (FAILED(hr)) return hr;
+    typeLib->Release();
+    for (const ClassEntry& entry : kClasses) {
+        if (!RegisterClassEntry(entry, path)) return SELFREG_E_CLASS;
+    }
+    return S_OK;
+}
+
+HRESULT UnregisterServer() {
+    bool ok = true;
+    for (const ClassEntry& entry : kClasses) {
+        ok = common::DeleteRegTree(HKEY_CLASSES_ROOT, L"CLSID\\" + common::GuidToString(*entry.clsid)) && ok;
+        ok = common::DeleteRegTree(HKEY_CLASSES_ROOT, entry.progId) && ok;
+        ok = common::DeleteRegTree(HKEY_CLASSES_ROOT, entry.independentProgId) && ok;
+    }
+    HRESULT hr = ::UnRegisterTypeLib(LIBID_WRAPPERSLib, 1, 0, 1033, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+    if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED) return hr;
+    return ok ? S_OK : SELFREG_E_CLASS;
+}
+
+} // namespace wrappers

@@ -1,0 +1,42 @@
+#include "wrappers/core/WrappersModule.h"
+#include <objbase.h>
+#include <atomic>
+
+namespace wrappers {
+namespace {
+
+HINSTANCE g_instance = nullptr;
+std::atomic<long> g_locks{0};
+
+} // namespace
+
+HINSTANCE WrappersModule::instance() { return g_instance; }
+void WrappersModule::setInstance(HINSTANCE instance) { g_instance = instance; }
+void WrappersModule::lock() { ++g_locks; }
+void WrappersModule::unlock() { --g_locks; }
+long WrappersModule::lockCount() { return g_locks; }
+
+} // namespace wrappers
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        wrappers::WrappersModule::setInstance(instance);
+        ::DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID, REFIID, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    // The class factories come with the wrapper classes.
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+    return wrappers::WrappersModule::lockCount() == 0 ? S_OK : S_FALSE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return wrappers::RegisterServer(); }
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return wrappers::UnregisterServer(); }

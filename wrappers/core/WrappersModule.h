@@ -1,0 +1,21 @@
+#pragma once
+#include <windows.h>
+
+namespace wrappers {
+
+// Module-wide state of the in-process server: its instance handle and the lock count
+// that every live object and every LockServer(TRUE) adds to.
+class WrappersModule {
+public:
+    static HINSTANCE instance();
+    static void setInstance(HINSTANCE instance);
+    static void lock();
+    static void unlock();
+    static long lockCount();
+};
+
+// Self-registration of the classes and the type library (Registration.cpp).
+HRESULT RegisterServer();
+HRESULT UnregisterServer();
+
+} // namespace wrappers
