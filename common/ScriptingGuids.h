@@ -1,0 +1,7 @@
+#pragma once
+// Active Scripting and Active Script Debugging GUIDs. MinGW's libuuid lacks most of
+// them; ScriptingGuids.cpp (linked with common) defines every GUID of activscp.h and
+// activdbg.h once.
+#include <windows.h>
+#include <activscp.h>
+#include <activdbg.h>
