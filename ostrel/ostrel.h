@@ -19,3 +19,30 @@ OSTREL_API UINT g_nMsgTerminate;
 // WH_CALLWNDPROC hook procedure; take its address through this declaration or
 // GetProcAddress, never through a plain extern (that would be the import thunk).
 OSTREL_API LRESULT CALLBACK CallWndProc(int code, WPARAM wParam, LPARAM lParam);
+
+// Request block of g_nMsgSendMessage, g_nMsgUnknownFromWndData and
+// g_nMsgGetRichEditInterface; it lives in a block allocated through g_nMsgAllocMem.
+// Handles and addresses travel in it, so every field is pointer-sized
+// (28 bytes in a 32-bit build, 56 in a 64-bit one).
+struct OstrelRequest {
+    ULONG_PTR window;   // the window the message is for
+    ULONG_PTR message;  // 0 for interface requests
+    ULONG_PTR wParam;   // interface requests: the window whose interface is wanted;
+                        // out: the message's result, or non-zero for success
+    LONG_PTR lParam;    // interface requests: address of the transfer buffer in the target
+    ULONG_PTR unused[3];
+};
+static_assert(sizeof(OstrelRequest) == 7 * sizeof(void*), "request block layout");
+
+// What lParam of g_nMsgAllocMem points to, in the caller's process.
+struct OstrelAllocRequest {
+    ULONG_PTR variable;  // address in the caller of a ULONG_PTR that receives the block address
+    ULONG_PTR size;      // bytes wanted
+};
+
+// A request beyond this is refused: nobody needs more, and the target must not be
+// exhausted by a faulty caller.
+const ULONG_PTR kOstrelMaxBlockSize = 1024 * 1024;
+const ULONG_PTR kOstrelMaxBlocks = 4096;
+// Size of the buffer that receives a marshalled interface.
+const ULONG_PTR kOstrelTransferSize = 32768;
