@@ -1,5 +1,19 @@
+// The hook procedure that runs inside the application under test and carries out the
+// requests of wrappers.dll there. Everything here runs on someone else's thread: a
+// request that cannot be honoured is dropped without touching the application, sizes
+// and addresses are checked against the blocks this library handed out, and nothing
+// waits without a limit.
 #define OSTREL_BUILD
 #include "ostrel.h"
+
+#include <objbase.h>
+#include <oleacc.h>
+#include <richedit.h>
+#include <richole.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
 
 UINT g_nMsgAllocMem = 0;
 UINT g_nMsgFreeMem = 0;
@@ -10,6 +24,45 @@ UINT g_nMsgTerminate = 0;
 
 namespace {
 
+// ITextDocument, spelled out so that the library needs no GUID library of its own.
+const IID kIidTextDocument = {0x8CC497C0, 0xA1DF, 0x11CE, {0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D}};
+
+// A message sent inside the target may run a while (a control filling a buffer); past
+// this it counts as failed rather than holding the caller forever.
+const UINT kInnerSendTimeout = 60000;
+const UINT kHtmlObjectTimeout = 5000;
+
+UINT g_nMsgHtmlGetObject = 0;
+
+struct Block {
+    ULONG_PTR address;
+    ULONG_PTR size;
+    HANDLE caller;  // the caller's process handle duplicated into this process; ours to close
+};
+
+struct DeferredMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// State shared by every hooked thread of this process.
+CRITICAL_SECTION g_lock;
+std::vector<Block>* g_blocks = nullptr;
+// Posted messages not yet delivered: while any is pending, freed blocks stay mapped,
+// because the message may point into them.
+std::map<UINT_PTR, DeferredMessage>* g_deferred = nullptr;
+std::vector<ULONG_PTR>* g_deferredFrees = nullptr;
+
+class Lock {
+public:
+    Lock() { ::EnterCriticalSection(&g_lock); }
+    ~Lock() { ::LeaveCriticalSection(&g_lock); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+};
+
 void RegisterMessages() {
     g_nMsgAllocMem = ::RegisterWindowMessageA("Tevrin.Ostrel.AllocMem");
     g_nMsgFreeMem = ::RegisterWindowMessageA("Tevrin.Ostrel.FreeMem");
@@ -17,18 +70,279 @@ void RegisterMessages() {
     g_nMsgUnknownFromWndData = ::RegisterWindowMessageA("Tevrin.Ostrel.UnknownFromWndData");
     g_nMsgSendMessage = ::RegisterWindowMessageA("Tevrin.Ostrel.SendMessage");
     g_nMsgTerminate = ::RegisterWindowMessageA("Tevrin.Ostrel.Terminate");
+    g_nMsgHtmlGetObject = ::RegisterWindowMessageA("WM_HTML_GETOBJECT");
+}
+
+// True when [address, address + size) lies inside one block of ours. Caller holds the lock.
+bool InsideBlock(ULONG_PTR address, ULONG_PTR size) {
+    for (const Block& b : *g_blocks) {
+        if (address >= b.address && address - b.address <= b.size && size <= b.size - (address - b.address))
+            return true;
+    }
+    return false;
+}
+
+// Reads and writes of our own blocks go through the process-memory calls, so that a
+// block freed meanwhile gives a failed call rather than an access violation.
+bool ReadOwn(ULONG_PTR address, void* data, SIZE_T size) {
+    {
+        Lock lock;
+        if (!InsideBlock(address, size)) return false;
+    }
+    SIZE_T done = 0;
+    return ::ReadProcessMemory(::GetCurrentProcess(), reinterpret_cast<void*>(address), data, size, &done) &&
+           done == size;
+}
+
+bool WriteOwn(ULONG_PTR address, const void* data, SIZE_T size) {
+    {
+        Lock lock;
+        if (!InsideBlock(address, size)) return false;
+    }
+    SIZE_T done = 0;
+    return ::WriteProcessMemory(::GetCurrentProcess(), reinterpret_cast<void*>(address), data, size, &done) &&
+           done == size;
+}
+
+bool IsOwnWindow(HWND window) {
+    DWORD pid = 0;
+    return window && ::IsWindow(window) && ::GetWindowThreadProcessId(window, &pid) &&
+           pid == ::GetCurrentProcessId();
+}
+
+void OnAllocMem(WPARAM wParam, LPARAM lParam) {
+    HANDLE caller = reinterpret_cast<HANDLE>(wParam);
+    // Only a process handle is any use; anything else is left alone.
+    if (!caller || ::GetProcessId(caller) == 0) return;
+    OstrelAllocRequest request{};
+    SIZE_T done = 0;
+    if (!::ReadProcessMemory(caller, reinterpret_cast<void*>(lParam), &request, sizeof request, &done) ||
+        done != sizeof request)
+        return;
+    if (request.size == 0 || request.size > kOstrelMaxBlockSize) return;
+
+    Lock lock;
+    if (g_blocks->size() >= kOstrelMaxBlocks) return;
+    void* block = ::VirtualAlloc(nullptr, request.size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!block) return;
+    ULONG_PTR address = reinterpret_cast<ULONG_PTR>(block);
+    if (!::WriteProcessMemory(caller, reinterpret_cast<void*>(request.variable), &address, sizeof address, &done) ||
+        done != sizeof address) {
+        ::VirtualFree(block, 0, MEM_RELEASE);
+        return;
+    }
+    // From here the duplicated handle is ours; it is closed when the block is freed.
+    g_blocks->push_back(Block{address, request.size, caller});
+}
+
+void OnFreeMem(WPARAM wParam, LPARAM lParam) {
+    Lock lock;
+    auto it = std::find_if(g_blocks->begin(), g_blocks->end(),
+                           [&](const Block& b) { return b.address == static_cast<ULONG_PTR>(lParam); });
+    // A block we did not hand out, or a handle that is not the one it came with: not ours to touch.
+    if (it == g_blocks->end() || it->caller != reinterpret_cast<HANDLE>(wParam)) return;
+    ::CloseHandle(it->caller);
+    if (g_deferred->empty())
+        ::VirtualFree(reinterpret_cast<void*>(it->address), 0, MEM_RELEASE);
+    else
+        g_deferredFrees->push_back(it->address);
+    g_blocks->erase(it);
+}
+
+void CALLBACK DeliverDeferred(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    DeferredMessage message{};
+    {
+        Lock lock;
+        auto it = g_deferred->find(timer);
+        if (it == g_deferred->end()) return;
+        message = it->second;
+    }
+    if (::IsWindow(message.window)) {
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutA(message.window, message.message, message.wParam, message.lParam, SMTO_NORMAL,
+                              kInnerSendTimeout, &ignored);
+    }
+    Lock lock;
+    g_deferred->erase(timer);
+    if (g_deferred->empty()) {
+        for (ULONG_PTR address : *g_deferredFrees) ::VirtualFree(reinterpret_cast<void*>(address), 0, MEM_RELEASE);
+        g_deferredFrees->clear();
+    }
+}
+
+// The timer callback is our code: keep the library loaded even if every hook goes.
+void PinLibrary() {
+    static bool pinned = false;
+    if (pinned) return;
+    HMODULE self = nullptr;
+    pinned = ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                                  reinterpret_cast<LPCWSTR>(&PinLibrary), &self) != FALSE;
+}
+
+void OnSendMessage(WPARAM wParam, LPARAM lParam) {
+    const ULONG_PTR address = static_cast<ULONG_PTR>(lParam);
+    OstrelRequest request{};
+    if (!ReadOwn(address, &request, sizeof request)) return;
+    HWND window = reinterpret_cast<HWND>(request.window);
+    if (!IsOwnWindow(window)) return;
+
+    if (wParam == 1) {
+        // Posted: delivered from this thread's message loop once the caller has gone on;
+        // a message that opens a modal dialog runs its dialog there.
+        Lock lock;
+        PinLibrary();
+        UINT_PTR timer = ::SetTimer(nullptr, 0, 0, DeliverDeferred);
+        if (!timer) return;
+        (*g_deferred)[timer] = DeferredMessage{window, static_cast<UINT>(request.message),
+                                               static_cast<WPARAM>(request.wParam),
+                                               static_cast<LPARAM>(request.lParam)};
+        request.unused[0] = 1;
+        WriteOwn(address, &request, sizeof request);
+        return;
+    }
+    if (wParam != 0) return;
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutA(window, static_cast<UINT>(request.message), static_cast<WPARAM>(request.wParam),
+                               static_cast<LPARAM>(request.lParam), SMTO_NORMAL, kInnerSendTimeout, &result))
+        return;
+    request.wParam = result;
+    request.unused[0] = 1;  // carried out: lets the caller tell a zero result from no hook
+    WriteOwn(address, &request, sizeof request);
+}
+
+// Marshals object into the transfer buffer named by the request; true on success.
+bool MarshalInto(IUnknown* object, ULONG_PTR transfer) {
+    // The thread must be in an apartment for the stub to live; a GUI thread that never
+    // initialised COM becomes single-threaded, as an OLE application would be.
+    HRESULT init = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    (void)init;  // S_FALSE or RPC_E_CHANGED_MODE: already in an apartment
+
+    IStream* stream = nullptr;
+    if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return false;
+    bool ok = false;
+    if (SUCCEEDED(::CoMarshalInterface(stream, IID_IUnknown, object, MSHCTX_LOCAL, nullptr, MSHLFLAGS_NORMAL))) {
+        HGLOBAL memory = nullptr;
+        STATSTG stat{};
+        if (SUCCEEDED(::GetHGlobalFromStream(stream, &memory)) && SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) &&
+            stat.cbSize.QuadPart <= kOstrelTransferSize) {
+            const SIZE_T size = static_cast<SIZE_T>(stat.cbSize.QuadPart);
+            void* data = ::GlobalLock(memory);
+            ok = data && WriteOwn(transfer, data, size);
+            if (data) ::GlobalUnlock(memory);
+        }
+        if (!ok) {
+            // Nobody will unmarshal it: release the reference the marshalling took.
+            LARGE_INTEGER start{};
+            stream->Seek(start, STREAM_SEEK_SET, nullptr);
+            ::CoReleaseMarshalData(stream);
+        }
+    }
+    stream->Release();
+    return ok;
+}
+
+IUnknown* RichEditDocument(HWND window) {
+    IRichEditOle* ole = nullptr;
+    DWORD_PTR ok = 0;
+    if (!::SendMessageTimeoutA(window, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&ole), SMTO_NORMAL,
+                               kInnerSendTimeout, &ok) ||
+        !ok || !ole)
+        return nullptr;
+    IUnknown* document = nullptr;
+    if (FAILED(ole->QueryInterface(kIidTextDocument, reinterpret_cast<void**>(&document)))) document = nullptr;
+    ole->Release();
+    return document;
+}
+
+// A window's data object is what it hands out for WM_HTML_GETOBJECT, the way browser
+// windows publish their document.
+IUnknown* WindowDataObject(HWND window) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutA(window, g_nMsgHtmlGetObject, 0, 0, SMTO_ABORTIFHUNG, kHtmlObjectTimeout, &result) ||
+        !result)
+        return nullptr;
+    IUnknown* object = nullptr;
+    if (FAILED(::ObjectFromLresult(result, IID_IUnknown, 0, reinterpret_cast<void**>(&object)))) return nullptr;
+    return object;
+}
+
+void OnInterfaceRequest(LPARAM lParam, IUnknown* (*obtain)(HWND)) {
+    const ULONG_PTR address = static_cast<ULONG_PTR>(lParam);
+    OstrelRequest request{};
+    if (!ReadOwn(address, &request, sizeof request)) return;
+    HWND window = reinterpret_cast<HWND>(request.wParam);
+    const ULONG_PTR transfer = static_cast<ULONG_PTR>(request.lParam);
+    {
+        Lock lock;
+        if (!InsideBlock(transfer, kOstrelTransferSize)) return;
+    }
+    request.wParam = 0;
+    if (IsOwnWindow(window)) {
+        if (IUnknown* object = obtain(window)) {
+            if (MarshalInto(object, transfer)) request.wParam = 1;
+            object->Release();
+        }
+    }
+    request.unused[0] = 1;
+    WriteOwn(address, &request, sizeof request);
+}
+
+void OnTerminate(WPARAM wParam) {
+    // wParam 1 comes when a wrapper moves to another window: the application goes on.
+    if (wParam != 0) return;
+    // Ends at once, without running the application's shut-down code, which might wait
+    // for a user who is not there.
+    ::TerminateProcess(::GetCurrentProcess(), 0);
+}
+
+bool IsRequest(UINT message) {
+    return message != 0 && (message == g_nMsgAllocMem || message == g_nMsgFreeMem ||
+                            message == g_nMsgSendMessage || message == g_nMsgUnknownFromWndData ||
+                            message == g_nMsgGetRichEditInterface || message == g_nMsgTerminate);
 }
 
 } // namespace
 
 extern "C" LRESULT CALLBACK CallWndProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && lParam) {
+        const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (IsRequest(message->message)) {
+            const UINT id = message->message;
+            if (id == g_nMsgAllocMem) OnAllocMem(message->wParam, message->lParam);
+            else if (id == g_nMsgFreeMem) OnFreeMem(message->wParam, message->lParam);
+            else if (id == g_nMsgSendMessage) OnSendMessage(message->wParam, message->lParam);
+            else if (id == g_nMsgUnknownFromWndData) OnInterfaceRequest(message->lParam, WindowDataObject);
+            else if (id == g_nMsgGetRichEditInterface) OnInterfaceRequest(message->lParam, RichEditDocument);
+            else OnTerminate(message->wParam);
+            // Not passed on: every wrapper bound to a window of this thread installs its own
+            // hook, and each would carry out the same request again.
+            return 0;
+        }
+    }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         ::DisableThreadLibraryCalls(instance);
+        ::InitializeCriticalSection(&g_lock);
+        g_blocks = new std::vector<Block>();
+        g_deferred = new std::map<UINT_PTR, DeferredMessage>();
+        g_deferredFrees = new std::vector<ULONG_PTR>();
         RegisterMessages();
+    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+        // Unloaded while the process goes on (the last hook removed): give back what the
+        // callers left behind. At process exit (reserved set) the system does it.
+        for (const Block& b : *g_blocks) {
+            ::VirtualFree(reinterpret_cast<void*>(b.address), 0, MEM_RELEASE);
+            ::CloseHandle(b.caller);
+        }
+        for (ULONG_PTR address : *g_deferredFrees) ::VirtualFree(reinterpret_cast<void*>(address), 0, MEM_RELEASE);
+        delete g_blocks;
+        delete g_deferred;
+        delete g_deferredFrees;
+        ::DeleteCriticalSection(&g_lock);
     }
     return TRUE;
 }
