@@ -21,13 +21,12 @@ HANDLE OutputHandle(DWORD which) {
     return nullptr;
 }
 
-void Write(DWORD which, const std::wstring& text) {
+void WriteText(DWORD which, const std::wstring& line) {
     std::lock_guard<std::mutex> guard(g_outputLock);
     HANDLE handle = OutputHandle(which);
     if (!handle) return;
     DWORD mode = 0;
     DWORD written = 0;
-    std::wstring line = text + L"\r\n";
     if (::GetConsoleMode(handle, &mode)) {
         ::WriteConsoleW(handle, line.c_str(), static_cast<DWORD>(line.size()), &written, nullptr);
         return;
@@ -39,7 +38,8 @@ void Write(DWORD which, const std::wstring& text) {
 
 } // namespace
 
-void ConsoleOutput::WriteLine(const std::wstring& text) { Write(STD_OUTPUT_HANDLE, text); }
-void ConsoleOutput::WriteErrorLine(const std::wstring& text) { Write(STD_ERROR_HANDLE, text); }
+void ConsoleOutput::WriteLine(const std::wstring& text) { WriteText(STD_OUTPUT_HANDLE, text + L"\r\n"); }
+void ConsoleOutput::WriteErrorLine(const std::wstring& text) { WriteText(STD_ERROR_HANDLE, text + L"\r\n"); }
+void ConsoleOutput::Write(const std::wstring& text) { WriteText(STD_OUTPUT_HANDLE, text); }
 
 } // namespace host

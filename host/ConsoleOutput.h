@@ -9,6 +9,8 @@ class ConsoleOutput {
 public:
     // Writes a line (UTF-16 converted to the console's or the ANSI code page) and flushes.
     static void WriteLine(const std::wstring& text);
+    // Writes text as it is (no line end added).
+    static void Write(const std::wstring& text);
     static void WriteErrorLine(const std::wstring& text);
 };
 

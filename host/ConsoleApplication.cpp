@@ -1,0 +1,51 @@
+#include "host/ConsoleApplication.h"
+#include "host/ConsoleOutput.h"
+#include "host/ModuleLock.h"
+#include "host/ScriptHost.h"
+#include "common/ComError.h"
+#include "common/TextConv.h"
+
+namespace host {
+
+std::wstring FormatConsoleRecord(int kind, const std::wstring& text, const std::string& file, int line) {
+    std::wstring record = RecordKindName(kind);
+    record += L": ";
+    if (line != -1) record += common::AnsiToWide(file) + L" (" + std::to_wstring(line) + L"): ";
+    record += text;
+    return record;
+}
+
+void ConsoleApplication::LogRecord(int kind, const std::wstring& text) {
+    if (CountsAsError(kind)) ++host_.errorCount;
+    ConsoleOutput::Write(FormatConsoleRecord(kind, text, host_.currentFile(), host_.currentLine) + L"\n");
+}
+
+int ConsoleApplication::RunScript(const std::wstring& fileName) {
+    host_.consoleMode = true;
+    // Scripts are known by their lower-cased full paths.
+    std::wstring path = common::LowerFullPath(fileName);
+    if (path.empty()) path = common::ToLower(fileName);
+
+    ModuleLock::Lock();
+    HRESULT hr = host_.Run(common::WideToAnsi(path));
+    if (SUCCEEDED(hr)) host_.WaitForScriptThread(INFINITE);
+    ModuleLock::Unlock();
+
+    if (FAILED(hr)) {
+        LogRecord(RecordFatalError, L"Cannot start the script: " + common::SystemMessage(static_cast<DWORD>(hr)));
+        return 2;
+    }
+    const std::wstring error = host_.errorText();
+    if (!error.empty()) {
+        // Preparation failed: say why instead of ending in silence.
+        {
+            HostLockGuard lock(host_.hostLock());
+            LogRecord(RecordFatalError, error);
+        }
+        host_.currentLine = -1;
+        return 2;
+    }
+    return host_.errorCount > 0 ? 1 : 0;
+}
+
+} // namespace host

@@ -1,0 +1,135 @@
+#include "host/Env.h"
+#include "host/ModuleLock.h"
+#include "host/RecordKind.h"
+#include "host/ScriptHost.h"
+#include "common/ComError.h"
+#include <oleauto.h>
+#include <mutex>
+#include <string>
+
+namespace host {
+namespace {
+
+ScriptHost* g_host = nullptr;
+std::mutex g_typeInfoMutex;
+ITypeInfo* g_typeInfo = nullptr;  // kept for the life of the process
+
+HRESULT LoadEnvTypeInfo(ITypeInfo** typeInfo) {
+    ITypeLib* library = nullptr;
+    HRESULT hr = ::LoadRegTypeLib(LIBID_MardelLib, 1, 0, 0, &library);
+    if (FAILED(hr)) {
+        // Not registered (a COM-server start never registers): use our own copy.
+        wchar_t path[MAX_PATH * 2] = {};
+        ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+        hr = ::LoadTypeLibEx(path, REGKIND_NONE, &library);
+    }
+    if (FAILED(hr)) return hr;
+    hr = library->GetTypeInfoOfGuid(IID_IEnv, typeInfo);
+    library->Release();
+    return hr;
+}
+
+} // namespace
+
+const wchar_t* RecordKindName(int kind) {
+    switch (kind) {
+    case RecordInfo: return L"Info";
+    case RecordWarning: return L"Warning";
+    case RecordError: return L"Error";
+    case RecordFatalError: return L"Fatal Error";
+    default: return L"";
+    }
+}
+
+HRESULT GetEnvTypeInfo(ITypeInfo** typeInfo) {
+    if (!typeInfo) return E_POINTER;
+    std::lock_guard<std::mutex> guard(g_typeInfoMutex);
+    if (!g_typeInfo) {
+        HRESULT hr = LoadEnvTypeInfo(&g_typeInfo);
+        if (FAILED(hr)) return hr;
+    }
+    g_typeInfo->AddRef();
+    *typeInfo = g_typeInfo;
+    return S_OK;
+}
+
+IDispatch* Env::Create() { return static_cast<IEnv*>(new Env); }
+void Env::SetHost(ScriptHost* host) { g_host = host; }
+
+Env::Env() { ModuleLock::Lock(); }
+Env::~Env() { ModuleLock::Unlock(); }
+
+bool Env::QueryExtra(REFIID riid, void** ppv) {
+    if (riid != IID_IDispatch) return false;
+    *ppv = static_cast<IEnv*>(this);
+    return true;
+}
+
+STDMETHODIMP Env::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP Env::GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) {
+    if (!typeInfo) return E_POINTER;
+    *typeInfo = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return GetEnvTypeInfo(typeInfo);
+}
+
+STDMETHODIMP Env::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    Microsoft::WRL::ComPtr<ITypeInfo> typeInfo;
+    HRESULT hr = GetEnvTypeInfo(&typeInfo);
+    if (FAILED(hr)) return hr;
+    return typeInfo->GetIDsOfNames(names, count, ids);
+}
+
+STDMETHODIMP Env::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                         EXCEPINFO* exception, UINT* argError) {
+    Microsoft::WRL::ComPtr<ITypeInfo> typeInfo;
+    HRESULT hr = GetEnvTypeInfo(&typeInfo);
+    if (FAILED(hr)) return hr;
+    return typeInfo->Invoke(static_cast<IEnv*>(this), id, flags, params, result, exception, argError);
+}
+
+HRESULT Env::Log(int kind, BSTR text) {
+    return common::ComBoundary([&]() -> HRESULT {
+        if (!text || !g_host) return S_OK;
+        HostLockGuard lock(g_host->hostLock());
+        if (HostApplication* application = g_host->application())
+            application->LogRecord(kind, std::wstring(text, ::SysStringLen(text)));
+        return S_OK;
+    });
+}
+
+STDMETHODIMP Env::LogError(BSTR strError) { return Log(RecordError, strError); }
+STDMETHODIMP Env::LogInfo(BSTR strInfo) { return Log(RecordInfo, strInfo); }
+STDMETHODIMP Env::LogWarning(BSTR strWarning) { return Log(RecordWarning, strWarning); }
+
+STDMETHODIMP Env::Sleep(long nMilliSecs) {
+    // A negative count would be an endless wait that nothing can interrupt.
+    if (nMilliSecs < 0) return E_INVALIDARG;
+    ::Sleep(static_cast<DWORD>(nMilliSecs));
+    return S_OK;
+}
+
+STDMETHODIMP EnvClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** object) {
+    return common::ComBoundary([&]() -> HRESULT {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        IDispatch* env = Env::Create();
+        HRESULT hr = env->QueryInterface(riid, object);
+        env->Release();
+        return hr;
+    });
+}
+
+STDMETHODIMP EnvClassFactory::LockServer(BOOL lock) {
+    if (lock) ModuleLock::Lock();
+    else ModuleLock::Unlock();
+    return S_OK;
+}
+
+} // namespace host

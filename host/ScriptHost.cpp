@@ -1,0 +1,587 @@
+#include "host/ScriptHost.h"
+#include "host/ScriptLoader.h"
+#include "host/ScriptSite.h"
+#include "debugger/DebugSessionClient.h"
+#include "common/Bstr.h"
+#include "common/ComError.h"
+#include "common/TextConv.h"
+#include <ole2.h>
+
+namespace host {
+namespace {
+
+struct ThreadStart {
+    ScriptHost* host;
+    std::shared_ptr<RunContext> run;
+};
+
+const DWORD kWatcherEndTimeout = 10000;
+const DWORD kPromptInterval = 5000;
+
+// Calls synchronize() of the wrappers' synchronizer through its dispatch interface.
+HRESULT Synchronize(IDispatch* synchronizer) {
+    LPOLESTR name = const_cast<LPOLESTR>(L"synchronize");
+    DISPID id = 0;
+    HRESULT hr = synchronizer->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) return hr;
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    return synchronizer->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+}
+
+ComPtr<IDispatch> CreateSynchronizer() {
+    CLSID clsid;
+    if (FAILED(::CLSIDFromProgID(L"Wrappers.Synchronizer", &clsid))) return nullptr;
+    ComPtr<IUnknown> unknown;
+    if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown,
+                                  reinterpret_cast<void**>(unknown.GetAddressOf()))))
+        return nullptr;
+    ::OleRun(unknown.Get());
+    ComPtr<IDispatch> dispatch;
+    unknown.As(&dispatch);
+    return dispatch;
+}
+
+std::wstring EndOfRunReport(unsigned errors) {
+    if (errors == 0) return L"Script ended with no errors.\r";
+    if (errors == 1) return L"Script ended, 1 error was reported.\r";
+    return L"Script ended, " + std::to_wstring(errors) + L" errors were reported.\r";
+}
+
+// Text of a run-time error: "source: description", or the system text of its code.
+std::wstring RuntimeErrorText(IActiveScriptErrorDebug* error) {
+    if (!error) return L"Unknown script error";
+    EXCEPINFO exception = {};
+    error->GetExceptionInfo(&exception);
+    if (!exception.bstrDescription && exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
+    common::Bstr source, description, helpFile;
+    *source.put() = exception.bstrSource;
+    *description.put() = exception.bstrDescription;
+    *helpFile.put() = exception.bstrHelpFile;
+    if (description.length() > 0) return source.str() + L": " + description.str();
+    HRESULT code = exception.scode ? exception.scode : static_cast<HRESULT>(exception.wCode);
+    std::wstring text = common::SystemMessage(static_cast<DWORD>(code));
+    if (text.size() > 8192) text.resize(8192);
+    return text;
+}
+
+} // namespace
+
+RunContext::~RunContext() {
+    if (scriptThread) ::CloseHandle(scriptThread);
+    if (watcherThread) ::CloseHandle(watcherThread);
+}
+
+int CountStackFrames(IDebugApplicationThread* thread) {
+    ComPtr<IEnumDebugStackFrames> frames;
+    if (!thread || FAILED(thread->EnumStackFrames(&frames)) || !frames) return -1;
+    frames->Reset();
+    int count = 0;
+    for (;;) {
+        DebugStackFrameDescriptor descriptor = {};
+        ULONG fetched = 0;
+        if (frames->Next(1, &descriptor, &fetched) != S_OK || fetched != 1) break;
+        if (descriptor.pdsf) descriptor.pdsf->Release();
+        if (descriptor.punkFinal) descriptor.punkFinal->Release();
+        ++count;
+    }
+    return count;
+}
+
+ScriptHost::ScriptHost()
+    : breakEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      stepEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      endEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      pauseEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      startedEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+ScriptHost::~ScriptHost() {
+    for (HANDLE event : {breakEvent, stepEvent, endEvent, pauseEvent, startedEvent}) ::CloseHandle(event);
+}
+
+std::string ScriptHost::currentFile() const {
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    return currentFile_;
+}
+
+void ScriptHost::setCurrentFile(const std::string& file) {
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    currentFile_ = file;
+}
+
+std::wstring ScriptHost::errorText() const {
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    return errorText_;
+}
+
+void ScriptHost::setErrorText(const std::wstring& text) {
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    errorText_ = text;
+}
+
+std::shared_ptr<RunContext> ScriptHost::currentRun() {
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    return run_;
+}
+
+bool ScriptHost::IsCurrent(const RunContext& run) {
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    return run_ && run_->generation == run.generation;
+}
+
+bool ScriptHost::hasScriptThread() {
+    std::shared_ptr<RunContext> run = currentRun();
+    return run && run->threadActive;
+}
+
+bool ScriptHost::WaitForScriptThread(DWORD milliseconds) {
+    std::shared_ptr<RunContext> run = currentRun();
+    if (!run || !run->threadActive || !run->scriptThread) return true;
+    return WaitDispatching(run->scriptThread, milliseconds) || !run->threadActive;
+}
+
+std::string ScriptHost::PathOfCookie(DWORD_PTR cookie) {
+    std::shared_ptr<RunContext> run = currentRun();
+    if (!run) return {};
+    for (const auto& entry : run->fileMap)
+        if (entry.second.cookie == cookie) return entry.second.path;
+    return {};
+}
+
+ComPtr<IDebugDocumentHelper> ScriptHost::HelperOfCookie(DWORD_PTR cookie) {
+    std::shared_ptr<RunContext> run = currentRun();
+    if (!run) return nullptr;
+    for (const auto& entry : run->fileMap)
+        if (entry.second.cookie == cookie) return entry.second.helper;
+    return nullptr;
+}
+
+void ScriptHost::Log(int kind, const std::wstring& text) {
+    HostLockGuard lock(hostLock_);
+    if (application_) application_->LogRecord(kind, text);
+}
+
+bool ScriptHost::Ask(const std::wstring& question) {
+    // A headless run has nobody to ask: the answer is the one that ends the wait.
+    if (consoleMode || !application_) return false;
+    return application_->AskYesNo(question);
+}
+
+HRESULT ScriptHost::Run(const std::string& path) {
+    if (running || hasScriptThread()) return S_OK;
+
+    auto run = std::make_shared<RunContext>();
+    run->scriptPath = path;
+    selectedFrame = 0;
+    stepOverDepth = -1;
+    currentLine = -1;
+    atBreak = true;
+    stepping = false;
+    running = false;
+    errorCount = 0;
+    setErrorText(L"");
+    {
+        std::lock_guard<std::mutex> guard(stateMutex_);
+        breakThreadName_.clear();
+        run->generation = ++generation_;
+        run_ = run;
+    }
+    for (HANDLE event : {breakEvent, stepEvent, endEvent, pauseEvent, startedEvent}) ::ResetEvent(event);
+
+    run->threadActive = true;
+    auto* start = new ThreadStart{this, run};
+    run->scriptThread = ::CreateThread(nullptr, 0, ScriptThreadProc, start, 0, nullptr);
+    if (!run->scriptThread) {
+        delete start;
+        run->threadActive = false;
+        return HRESULT_FROM_WIN32(::GetLastError());
+    }
+    return S_OK;
+}
+
+DWORD WINAPI ScriptHost::ScriptThreadProc(void* param) {
+    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(param));
+    start->host->ScriptThreadMain(start->run);
+    return 0;
+}
+
+HRESULT ScriptHost::SetUpDebugger(RunContext& run) {
+    ComPtr<IProcessDebugManager> manager;
+    HRESULT hr = ::CoCreateInstance(CLSID_ProcessDebugManager, nullptr, CLSCTX_ALL, IID_IProcessDebugManager,
+                                    reinterpret_cast<void**>(manager.GetAddressOf()));
+    if (FAILED(hr)) {
+        currentLine = -1;
+        setErrorText(L"Script debug components (pdm.dll and mdm.exe) not installed. Please refer to Tevrin's "
+                     L"documentation about this dependency.\r");
+        return hr;
+    }
+    ComPtr<IDebugApplication> application;
+    if (FAILED(hr = manager->GetDefaultApplication(&application))) return hr;
+    const std::wstring name = L"Tevrin script test " + std::to_wstring(::GetCurrentProcessId());
+    if (FAILED(hr = application->SetName(name.c_str()))) return hr;
+
+    ComPtr<IApplicationDebugger> client;
+    client.Attach(new debugger::DebugSessionClient(*this));
+    ComPtr<IDebugSessionProvider> provider;
+    if (FAILED(hr = client.As(&provider))) return hr;
+    if (FAILED(hr = provider->StartDebugSession(application.Get()))) return hr;
+
+    ComPtr<ScriptSite> site;
+    site.Attach(new ScriptSite(*this));
+    site->SetDebugApplication(application.Get());
+
+    std::lock_guard<std::mutex> guard(run.mutex);
+    run.debugManager = manager;
+    run.debugApplication = application;
+    run.sessionProvider = provider;
+    run.site = site;
+    return S_OK;
+}
+
+void ScriptHost::ScriptThreadMain(const std::shared_ptr<RunContext>& run) {
+    ::CoInitialize(nullptr);
+    bool executed = false;
+    HRESULT hr = SetUpDebugger(*run);
+    if (SUCCEEDED(hr)) {
+        ScriptLoader loader(*this, *run, run->scriptPath);
+        hr = loader.PrepareEngine();
+        if (FAILED(hr)) {
+            if (errorText().empty())
+                setErrorText(L"The script could not be prepared: " + common::SystemMessage(static_cast<DWORD>(hr)));
+            if (IsCurrent(*run)) {
+                running = false;
+                ::SetEvent(startedEvent);
+            }
+        } else if (SUCCEEDED(hr = run->debugApplication->CauseBreak())) {
+            auto* start = new ThreadStart{this, run};
+            run->watcherThread = ::CreateThread(nullptr, 0, WatcherThreadProc, start, 0, nullptr);
+            if (!run->watcherThread) delete start;
+            if (IsCurrent(*run)) {
+                atBreak = false;
+                running = true;
+                ::SetEvent(startedEvent);
+            }
+            run->engine->SetScriptState(SCRIPTSTATE_CONNECTED);
+            executed = true;
+        } else {
+            setErrorText(L"The debugger could not break into the script: " +
+                         common::SystemMessage(static_cast<DWORD>(hr)));
+        }
+    }
+
+    const bool current = IsCurrent(*run);
+    if (executed) {
+        if (current) running = false;
+        if (run->watcherThread) {
+            // A killed run's watcher is already gone; a current one leaves on endEvent.
+            if (current) ::SetEvent(endEvent);
+            if (::WaitForSingleObject(run->watcherThread, kWatcherEndTimeout) != WAIT_OBJECT_0 && !consoleMode &&
+                application_)
+                application_->ShowMessage(L"Failed to uninitialize script");
+        }
+        if (current) {
+            atBreak = true;
+            currentLine = -1;
+            Log(RecordInfo, EndOfRunReport(errorCount));
+        }
+    }
+    TearDown(*run);
+    if (current && application_) application_->RefreshDebugPanes();
+    ::CoUninitialize();
+
+    if (IsCurrent(*run)) {
+        running = false;
+        atBreak = true;
+        run->threadActive = false;
+        ::SetEvent(startedEvent);
+    } else {
+        run->threadActive = false;
+    }
+}
+
+void ScriptHost::TearDown(RunContext& run) {
+    ComPtr<IActiveScript> engine;
+    ComPtr<IActiveScriptDebug> engineDebug;
+    ComPtr<IDebugApplication> application;
+    ComPtr<IProcessDebugManager> manager;
+    ComPtr<ScriptSite> site;
+    ComPtr<IDebugSessionProvider> provider;
+    {
+        std::lock_guard<std::mutex> guard(run.mutex);
+        engine.Swap(run.engine);
+        engineDebug.Swap(run.engineDebug);
+        application.Swap(run.debugApplication);
+        manager.Swap(run.debugManager);
+        site.Swap(run.site);
+        provider.Swap(run.sessionProvider);
+    }
+    if (engine) engine->Close();
+    if (application) application->DisconnectDebugger();
+    if (site) site->ReleaseDocuments();
+    site.Reset();
+    engineDebug.Reset();
+    engine.Reset();
+    for (auto& entry : run.fileMap) entry.second.helper.Reset();
+    application.Reset();
+    manager.Reset();
+    provider.Reset();
+}
+
+DWORD WINAPI ScriptHost::WatcherThreadProc(void* param) {
+    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(param));
+    start->host->WatcherMain(start->run);
+    return 0;
+}
+
+void ScriptHost::WatcherMain(const std::shared_ptr<RunContext>& run) {
+    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    {
+        ComPtr<IDispatch> synchronizer = CreateSynchronizer();
+        HANDLE events[3] = {endEvent, stepEvent, breakEvent};
+        for (;;) {
+            DWORD r = ::WaitForMultipleObjects(3, events, FALSE, INFINITE);
+            ::ResetEvent(breakEvent);
+            ::ResetEvent(endEvent);
+            ::ResetEvent(stepEvent);
+            if (r != WAIT_OBJECT_0 + 1 && r != WAIT_OBJECT_0 + 2) break;
+            if (!IsCurrent(*run)) break;
+            WatcherPass(run, synchronizer.Get(), r == WAIT_OBJECT_0 + 1);
+        }
+    }
+    ::CoUninitialize();
+}
+
+bool ScriptHost::BreakpointHit(const std::string& file, int line) {
+    for (const BreakpointRecord& breakpoint : breakpointList)
+        if (breakpoint.enabled && breakpoint.line == line && ::lstrcmpiA(breakpoint.file.c_str(), file.c_str()) == 0)
+            return true;
+    return false;
+}
+
+void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, IUnknown* synchronizer, bool stepPass) {
+    HostLockGuard lock(hostLock_);
+    ComPtr<IRemoteDebugApplicationThread> thread = FindScriptThread();
+    ComPtr<IDebugApplicationThread> appThread;
+    if (!thread || FAILED(thread.As(&appThread))) return;
+    ComPtr<IDebugApplication> application = run->application();
+    if (!application) return;
+    DWORD suspendCount = 0;
+    appThread->Suspend(&suspendCount);
+    try {
+        ComPtr<IEnumDebugStackFrames> frames;
+        common::ThrowIfFailed(appThread->EnumStackFrames(&frames));
+        DebugStackFrameDescriptor top = {};
+        ULONG fetched = 0;
+        if (frames && frames->Next(1, &top, &fetched) == S_OK && fetched == 1) {
+            ComPtr<IDebugStackFrame> frame;
+            frame.Attach(top.pdsf);
+            if (top.punkFinal) top.punkFinal->Release();
+            ComPtr<IDebugCodeContext> code;
+            ComPtr<IDebugDocumentContext> context;
+            ComPtr<IDebugDocument> document;
+            ComPtr<IDebugDocumentText> text;
+            common::Bstr name;
+            ULONG position = 0, length = 0, line = 0, offset = 0;
+            if (SUCCEEDED(frame->GetCodeContext(&code)) && SUCCEEDED(code->GetDocumentContext(&context)) &&
+                SUCCEEDED(context->GetDocument(&document)) &&
+                SUCCEEDED(document->GetName(DOCUMENTNAMETYPE_APPNODE, name.put()))) {
+                setCurrentFile(common::WideToAnsi(name.str()));
+                if (SUCCEEDED(document.As(&text)) &&
+                    SUCCEEDED(text->GetPositionOfContext(context.Get(), &position, &length)) &&
+                    SUCCEEDED(text->GetLineOfPosition(position, &line, &offset)))
+                    currentLine = static_cast<int>(line) + 1;
+            }
+        }
+        if (synchronizer) {
+            ComPtr<IDispatch> dispatch;
+            common::ThrowIfFailed(synchronizer->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.GetAddressOf())));
+            common::ThrowIfFailed(Synchronize(dispatch.Get()));
+        }
+
+        bool stop = !stepPass || atBreak;
+        if (!stop) {
+            const bool hit = BreakpointHit(currentFile(), currentLine - 1);
+            if (stepOverDepth != -1 && CountStackFrames(appThread.Get()) <= stepOverDepth) {
+                stepOverDepth = -1;
+                stop = true;
+            }
+            stop = stop || hit || stepping;
+        }
+        if (stop) {
+            atBreak = true;
+            if (!consoleMode && application_) {
+                application_->ShowPosition(currentFile(), currentLine, false);
+                application_->RefreshDebugPanes();
+            }
+        } else {
+            common::ThrowIfFailed(application->ResumeFromBreakPoint(thread.Get(), BREAKRESUMEACTION_STEP_INTO,
+                                                                    ERRORRESUMEACTION_SkipErrorStatement));
+        }
+    } catch (...) {
+        // The script stays held at this break until the user acts.
+    }
+    appThread->Resume(&suspendCount);
+}
+
+void ScriptHost::OnHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAKREASON reason,
+                                    IActiveScriptErrorDebug* error) {
+    HostLockGuard lock(hostLock_);
+    if (thread) {
+        common::Bstr description, state;
+        if (SUCCEEDED(thread->GetDescription(description.put(), state.put()))) {
+            std::lock_guard<std::mutex> guard(stateMutex_);
+            breakThreadName_ = description.str();
+        }
+    }
+    selectedFrame = 0;
+    switch (reason) {
+    case BREAKREASON_STEP:
+    case BREAKREASON_DEBUGGER_HALT:
+        ::SetEvent(stepEvent);
+        ::SetEvent(pauseEvent);
+        break;
+    case BREAKREASON_ERROR: {
+        Log(RecordFatalError, RuntimeErrorText(error));
+        std::shared_ptr<RunContext> run = currentRun();
+        ComPtr<IDebugApplication> application = run ? run->application() : nullptr;
+        if (application && thread)
+            application->ResumeFromBreakPoint(thread, BREAKRESUMEACTION_ABORT, ERRORRESUMEACTION_SkipErrorStatement);
+        break;
+    }
+    default:
+        ::SetEvent(breakEvent);
+        break;
+    }
+}
+
+ComPtr<IRemoteDebugApplicationThread> ScriptHost::FindScriptThread() {
+    HostLockGuard lock(hostLock_);
+    std::shared_ptr<RunContext> run = currentRun();
+    ComPtr<IDebugApplication> application = run ? run->application() : nullptr;
+    if (!application) return nullptr;
+    std::wstring wanted;
+    {
+        std::lock_guard<std::mutex> guard(stateMutex_);
+        wanted = breakThreadName_;
+    }
+    ComPtr<IEnumRemoteDebugApplicationThreads> threads;
+    if (FAILED(application->EnumThreads(&threads)) || !threads) return nullptr;
+    for (;;) {
+        ComPtr<IRemoteDebugApplicationThread> thread;
+        ULONG fetched = 0;
+        if (threads->Next(1, &thread, &fetched) != S_OK || fetched != 1) break;
+        common::Bstr description, state;
+        if (SUCCEEDED(thread->GetDescription(description.put(), state.put())) &&
+            ::lstrcmpiW(description.str().c_str(), wanted.c_str()) == 0)
+            return thread;
+    }
+    return nullptr;
+}
+
+HRESULT ScriptHost::Break() {
+    if (!running) return S_OK;
+    std::shared_ptr<RunContext> run = currentRun();
+    ComPtr<IDebugApplication> application = run ? run->application() : nullptr;
+    if (application_) application_->SetWaitCursor(true);
+    atBreak = true;
+    ::ResetEvent(pauseEvent);
+    HRESULT hr = application ? application->CauseBreak() : E_FAIL;
+    while (!WaitDispatching(pauseEvent, kPromptInterval)) {
+        if (!Ask(L"Script failed to break within 5 seconds, would you like to retry?\n\tYes: Wait another 5 "
+                 L"seconds for the script to break\n\tNo: Stop script")) {
+            atBreak = false;
+            Stop();
+            if (application_) application_->SetWaitCursor(false);
+            return S_OK;
+        }
+    }
+    if (application_) application_->SetWaitCursor(false);
+    return hr;
+}
+
+HRESULT ScriptHost::Stop() {
+    std::shared_ptr<RunContext> run = currentRun();
+    if (!run) return S_OK;
+    if (!atBreak) {
+        if (ComPtr<IActiveScript> engine = run->script())
+            engine->InterruptScriptThread(SCRIPTTHREADID_ALL, nullptr, 0);
+        while (!WaitDispatching(endEvent, kPromptInterval)) {
+            if (!Ask(L"Script failed to stop within 5 seconds, would you like to retry?\n\tYes: Wait another 5 "
+                     L"seconds for the script to stop\n\tNo: Kill script"))
+                return Kill();
+        }
+        // The watcher waits for the same auto-reset event: hand the end on to it.
+        ::SetEvent(endEvent);
+    }
+    ComPtr<IDebugApplication> application = run->application();
+    ComPtr<IRemoteDebugApplicationThread> thread = FindScriptThread();
+    if (application && thread)
+        application->ResumeFromBreakPoint(thread.Get(), BREAKRESUMEACTION_ABORT, ERRORRESUMEACTION_SkipErrorStatement);
+    ComPtr<IActiveScript> engine = run->script();
+    return engine ? engine->SetScriptState(SCRIPTSTATE_DISCONNECTED) : S_OK;
+}
+
+HRESULT ScriptHost::Kill() {
+    std::shared_ptr<RunContext> run = currentRun();
+    if (!run) return S_OK;
+    ::SetEvent(endEvent);
+    if (ComPtr<IActiveScript> engine = run->script()) engine->SetScriptState(SCRIPTSTATE_DISCONNECTED);
+    if (run->watcherThread) ::WaitForSingleObject(run->watcherThread, 30000);
+    running = false;
+    atBreak = true;
+    // The abandoned thread keeps its own context; this host forgets it.
+    {
+        std::lock_guard<std::mutex> guard(stateMutex_);
+        ++generation_;
+        run_.reset();
+    }
+    if (ComPtr<IDebugApplication> application = run->application()) application->DisconnectDebugger();
+    return S_OK;
+}
+
+HRESULT ScriptHost::Continue() {
+    if (!atBreak) return S_OK;
+    std::shared_ptr<RunContext> run = currentRun();
+    ComPtr<IDebugApplication> application = run ? run->application() : nullptr;
+    ComPtr<IRemoteDebugApplicationThread> thread = FindScriptThread();
+    selectedFrame = 0;
+    atBreak = false;
+    stepping = false;
+    if (!application) return E_FAIL;
+    return application->ResumeFromBreakPoint(thread.Get(), BREAKRESUMEACTION_STEP_INTO,
+                                             ERRORRESUMEACTION_SkipErrorStatement);
+}
+
+HRESULT ScriptHost::StepInto() {
+    if (!(running && atBreak)) return S_OK;
+    HostLockGuard lock(hostLock_);
+    std::shared_ptr<RunContext> run = currentRun();
+    ComPtr<IDebugApplication> application = run ? run->application() : nullptr;
+    ComPtr<IRemoteDebugApplicationThread> thread = FindScriptThread();
+    ComPtr<IDebugApplicationThread> appThread;
+    if (!application || !thread || FAILED(thread.As(&appThread))) return E_FAIL;
+    DWORD count = 0;
+    appThread->Suspend(&count);
+    atBreak = false;
+    stepping = true;
+    application->ResumeFromBreakPoint(thread.Get(), BREAKRESUMEACTION_STEP_INTO, ERRORRESUMEACTION_SkipErrorStatement);
+    return appThread->Resume(&count);
+}
+
+HRESULT ScriptHost::StepOver() {
+    if (!(running && atBreak)) return S_OK;
+    HostLockGuard lock(hostLock_);
+    std::shared_ptr<RunContext> run = currentRun();
+    ComPtr<IDebugApplication> application = run ? run->application() : nullptr;
+    ComPtr<IRemoteDebugApplicationThread> thread = FindScriptThread();
+    ComPtr<IDebugApplicationThread> appThread;
+    if (!application || !thread || FAILED(thread.As(&appThread))) return E_FAIL;
+    DWORD count = 0;
+    appThread->Suspend(&count);
+    stepOverDepth = CountStackFrames(appThread.Get());
+    atBreak = false;
+    stepping = false;
+    application->ResumeFromBreakPoint(thread.Get(), BREAKRESUMEACTION_STEP_INTO, ERRORRESUMEACTION_SkipErrorStatement);
+    return appThread->Resume(&count);
+}
+
+} // namespace host

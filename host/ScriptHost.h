@@ -1,0 +1,162 @@
+#pragma once
+#include "common/ScriptingGuids.h"
+#include "host/HostApplication.h"
+#include "host/HostLock.h"
+#include <wrl/client.h>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace host {
+
+using Microsoft::WRL::ComPtr;
+
+class ScriptSite;
+
+// A script file of the run: its debugger document and the cookie of its script block.
+struct ScriptFileRecord {
+    std::string path;
+    DWORD_PTR cookie = 0;
+    ComPtr<IDebugDocumentHelper> helper;
+};
+
+// Lower-cased full path -> record, ordered by the key's bytes.
+using FileMap = std::map<std::string, ScriptFileRecord>;
+
+struct BreakpointRecord {
+    int line = 0;            // 0-based
+    long charPosition = 0;
+    bool enabled = true;
+    std::string file;        // lower-cased full path
+};
+
+// Everything that belongs to one run. A killed run's script thread keeps its own
+// context, so its late teardown never touches a newer run.
+struct RunContext {
+    unsigned generation = 0;
+    std::string scriptPath;
+    std::mutex mutex;                  // guards the references below against teardown
+    std::atomic<bool> threadActive{false};
+    ComPtr<IProcessDebugManager> debugManager;
+    ComPtr<IDebugApplication> debugApplication;
+    ComPtr<IDebugSessionProvider> sessionProvider;
+    ComPtr<IActiveScript> engine;
+    ComPtr<IActiveScriptDebug> engineDebug;
+    ComPtr<ScriptSite> site;
+    FileMap fileMap;
+    HANDLE scriptThread = nullptr;   // owned by the context, closed with it
+    HANDLE watcherThread = nullptr;
+    ~RunContext();
+
+    ComPtr<IDebugApplication> application() {
+        std::lock_guard<std::mutex> guard(mutex);
+        return debugApplication;
+    }
+    ComPtr<IActiveScript> script() {
+        std::lock_guard<std::mutex> guard(mutex);
+        return engine;
+    }
+};
+
+// Runs one script file at a time on a script thread, single-stepped under Active
+// Script Debugging, with a watcher thread that decides at every statement whether
+// to step on or stop.
+class ScriptHost {
+public:
+    ScriptHost();
+    ~ScriptHost();
+    ScriptHost(const ScriptHost&) = delete;
+    ScriptHost& operator=(const ScriptHost&) = delete;
+
+    void setApplication(HostApplication* application) { application_ = application; }
+    HostApplication* application() const { return application_; }
+
+    // Run control (user-interface thread).
+    HRESULT Run(const std::string& path);
+    HRESULT Break();
+    HRESULT Stop();
+    HRESULT Kill();
+    HRESULT Continue();
+    HRESULT StepInto();
+    HRESULT StepOver();
+    ComPtr<IRemoteDebugApplicationThread> FindScriptThread();
+
+    // Called by the debugger object while the script thread waits inside a break.
+    void OnHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAKREASON reason,
+                            IActiveScriptErrorDebug* error);
+
+    HostLock& hostLock() { return hostLock_; }
+
+    // True while a script thread exists (also while it tears down).
+    bool hasScriptThread();
+    // Waits for the current script thread to end, dispatching messages; true when it
+    // ended (or none exists).
+    bool WaitForScriptThread(DWORD milliseconds);
+
+    // Position of the current statement (or of the last error).
+    std::string currentFile() const;
+    void setCurrentFile(const std::string& file);
+    std::wstring errorText() const;
+    void setErrorText(const std::wstring& text);
+
+    // Queries on the run's file map (script thread).
+    std::string PathOfCookie(DWORD_PTR cookie);
+    ComPtr<IDebugDocumentHelper> HelperOfCookie(DWORD_PTR cookie);
+
+    std::atomic<bool> running{false};
+    std::atomic<bool> atBreak{true};
+    std::atomic<bool> stepping{false};
+    std::atomic<bool> consoleMode{false};
+    std::atomic<bool> breakpointsDisabled{false};
+    std::atomic<bool> breakpointsMoved{false};
+    std::atomic<int> currentLine{-1};
+    std::atomic<int> selectedFrame{0};
+    std::atomic<int> stepOverDepth{-1};
+    std::atomic<unsigned> errorCount{0};
+
+    // Auto-reset events of the run.
+    HANDLE breakEvent;
+    HANDLE stepEvent;
+    HANDLE endEvent;
+    HANDLE pauseEvent;
+    HANDLE startedEvent;
+
+    std::vector<BreakpointRecord> breakpointList;
+    std::wstring languageName;
+
+    // The run in progress (or the last one); null before the first run.
+    std::shared_ptr<RunContext> currentRun();
+
+private:
+    friend class ScriptLoader;
+
+    static DWORD WINAPI ScriptThreadProc(void* param);
+    static DWORD WINAPI WatcherThreadProc(void* param);
+    void ScriptThreadMain(const std::shared_ptr<RunContext>& run);
+    void WatcherMain(const std::shared_ptr<RunContext>& run);
+    void WatcherPass(const std::shared_ptr<RunContext>& run, IUnknown* synchronizer, bool stepPass);
+    bool IsCurrent(const RunContext& run);
+    void EndRunState(const RunContext& run);
+    HRESULT SetUpDebugger(RunContext& run);
+    void TearDown(RunContext& run);
+    bool BreakpointHit(const std::string& file, int line);
+    void Log(int kind, const std::wstring& text);
+    bool Ask(const std::wstring& question);
+
+    HostApplication* application_ = nullptr;
+    HostLock hostLock_;
+    mutable std::mutex stateMutex_;
+    std::string currentFile_;
+    std::wstring errorText_;
+    std::wstring breakThreadName_;
+    std::shared_ptr<RunContext> run_;
+    unsigned generation_ = 0;
+};
+
+// Counts the frames of a thread's stack; -1 when they cannot be enumerated.
+int CountStackFrames(IDebugApplicationThread* thread);
+
+} // namespace host
