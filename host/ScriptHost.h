@@ -2,6 +2,7 @@
 #include "common/ScriptingGuids.h"
 #include "host/HostApplication.h"
 #include "host/HostLock.h"
+#include "host/ScriptSite.h"
 #include <wrl/client.h>
 #include <atomic>
 #include <map>
@@ -14,7 +15,6 @@ namespace host {
 
 using Microsoft::WRL::ComPtr;
 
-class ScriptSite;
 
 // A script file of the run: its debugger document and the cookie of its script block.
 struct ScriptFileRecord {
