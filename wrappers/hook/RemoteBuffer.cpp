@@ -53,7 +53,10 @@ void RemoteBuffer::allocate() {
                                            reinterpret_cast<WPARAM>(duplicate_), reinterpret_cast<LPARAM>(&request));
     if (!delivered || address_ == 0) {
         // No block: the duplicated handle stayed ours, so close it inside the target.
-        ::DuplicateHandle(target, duplicate_, nullptr, nullptr, 0, FALSE, DUPLICATE_CLOSE_SOURCE);
+        HANDLE local = nullptr;
+        if (::DuplicateHandle(target, duplicate_, ::GetCurrentProcess(), &local, 0, FALSE,
+                              DUPLICATE_CLOSE_SOURCE | DUPLICATE_SAME_ACCESS))
+            ::CloseHandle(local);
         duplicate_ = nullptr;
         address_ = 0;
         throw RemoteError(::IsWindow(process_->channel().hookedWindow)

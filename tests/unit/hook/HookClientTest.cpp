@@ -1,0 +1,175 @@
+// The caller side of cross-process access against the controls application.
+#include "tests/unit/hook/ControlsTarget.h"
+#include "wrappers/hook/RemoteBuffer.h"
+#include "wrappers/hook/RemoteInterface.h"
+#include "wrappers/hook/SendRemote.h"
+#include <gtest/gtest.h>
+#include <oaidl.h>
+#include <tom.h>
+#include <wrl/client.h>
+#include <cstring>
+#include <string>
+
+using Microsoft::WRL::ComPtr;
+using testing_hook::ControlsTarget;
+using wrappers::HookChannel;
+using wrappers::RemoteBuffer;
+using wrappers::RemoteError;
+using wrappers::RemoteProcess;
+
+namespace {
+
+const IID kIidTextDocument = {0x8CC497C0, 0xA1DF, 0x11CE, {0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D}};
+
+class HookClient : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(target.ready()) << "controls.exe showed no dialog";
+        ASSERT_TRUE(target.hook());
+        channel = HookChannel{target.dialog(), target.processId()};
+    }
+    DWORD TargetHandleCount() {
+        DWORD n = 0;
+        ::GetProcessHandleCount(target.process(), &n);
+        return n;
+    }
+
+    ControlsTarget target;
+    HookChannel channel;
+};
+
+TEST_F(HookClient, BufferRoundTripsDataAndIsGoneAfterwards) {
+    const DWORD handles = TargetHandleCount();
+    ULONG_PTR address = 0;
+    {
+        RemoteBuffer buffer(channel, 256);
+        address = buffer.address();
+        ASSERT_NE(address, 0u);
+        const char text[] = "round trip";
+        buffer.write(text, sizeof text, 100);
+        char back[sizeof text] = {};
+        buffer.read(back, sizeof back, 100);
+        EXPECT_STREQ(back, text);
+    }
+    MEMORY_BASIC_INFORMATION info{};
+    ::VirtualQueryEx(target.process(), reinterpret_cast<void*>(address), &info, sizeof info);
+    EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE));
+    if (handles) EXPECT_EQ(TargetHandleCount(), handles);
+}
+
+TEST_F(HookClient, BufferRefusesBadSizesAndAccessOutsideItself) {
+    EXPECT_THROW(RemoteBuffer(channel, 0), RemoteError);
+    EXPECT_THROW(RemoteBuffer(channel, kOstrelMaxBlockSize + 1), RemoteError);
+    RemoteBuffer buffer(channel, 16);
+    char data[32] = {};
+    EXPECT_THROW(buffer.write(data, 17), RemoteError);
+    EXPECT_THROW(buffer.write(data, 1, 16), RemoteError);
+    EXPECT_THROW(buffer.read(data, 8, ~size_t(0) - 2), RemoteError);
+    EXPECT_NO_THROW(buffer.read(data, 16));
+}
+
+TEST_F(HookClient, NoHookOrNoWindowGivesAnErrorAndLeavesNothingBehind) {
+    target.unhook();
+    const DWORD handles = TargetHandleCount();
+    try {
+        RemoteBuffer buffer(channel, 16);
+        FAIL() << "allocated without a hook";
+    } catch (const RemoteError& e) {
+        EXPECT_FALSE(e.message().empty());
+    }
+    if (handles) EXPECT_EQ(TargetHandleCount(), handles) << "the duplicated handle leaked into the target";
+    LRESULT result = 42;
+    EXPECT_FALSE(wrappers::sendRemote(channel, target.control(IDC_SINGLE_LIST), LB_GETCOUNT, 0, 0, false, &result));
+    EXPECT_EQ(result, 0);
+
+    EXPECT_THROW(RemoteProcess(HookChannel{nullptr, 0}), RemoteError);
+    // A process id that does not own the window: a reused handle must not get requests.
+    EXPECT_THROW(RemoteProcess(HookChannel{target.dialog(), ::GetCurrentProcessId()}), RemoteError);
+}
+
+TEST_F(HookClient, SendRemoteReturnsTheResultAndCarriesRemoteText) {
+    HWND list = target.control(IDC_SINGLE_LIST);
+    LRESULT count = 0;
+    ASSERT_TRUE(wrappers::sendRemote(channel, list, LB_GETCOUNT, 0, 0, false, &count));
+    EXPECT_EQ(count, 5);
+
+    RemoteProcess process(channel);
+    RemoteBuffer text(process, 64);
+    EXPECT_EQ(wrappers::sendRemote(process, list, LB_GETTEXT, 2, text.lparam(), false), 6);
+    char back[64] = {};
+    text.read(back, sizeof back);
+    EXPECT_STREQ(back, "cherry");
+    EXPECT_EQ(wrappers::sendDirect(list, LB_GETCURSEL, 0, 0), LB_ERR);
+}
+
+TEST_F(HookClient, PostedMessageDoesNotWaitForAModalDialog) {
+    LRESULT result = 1;
+    ASSERT_TRUE(wrappers::sendRemote(channel, target.control(IDC_OPEN_MODAL), BM_CLICK, 0, 0, true, &result));
+    HWND modal = testing_hook::WaitForTitledWindow(target.processId(), L"Modal Dialog", 10000);
+    ASSERT_NE(modal, nullptr);
+    ::PostMessageW(modal, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(target.waitForLog("modal closed"));
+}
+
+TEST_F(HookClient, RichEditDocumentCrossesIntoTheCaller) {
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    {
+        ComPtr<IUnknown> object =
+            wrappers::requestRemoteInterface(channel, g_nMsgGetRichEditInterface, target.control(IDC_RICHEDIT));
+        ASSERT_TRUE(object);
+        ComPtr<ITextDocument> document;
+        ASSERT_TRUE(SUCCEEDED(object->QueryInterface(kIidTextDocument, reinterpret_cast<void**>(document.GetAddressOf()))));
+        ComPtr<ITextRange> range;
+        ASSERT_TRUE(SUCCEEDED(document->Range(0, 9, &range)));
+        BSTR text = nullptr;
+        ASSERT_TRUE(SUCCEEDED(range->GetText(&text)));
+        EXPECT_STREQ(text, L"rich text");
+        ::SysFreeString(text);
+
+        // A plain edit control has no text document: no object, no failure.
+        EXPECT_FALSE(wrappers::requestRemoteInterface(channel, g_nMsgGetRichEditInterface, target.control(IDC_EDIT)));
+    }
+    ::CoUninitialize();
+}
+
+TEST_F(HookClient, WindowDataObjectCrossesIntoTheCaller) {
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    {
+        ComPtr<IUnknown> object = wrappers::requestRemoteInterface(channel, g_nMsgUnknownFromWndData, target.dialog());
+        ASSERT_TRUE(object);
+        ComPtr<IDispatch> data;
+        ASSERT_TRUE(SUCCEEDED(object.As(&data)));
+        DISPPARAMS none{};
+        VARIANT value;
+        ::VariantInit(&value);
+        ASSERT_TRUE(SUCCEEDED(data->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr)));
+        ASSERT_EQ(value.vt, VT_BSTR);
+        EXPECT_STREQ(value.bstrVal, L"controls data");
+        ::VariantClear(&value);
+
+        EXPECT_FALSE(wrappers::requestRemoteInterface(channel, g_nMsgUnknownFromWndData, target.control(IDC_EDIT)));
+        // A window of another process is not served.
+        EXPECT_FALSE(wrappers::requestRemoteInterface(channel, g_nMsgUnknownFromWndData, ::GetDesktopWindow()));
+    }
+    ::CoUninitialize();
+}
+
+TEST(Unmarshal, BytesThatAreNoMarshalledInterfaceGiveNoObject) {
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    EXPECT_FALSE(wrappers::unmarshalUnknown({}));
+    std::vector<BYTE> garbage(300, 0xAB);
+    EXPECT_FALSE(wrappers::unmarshalUnknown(garbage));
+    ::CoUninitialize();
+}
+
+TEST_F(HookClient, TargetThatEndedGivesErrorsNotHangs) {
+    RemoteProcess process(channel);
+    ::TerminateProcess(target.process(), 3);
+    ASSERT_EQ(::WaitForSingleObject(target.process(), 10000), WAIT_OBJECT_0);
+    EXPECT_THROW(RemoteBuffer(process, 16), RemoteError);
+    EXPECT_THROW(RemoteProcess{channel}, RemoteError);
+    EXPECT_THROW(wrappers::sendDirect(target.control(IDC_SINGLE_LIST), LB_GETCOUNT, 0, 0), RemoteError);
+    EXPECT_FALSE(wrappers::sendRemote(channel, target.control(IDC_SINGLE_LIST), LB_GETCOUNT, 0, 0, false, nullptr));
+}
+
+} // namespace

@@ -1,0 +1,264 @@
+// The hook library inside a real target process, driven through its raw message protocol.
+#include "tests/unit/hook/ControlsTarget.h"
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <set>
+#include <string>
+
+using testing_hook::ControlsTarget;
+
+namespace {
+
+// The exported ids as a caller that loads the library by name sees them.
+TEST(OstrelExports, MessageIdsAreRegisteredAndDistinct) {
+    const std::wstring path = std::wstring(TEVRIN_DIST_DIR) + L"\\ostrel.dll";
+    HMODULE module = ::LoadLibraryW(path.c_str());
+    ASSERT_NE(module, nullptr) << "cannot load " << ::GetLastError();
+
+    std::set<UINT> ids;
+    for (const char* name : {"g_nMsgAllocMem", "g_nMsgFreeMem", "g_nMsgGetRichEditInterface",
+                             "g_nMsgUnknownFromWndData", "g_nMsgSendMessage", "g_nMsgTerminate"}) {
+        auto* id = reinterpret_cast<const UINT*>(::GetProcAddress(module, name));
+        ASSERT_NE(id, nullptr) << name;
+        EXPECT_GE(*id, 0xC000u) << name;  // registered window messages
+        EXPECT_LE(*id, 0xFFFFu) << name;
+        ids.insert(*id);
+    }
+    EXPECT_EQ(ids.size(), 6u);
+    EXPECT_NE(::GetProcAddress(module, "CallWndProc"), nullptr);
+    ::FreeLibrary(module);
+}
+
+class OstrelInTarget : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(target.ready()) << "controls.exe showed no dialog";
+        ASSERT_TRUE(target.hook());
+    }
+
+    // Our process handle as the target knows it.
+    HANDLE DuplicateSelf() {
+        HANDLE dup = nullptr;
+        EXPECT_TRUE(::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), target.process(), &dup, 0, TRUE,
+                                      DUPLICATE_SAME_ACCESS));
+        return dup;
+    }
+    // Closes a handle inside the target; false when it was not open there.
+    bool CloseInTarget(HANDLE dup) {
+        HANDLE local = nullptr;
+        if (!::DuplicateHandle(target.process(), dup, ::GetCurrentProcess(), &local, 0, FALSE,
+                               DUPLICATE_CLOSE_SOURCE | DUPLICATE_SAME_ACCESS))
+            return false;
+        ::CloseHandle(local);
+        return true;
+    }
+    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) {
+        DWORD_PTR result = 0;
+        EXPECT_TRUE(::SendMessageTimeoutW(target.dialog(), message, wParam, lParam, SMTO_NORMAL, 10000, &result))
+            << "the target did not answer";
+        return static_cast<LRESULT>(result);
+    }
+    // Raw allocation: the address the hook wrote back (0 when it refused).
+    ULONG_PTR Alloc(HANDLE dup, ULONG_PTR size) {
+        ULONG_PTR address = 0;
+        OstrelAllocRequest request{reinterpret_cast<ULONG_PTR>(&address), size};
+        Send(g_nMsgAllocMem, reinterpret_cast<WPARAM>(dup), reinterpret_cast<LPARAM>(&request));
+        return address;
+    }
+    MEMORY_BASIC_INFORMATION Query(ULONG_PTR address) {
+        MEMORY_BASIC_INFORMATION info{};
+        ::VirtualQueryEx(target.process(), reinterpret_cast<void*>(address), &info, sizeof info);
+        return info;
+    }
+    void WriteTarget(ULONG_PTR address, const void* data, SIZE_T size) {
+        SIZE_T done = 0;
+        ASSERT_TRUE(::WriteProcessMemory(target.process(), reinterpret_cast<void*>(address), data, size, &done));
+    }
+    void ReadTarget(ULONG_PTR address, void* data, SIZE_T size) {
+        SIZE_T done = 0;
+        ASSERT_TRUE(::ReadProcessMemory(target.process(), reinterpret_cast<void*>(address), data, size, &done));
+    }
+    // Sends a request block through g_nMsgSendMessage and returns the block read back.
+    OstrelRequest SendRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool post = false) {
+        HANDLE dup = DuplicateSelf();
+        ULONG_PTR block = Alloc(dup, sizeof(OstrelRequest));
+        EXPECT_NE(block, 0u);
+        OstrelRequest request{reinterpret_cast<ULONG_PTR>(window), message, wParam, lParam, {0, 0, 0}};
+        WriteTarget(block, &request, sizeof request);
+        Send(g_nMsgSendMessage, post ? 1 : 0, static_cast<LPARAM>(block));
+        ReadTarget(block, &request, sizeof request);
+        Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(block));
+        return request;
+    }
+
+    ControlsTarget target;
+};
+
+TEST_F(OstrelInTarget, AllocatedBlockIsUsableUntilFreedAndTheHandleIsClosed) {
+    const DWORD handlesBefore = [&] { DWORD n = 0; ::GetProcessHandleCount(target.process(), &n); return n; }();
+    HANDLE dup = DuplicateSelf();
+    ULONG_PTR block = Alloc(dup, 4096);
+    ASSERT_NE(block, 0u);
+    EXPECT_EQ(Query(block).State, static_cast<DWORD>(MEM_COMMIT));
+    const char text[] = "written from outside";
+    WriteTarget(block, text, sizeof text);
+    char back[sizeof text] = {};
+    ReadTarget(block, back, sizeof back);
+    EXPECT_STREQ(back, text);
+
+    Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(block));
+    EXPECT_EQ(Query(block).State, static_cast<DWORD>(MEM_FREE));
+    DWORD handlesAfter = 0;
+    if (::GetProcessHandleCount(target.process(), &handlesAfter) && handlesBefore)
+        EXPECT_EQ(handlesAfter, handlesBefore) << "the duplicated handle stayed open in the target";
+}
+
+TEST_F(OstrelInTarget, BadSizesAreRefusedAndTheTargetGoesOn) {
+    for (ULONG_PTR size : {ULONG_PTR(0), kOstrelMaxBlockSize + 1, ~ULONG_PTR(0)}) {
+        HANDLE dup = DuplicateSelf();
+        EXPECT_EQ(Alloc(dup, size), 0u) << size;
+        // A refused request leaves the duplicated handle to the caller.
+        EXPECT_TRUE(CloseInTarget(dup)) << size;
+    }
+    HANDLE dup = DuplicateSelf();
+    ULONG_PTR largest = Alloc(dup, kOstrelMaxBlockSize);
+    EXPECT_NE(largest, 0u);
+    Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(largest));
+    EXPECT_TRUE(target.alive());
+}
+
+TEST_F(OstrelInTarget, HandlesItCannotUseAreLeftAlone) {
+    // Not a handle at all, and a handle that is not a process.
+    EXPECT_EQ(Alloc(reinterpret_cast<HANDLE>(0x7ff0), 64), 0u);
+    HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE eventInTarget = nullptr;
+    ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), event, target.process(), &eventInTarget, 0, FALSE,
+                                  DUPLICATE_SAME_ACCESS));
+    EXPECT_EQ(Alloc(eventInTarget, 64), 0u);
+    // The event handle in the target is still open: closing it from here succeeds.
+    EXPECT_TRUE(CloseInTarget(eventInTarget));
+    ::CloseHandle(event);
+    EXPECT_TRUE(target.alive());
+}
+
+TEST_F(OstrelInTarget, BadAddressesFailCleanly) {
+    // Allocation request at an address that is not mapped in the caller.
+    HANDLE dup = DuplicateSelf();
+    Send(g_nMsgAllocMem, reinterpret_cast<WPARAM>(dup), 0x10);
+    // Block address the hook writes to that is not mapped here.
+    OstrelAllocRequest bad{0x10, 64};
+    Send(g_nMsgAllocMem, reinterpret_cast<WPARAM>(dup), reinterpret_cast<LPARAM>(&bad));
+    CloseInTarget(dup);
+
+    // Request blocks and frees at addresses the hook never handed out.
+    Send(g_nMsgSendMessage, 0, 0x10);
+    Send(g_nMsgSendMessage, 0, reinterpret_cast<LPARAM>(target.dialog()));
+    Send(g_nMsgFreeMem, 0, 0x10);
+    Send(g_nMsgUnknownFromWndData, 0, 0x10);
+    Send(g_nMsgGetRichEditInterface, 0, 0x10);
+    // The image base of the target is mapped but not a block: a free must not unmap it.
+    ULONG_PTR base = reinterpret_cast<ULONG_PTR>(::GetModuleHandleW(nullptr));
+    Send(g_nMsgFreeMem, 0, static_cast<LPARAM>(base));
+    EXPECT_TRUE(target.alive());
+
+    // A block freed with a handle it did not come with stays.
+    dup = DuplicateSelf();
+    ULONG_PTR block = Alloc(dup, 64);
+    ASSERT_NE(block, 0u);
+    Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup) + 4, static_cast<LPARAM>(block));
+    EXPECT_EQ(Query(block).State, static_cast<DWORD>(MEM_COMMIT));
+    Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(block));
+    EXPECT_EQ(Query(block).State, static_cast<DWORD>(MEM_FREE));
+}
+
+TEST_F(OstrelInTarget, SentMessageRunsInsideTheTargetAndReturnsItsResult) {
+    HWND list = target.control(IDC_SINGLE_LIST);
+    OstrelRequest back = SendRequest(list, LB_GETCOUNT, 0, 0);
+    EXPECT_EQ(back.wParam, 5u);
+    EXPECT_EQ(back.unused[0], 1u);
+
+    // A pointer in the message is an address of the target: text placed in a block there.
+    HANDLE dup = DuplicateSelf();
+    ULONG_PTR text = Alloc(dup, 64);
+    ASSERT_NE(text, 0u);
+    const char fig[] = "fig";
+    WriteTarget(text, fig, sizeof fig);
+    back = SendRequest(list, LB_ADDSTRING, 0, static_cast<LPARAM>(text));
+    EXPECT_EQ(back.wParam, 5u);  // the sorted-off list appends
+    Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(text));
+    EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 6);
+
+    // A window of another process is refused: its pointers would mean nothing there.
+    back = SendRequest(::GetDesktopWindow(), WM_NULL, 0, 0);
+    EXPECT_EQ(back.unused[0], 0u);
+}
+
+TEST_F(OstrelInTarget, TwoHooksOnOneThreadCarryOutARequestOnce) {
+    ASSERT_TRUE(target.hook());
+    HWND list = target.control(IDC_MULTI_LIST);
+    HANDLE dup = DuplicateSelf();
+    ULONG_PTR text = Alloc(dup, 16);
+    ASSERT_NE(text, 0u);
+    WriteTarget(text, "seven", 6);
+    SendRequest(list, LB_ADDSTRING, 0, static_cast<LPARAM>(text));
+    Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(text));
+    EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 7);
+}
+
+TEST_F(OstrelInTarget, PostedMessageArrivesAfterTheCallerFreedItsBlocks) {
+    HWND list = target.control(IDC_SINGLE_LIST);
+    HANDLE dup = DuplicateSelf();
+    ULONG_PTR text = Alloc(dup, 16);
+    ASSERT_NE(text, 0u);
+    WriteTarget(text, "posted", 7);
+    OstrelRequest back = SendRequest(list, LB_ADDSTRING, 0, static_cast<LPARAM>(text), true);
+    EXPECT_EQ(back.unused[0], 1u);
+    // Freed at once, as an operation does when it ends; the message is still to come.
+    Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(text));
+
+    const DWORD start = ::GetTickCount();
+    while (::SendMessageW(list, LB_GETCOUNT, 0, 0) < 6 && ::GetTickCount() - start < 10000) ::Sleep(20);
+    ASSERT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 6);
+    wchar_t item[32] = L"";
+    ::SendMessageW(list, LB_GETTEXT, 5, reinterpret_cast<LPARAM>(item));
+    EXPECT_STREQ(item, L"posted");
+    // Once delivered, the block is really given back.
+    EXPECT_EQ(Query(text).State, static_cast<DWORD>(MEM_FREE));
+}
+
+TEST_F(OstrelInTarget, PostedClickOpensAModalDialogWithoutHoldingTheCaller) {
+    HWND button = target.control(IDC_OPEN_MODAL);
+    OstrelRequest back = SendRequest(button, BM_CLICK, 0, 0, true);
+    EXPECT_EQ(back.unused[0], 1u);
+    HWND modal = testing_hook::WaitForTitledWindow(target.processId(), L"Modal Dialog", 10000);
+    ASSERT_NE(modal, nullptr);
+    EXPECT_TRUE(target.waitForLog("modal open"));
+    // While the dialog runs, the hook still serves requests.
+    EXPECT_EQ(SendRequest(target.control(IDC_SINGLE_LIST), LB_GETCOUNT, 0, 0).wParam, 5u);
+    ::PostMessageW(modal, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(target.waitForLog("modal closed"));
+}
+
+TEST_F(OstrelInTarget, TerminateEndsTheProcessOnlyWhenNotRebinding) {
+    Send(g_nMsgTerminate, 1, 0);
+    EXPECT_TRUE(target.alive());
+    EXPECT_EQ(SendRequest(target.control(IDC_SINGLE_LIST), LB_GETCOUNT, 0, 0).wParam, 5u);
+
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(target.dialog(), g_nMsgTerminate, 0, 0, SMTO_NORMAL, 10000, &ignored);
+    ASSERT_EQ(::WaitForSingleObject(target.process(), 10000), WAIT_OBJECT_0);
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(target.process(), &code);
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(OstrelInTarget, MessagesWithoutTheHookDoNothing) {
+    target.unhook();
+    HANDLE dup = DuplicateSelf();
+    EXPECT_EQ(Alloc(dup, 64), 0u);
+    CloseInTarget(dup);
+    Send(g_nMsgTerminate, 0, 0);
+    EXPECT_TRUE(target.alive());
+}
+
+} // namespace
