@@ -1,0 +1,651 @@
+#include "editor/CSyntaxEditor.h"
+#include "common/ComError.h"
+#include <algorithm>
+
+namespace editor {
+
+using common::ComBoundary;
+using common::ThrowIfFailed;
+
+namespace {
+
+const wchar_t kEditorProperty[] = L"Tevrin.SyntaxEditor";
+constexpr DWORD kEventMask = ENM_CHANGE | ENM_UPDATE | ENM_KEYEVENTS | ENM_MOUSEEVENTS | ENM_SELCHANGE | ENM_LINK;
+
+bool KeyDown(int key) { return ::GetKeyState(key) < 0; }
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+// Every paste and drop arrives as plain text.
+class PlainTextOleCallback final : public IRichEditOleCallback {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IRichEditOleCallback) {
+            *ppv = static_cast<IRichEditOleCallback*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        ULONG n = --refs_;
+        if (n == 0) delete this;
+        return n;
+    }
+    STDMETHODIMP GetNewStorage(LPSTORAGE*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetInPlaceContext(LPOLEINPLACEFRAME*, LPOLEINPLACEUIWINDOW*, LPOLEINPLACEFRAMEINFO) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP ShowContainerUI(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryInsertObject(LPCLSID, LPSTORAGE, LONG) override { return E_NOTIMPL; }
+    STDMETHODIMP DeleteObject(LPOLEOBJECT) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryAcceptData(LPDATAOBJECT, CLIPFORMAT* format, DWORD, BOOL, HGLOBAL) override {
+        if (format) *format = CF_TEXT;
+        return S_OK;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP GetClipboardData(CHARRANGE*, DWORD, LPDATAOBJECT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetDragDropEffect(BOOL, DWORD, LPDWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP GetContextMenu(WORD, LPOLEOBJECT, CHARRANGE*, HMENU*) override { return E_NOTIMPL; }
+
+private:
+    ~PlainTextOleCallback() = default;
+    std::atomic<ULONG> refs_{1};
+};
+
+void ApplyStyle(ITextFont* font, const StyleDef& style) {
+    auto flag = [](bool on) { return on ? tomTrue : tomFalse; };
+    ThrowIfFailed(font->SetBold(flag(style.Bold)));
+    ThrowIfFailed(font->SetItalic(flag(style.Italic)));
+    ThrowIfFailed(font->SetUnderline(flag(style.Underline)));
+    ThrowIfFailed(font->SetSubscript(flag(style.Subscript)));
+    ThrowIfFailed(font->SetSuperscript(flag(style.Superscript)));
+    ThrowIfFailed(font->SetBackColor(style.BackColor));
+    ThrowIfFailed(font->SetForeColor(style.ForeColor));
+}
+
+} // namespace
+
+CSyntaxEditor::CSyntaxEditor() = default;
+
+CSyntaxEditor::~CSyntaxEditor() {
+    if (window_ && ::IsWindow(window_)) {
+        ::SendMessageW(window_, EM_SETOLECALLBACK, 0, 0);
+        if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window_, GWLP_WNDPROC)) == &CSyntaxEditor::WindowProc) {
+            ::SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
+        }
+        ::RemovePropW(window_, kEditorProperty);
+    }
+}
+
+HRESULT CSyntaxEditor::Attach(HWND window, const std::wstring& languagesName, const std::wstring& stylesName,
+                              MarginDrawCallback drawCallback, void* callbackData) {
+    return ComBoundary([&]() -> HRESULT {
+        if (!window || window_) return E_INVALIDARG;
+        drawCallback_ = drawCallback ? drawCallback : &CSyntaxEditor::DrawMarginLine;
+        callbackData_ = drawCallback ? callbackData : this;
+
+        ComPtr<IRichEditOle> ole;
+        if (!::SendMessageW(window, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(ole.GetAddressOf())) || !ole) {
+            return E_NOINTERFACE;
+        }
+        ComPtr<ITextDocument> document;
+        HRESULT hr = ole->QueryInterface(kIID_ITextDocument, reinterpret_cast<void**>(document.GetAddressOf()));
+        if (FAILED(hr)) return hr;
+
+        if (!definitions_.Load(languagesName, stylesName)) return E_FAIL;
+
+        window_ = window;
+        text_ = TextModel(window, document);
+        finder_.Attach(window, &text_);
+        ::SetPropW(window, kEditorProperty, this);
+        previousProc_ = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CSyntaxEditor::WindowProc)));
+
+        ::SendMessageW(window, EM_SETEVENTMASK, 0, kEventMask);
+        ::SendMessageW(window, EM_SETTARGETDEVICE, 0, 1);  // no word wrap
+        RECT rect{};
+        ::SendMessageW(window, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rect));
+        rect.left = kMarginWidth;
+        ::SendMessageW(window, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&rect));
+
+        language_.clear();
+
+        CHARFORMAT2W format{};
+        format.cbSize = sizeof(format);
+        format.dwMask = CFM_BOLD | CFM_COLOR | CFM_FACE;
+        format.dwEffects = CFE_AUTOCOLOR;
+        wcscpy(format.szFaceName, L"Courier New");
+        ::SendMessageW(window, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+
+        HDC dc = ::GetDC(window);
+        const int height = -::MulDiv(8, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
+        ::ReleaseDC(window, dc);
+        marginFont_.reset(::CreateFontW(height, 0, 0, 0, 100, FALSE, FALSE, FALSE, OEM_CHARSET, OUT_DEFAULT_PRECIS,
+                                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH, L"Arial"));
+        images_.reset(::ImageList_LoadImageW(::GetModuleHandleW(nullptr), L"IDB_STACKIMAGESLIST", 16, 1,
+                                             RGB(255, 255, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION));
+
+        oleCallback_.Attach(new PlainTextOleCallback);
+        ::SendMessageW(window, EM_SETOLECALLBACK, 0, reinterpret_cast<LPARAM>(oleCallback_.Get()));
+        UpdateLineStep();
+        return S_OK;
+    });
+}
+
+void CSyntaxEditor::SetLanguageByExtension(const std::wstring& extension) {
+    language_ = definitions_.LanguageForExtension(extension);
+}
+
+HRESULT CSyntaxEditor::GetTextDocument(ITextDocument** document) {
+    if (!document) return E_POINTER;
+    *document = text_.Document();
+    if (!*document) return E_FAIL;
+    (*document)->AddRef();
+    return S_OK;
+}
+
+// ---- colouring ----
+
+template <typename Pass>
+HRESULT CSyntaxEditor::GuardedPass(Pass&& pass) {
+    if (busy_) return S_FALSE;  // formatting raised the notification again
+    return ComBoundary([&]() -> HRESULT {
+        if (!text_) throw common::ComError(E_POINTER);
+        busy_ = true;
+        const bool modified = ::SendMessageW(window_, EM_GETMODIFY, 0, 0) != 0;
+        const bool readOnly = (::GetWindowLongPtrW(window_, GWL_STYLE) & ES_READONLY) != 0;
+        text_.Freeze();
+        text_.SuspendUndo();
+        if (readOnly) ::SendMessageW(window_, EM_SETREADONLY, FALSE, 0);
+        struct Restore {
+            CSyntaxEditor* self;
+            bool readOnly, modified;
+            ~Restore() {
+                if (readOnly) ::SendMessageW(self->window_, EM_SETREADONLY, TRUE, 0);
+                self->text_.ResumeUndo();
+                self->text_.Unfreeze();
+                ::SendMessageW(self->window_, EM_SETMODIFY, modified, 0);
+                self->busy_ = false;
+            }
+        } restore{this, readOnly, modified};
+        pass();
+        return S_OK;
+    });
+}
+
+HRESULT CSyntaxEditor::ColorVisible() {
+    return GuardedPass([&] { ColorVisibleUnguarded(true); });
+}
+
+HRESULT CSyntaxEditor::RecolorVisible() {
+    return GuardedPass([&] { ColorVisibleUnguarded(false); });
+}
+
+HRESULT CSyntaxEditor::ColorAll() {
+    HRESULT hr = GuardedPass([&] {
+        long start = 0;
+        const long end = text_.StoryLength();
+        if (colored_.Add(start, end)) ColorLines(start, end);
+    });
+    if (hr == S_OK) Invalidate();
+    return hr;
+}
+
+HRESULT CSyntaxEditor::ColorRange(long start, long end) {
+    return ComBoundary([&]() -> HRESULT {
+        ColorLines(start, end);
+        return S_OK;
+    });
+}
+
+void CSyntaxEditor::ForgetColored(long, long) { colored_.Clear(); }
+
+void CSyntaxEditor::ColorVisibleUnguarded(bool useColoredRanges) {
+    long start = 0, end = 0;
+    text_.VisibleRange(start, end);
+    if (!useColoredRanges || colored_.Add(start, end)) {
+        ColorLines(start, end);
+        // The pass ran with drawing off: show the new formatting.
+        Invalidate();
+    }
+}
+
+void CSyntaxEditor::ColorLines(long start, long end) {
+    if (start == end || language_.empty()) return;
+    ++colorPasses_;
+    long linesStart = start, linesEnd = end;
+    text_.ExpandToLines(linesStart, linesEnd);
+    // The block-comment pass looks back up to 500 lines for an opening it can close.
+    const long firstLine = text_.LineFromChar(linesStart);
+    const long lookBackStart = text_.LineStart(std::max(0L, firstLine - 500));
+
+    std::wstring lines = text_.Text(linesStart, linesEnd);
+    std::wstring lookBack = text_.Text(lookBackStart, linesEnd);
+    std::replace(lines.begin(), lines.end(), L'\r', L'\n');
+    std::replace(lookBack.begin(), lookBack.end(), L'\r', L'\n');
+
+    LanguageDef& language = definitions_.Lookup(language_);
+
+    ComPtr<ITextFont> font;
+    ThrowIfFailed(text_.Range(linesStart, linesEnd)->GetFont(&font));
+    if (!font) throw common::ComError(E_POINTER);
+    ApplyStyle(font.Get(), definitions_.Style(kDefault));
+
+    if (!language.MainExpression.empty()) {
+        baseOffset_ = linesStart;
+        styleRuns_.clear();
+        boost::regex_grep(
+            [this](const boost::match_results<std::wstring::const_iterator>& match) {
+                for (int group = 1; group <= 5; ++group) {
+                    if (match[group].matched) {
+                        const long s = baseOffset_ + static_cast<long>(match.position(static_cast<std::size_t>(group)));
+                        styleRuns_[group - 1].emplace_back(s, s + static_cast<long>(match.length(group)));
+                        break;
+                    }
+                }
+                return true;
+            },
+            lines.cbegin(), lines.cend(), language.MainExpression);
+        ApplyStyleRuns();
+    }
+    if (!language.BlockCommentExpression.empty()) {
+        baseOffset_ = lookBackStart;
+        styleRuns_.clear();
+        boost::regex_grep(
+            [this](const boost::match_results<std::wstring::const_iterator>& match) {
+                const long s = baseOffset_ + static_cast<long>(match.position(std::size_t{0}));
+                styleRuns_[kComment].emplace_back(s, s + static_cast<long>(match.length(0)));
+                return true;
+            },
+            lookBack.cbegin(), lookBack.cend(), language.BlockCommentExpression);
+        ApplyStyleRuns();
+    }
+    styleRuns_.clear();
+}
+
+void CSyntaxEditor::ApplyStyleRuns() {
+    ComPtr<ITextFont> first;
+    ThrowIfFailed(text_.Range(0, 0)->GetFont(&first));
+    if (!first) throw common::ComError(E_POINTER);
+    ComPtr<ITextFont> style;
+    ThrowIfFailed(first->GetDuplicate(&style));
+    if (!style) throw common::ComError(E_POINTER);
+    for (const auto& [styleClass, runs] : styleRuns_) {
+        ApplyStyle(style.Get(), definitions_.Style(styleClass));
+        for (const auto& [start, end] : runs) {
+            if (start < end) ThrowIfFailed(text_.Range(start, end)->SetFont(style.Get()));
+        }
+    }
+}
+
+// ---- notifications and messages ----
+
+bool CSyntaxEditor::OnNotify(UINT code, NMHDR* header, LRESULT* result) {
+    if (!header || !window_) return false;
+    if (code == EN_SELCHANGE) {
+        if (!busy_) ForgetColored(0, -1);
+        return false;
+    }
+    if (code != EN_MSGFILTER) return false;
+    const auto* filter = reinterpret_cast<MSGFILTER*>(header);
+    bool eaten = false;
+    try {
+        if (filter->msg == WM_KEYDOWN) {
+            eaten = OnKeyDown(filter->wParam);
+        } else if (filter->msg == WM_CHAR) {
+            eaten = OnChar(filter->wParam);
+        }
+    } catch (...) {
+        eaten = false;  // a failed text call leaves the key to the control
+    }
+    if (eaten && result) *result = 1;
+    return eaten;
+}
+
+bool CSyntaxEditor::OnKeyDown(WPARAM key) {
+    const bool shift = KeyDown(VK_SHIFT);
+    const bool control = KeyDown(VK_CONTROL);
+    switch (key) {
+    case VK_TAB:
+        if (control) return false;
+        return IndentLines(shift);
+    case VK_RETURN:
+        if (control) return false;
+        AutoIndent();
+        return true;
+    case VK_HOME:
+        if (control) return false;
+        SmartHome(shift);
+        return true;
+    case VK_END:
+        if (control) return false;
+        LineEnd(shift);
+        return true;
+    case 'F':
+        if (!control || shift) return false;
+        finder_.OpenFind();
+        return true;
+    case 'H':
+        if (!control || shift) return false;
+        finder_.OpenReplace();
+        return true;
+    case VK_F3:
+        if (control) finder_.TakeSearchTextFromSelection();
+        finder_.SetDown(!shift);
+        finder_.FindNext();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CSyntaxEditor::OnChar(WPARAM ch) {
+    if (ch != L'\t') return false;
+    long first = 0, last = 0, selStart = 0, selEnd = 0;
+    SelectionLines(first, last, selStart, selEnd);
+    return first != last;
+}
+
+void CSyntaxEditor::SelectionLines(long& first, long& last, long& selStart, long& selEnd) const {
+    text_.GetSelection(selStart, selEnd);
+    first = text_.LineFromChar(selStart);
+    last = text_.LineFromChar(selEnd);
+}
+
+bool CSyntaxEditor::IndentLines(bool outdent) {
+    long first = 0, last = 0, selStart = 0, selEnd = 0;
+    SelectionLines(first, last, selStart, selEnd);
+    if (last == first + 1) {
+        long lineStart = 0, lineEnd = 0;
+        text_.LineBounds(first, lineStart, lineEnd);
+        if (!(selStart == lineStart && selEnd == lineEnd)) return false;
+    }
+    ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+    struct RedrawOn {
+        const CSyntaxEditor* self;
+        ~RedrawOn() {
+            ::SendMessageW(self->window_, WM_SETREDRAW, TRUE, 0);
+            self->Invalidate();
+        }
+    } redrawOn{this};
+    for (long line = first; line < last; ++line) {
+        long start = 0, end = 0;
+        text_.LineBounds(line, start, end);
+        if (start >= end) continue;
+        if (!outdent) {
+            text_.SetRangeText(start, start, L"\t");
+            continue;
+        }
+        const std::wstring content = text_.Text(start, end);
+        long remove = 0;
+        if (!content.empty() && content[0] == L'\t') {
+            remove = 1;
+        } else {
+            while (remove < 4 && remove < static_cast<long>(content.size()) && IsBlank(content[remove])) ++remove;
+        }
+        if (remove > 0) text_.SetRangeText(start, start + remove, L"");
+    }
+    return true;
+}
+
+void CSyntaxEditor::AutoIndent() {
+    long selStart = 0, selEnd = 0;
+    text_.GetSelection(selStart, selEnd);
+    long lineStart = 0, lineEnd = 0;
+    text_.LineBounds(text_.LineFromChar(selStart), lineStart, lineEnd);
+    const std::wstring head = text_.Text(lineStart, selStart);
+    size_t blanks = 0;
+    while (blanks < head.size() && IsBlank(head[blanks])) ++blanks;
+    text_.TypeText(L"\r" + head.substr(0, blanks));
+}
+
+void CSyntaxEditor::SmartHome(bool extend) {
+    long selStart = 0, selEnd = 0;
+    text_.GetSelection(selStart, selEnd);
+    long lineStart = 0, lineEnd = 0;
+    text_.LineBounds(text_.LineFromChar(selStart), lineStart, lineEnd);
+    const std::wstring line = text_.Text(lineStart, lineEnd);
+    long firstText = lineStart;
+    for (wchar_t c : line) {
+        if (!IsBlank(c)) break;
+        ++firstText;
+    }
+    if (firstText >= lineEnd) firstText = lineStart;  // a blank line
+    const long target = selStart == firstText ? lineStart : firstText;
+    if (extend) {
+        text_.SetSelection(selEnd, target);
+    } else {
+        text_.SetSelection(target, target);
+    }
+}
+
+void CSyntaxEditor::LineEnd(bool extend) {
+    long selStart = 0, selEnd = 0;
+    text_.GetSelection(selStart, selEnd);
+    const long line = text_.LineFromChar(selEnd);
+    long lineStart = 0, lineEnd = 0;
+    text_.LineBounds(line, lineStart, lineEnd);
+    // Stop before the line's end mark; the last line may have none.
+    long target = lineEnd;
+    if (line + 1 < text_.LineCount() || text_.Text(lineStart, lineEnd).find(L'\r') != std::wstring::npos) {
+        target = std::max(lineStart, lineEnd - 1);
+    }
+    text_.SetSelection(extend ? selStart : target, target);
+}
+
+LRESULT CSyntaxEditor::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* handled) {
+    bool dummy = false;
+    if (!handled) handled = &dummy;
+    *handled = false;
+    if (!window_) return 0;
+    if (message == finder_.DialogMessage() && message != 0) {
+        finder_.OnDialogNotification();
+        *handled = true;
+        return 0;
+    }
+    switch (message) {
+    case WM_SIZE:
+        UpdateLineStep();
+        break;
+    case WM_PAINT:
+        PaintMargin();
+        break;  // the control paints its text
+    case WM_COMMAND:
+        if (HIWORD(wParam) == EN_UPDATE && reinterpret_cast<HWND>(lParam) == window_) {
+            ColorVisible();
+            *handled = true;
+        } else if (LOWORD(wParam) == 32786 && lParam == 0) {
+            finder_.OpenFind();
+            *handled = true;
+        } else if (LOWORD(wParam) == 32787 && lParam == 0) {
+            finder_.OpenReplace();
+            *handled = true;
+        }
+        break;
+    case WM_VSCROLL:
+        if (scrolling_) break;
+        OnVScroll(wParam);
+        *handled = true;
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+LRESULT CALLBACK CSyntaxEditor::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<CSyntaxEditor*>(::GetPropW(window, kEditorProperty));
+    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
+    const WNDPROC previous = self->previousProc_;
+    if (message == WM_DESTROY) {
+        if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_WNDPROC)) == &CSyntaxEditor::WindowProc) {
+            ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        }
+        ::RemovePropW(window, kEditorProperty);
+        self->window_ = nullptr;
+        return ::CallWindowProcW(previous, window, message, wParam, lParam);
+    }
+    bool handled = false;
+    LRESULT result = self->OnMessage(message, wParam, lParam, &handled);
+    if (handled) return result;
+    return ::CallWindowProcW(previous, window, message, wParam, lParam);
+}
+
+// ---- scrolling ----
+
+void CSyntaxEditor::UpdateLineStep() {
+    if (!window_) return;
+    HDC dc = ::GetDC(window_);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    ::ReleaseDC(window_, dc);
+    lineStep_ = metrics.tmHeight + metrics.tmExternalLeading;
+    // The text's own line pitch when there are two lines to measure: snapping to the
+    // window font's height would not land on line tops in another font.
+    if (text_ && text_.LineCount() > 1) {
+        POINTL first{}, second{};
+        ::SendMessageW(window_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&first), 0);
+        const LRESULT next = ::SendMessageW(window_, EM_LINEINDEX, 1, 0);
+        if (next > 0) {
+            ::SendMessageW(window_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&second), next);
+            if (second.y > first.y) lineStep_ = second.y - first.y;
+        }
+    }
+    if (lineStep_ < 1) lineStep_ = 1;
+}
+
+void CSyntaxEditor::OnVScroll(WPARAM wParam) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    ::GetScrollInfo(window_, SB_VERT, &info);
+    UpdateLineStep();
+    long position = info.nPos;
+    switch (LOWORD(wParam)) {
+    case SB_LINEUP: position -= lineStep_; break;
+    case SB_LINEDOWN: position += lineStep_; break;
+    case SB_PAGEUP: position -= static_cast<long>(info.nPage); break;
+    case SB_PAGEDOWN: position += static_cast<long>(info.nPage); break;
+    case SB_THUMBTRACK: position = info.nTrackPos; break;
+    case SB_TOP: position = info.nMin; break;
+    case SB_BOTTOM: position = info.nMax; break;
+    case SB_THUMBPOSITION: return;  // the thumb's release: tracking has placed the text already
+    default: break;
+    }
+    if (position < 1) position = 0;
+    position -= position % lineStep_;
+    // EM_SETSCROLLPOS carries the full 32-bit position; a scroll-bar message would
+    // truncate it to 16 bits in long files.
+    POINT scroll{};
+    ::SendMessageW(window_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    scroll.y = position;
+    scrolling_ = true;
+    ::CallWindowProcW(previousProc_, window_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    scrolling_ = false;
+}
+
+// ---- margin ----
+
+void CSyntaxEditor::Invalidate() const {
+    if (window_) ::InvalidateRect(window_, nullptr, FALSE);
+}
+
+void CSyntaxEditor::SetBreakpoints(const std::map<int, bool>& breakpoints) {
+    breakpoints_ = breakpoints;
+    Invalidate();
+}
+
+void CSyntaxEditor::SetCurrentLine(int line) {
+    currentLine_ = line;
+    frameLine_ = -1;
+    Invalidate();
+}
+
+void CSyntaxEditor::SetFrameLine(int line) {
+    frameLine_ = line;
+    Invalidate();
+}
+
+void CSyntaxEditor::PaintMargin() {
+    if (!text_) return;
+    try {
+        RECT client{};
+        ::GetClientRect(window_, &client);
+        const int width = kMarginWidth - client.left;
+        const int height = client.bottom - client.top;
+        if (width <= 0 || height <= 0) return;
+
+        HDC windowDc = ::GetDC(window_);
+        HDC dc = ::CreateCompatibleDC(windowDc);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(windowDc, width, height);
+        HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+        RECT fill{0, 0, width, height};
+        ::FillRect(dc, &fill, ::GetSysColorBrush(COLOR_SCROLLBAR));
+        ::SetBkMode(dc, TRANSPARENT);
+        HGDIOBJ oldFont = ::SelectObject(dc, marginFont_.get());
+
+        long visibleStart = 0, visibleEnd = 0;
+        text_.VisibleRange(visibleStart, visibleEnd);
+        const long firstLine = text_.LineFromChar(visibleStart);
+        const long lastLine = text_.LineFromChar(std::max(visibleStart, visibleEnd - 1));
+        const long lineCount = text_.LineCount();
+        POINTL pos{};
+        ::SendMessageW(window_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&pos), text_.LineStart(firstLine));
+        long top = pos.y;
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(dc, &metrics);
+        for (long line = firstLine; line <= lastLine && top < height; ++line) {
+            long bottom;
+            const LRESULT next = line + 1 < lineCount ? ::SendMessageW(window_, EM_LINEINDEX, line + 1, 0) : -1;
+            if (next >= 0) {
+                POINTL nextPos{};
+                ::SendMessageW(window_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&nextPos), next);
+                bottom = nextPos.y;
+            } else {
+                bottom = top + std::max<long>(lineStep_, metrics.tmHeight);
+            }
+            RECT rect{0, static_cast<LONG>(top), 30, static_cast<LONG>(bottom)};
+            drawCallback_(callbackData_, dc, static_cast<int>(line + 1), rect, images_.get(), frameLine_);
+            top = bottom;
+        }
+
+        ::BitBlt(windowDc, client.left, client.top, width, height, dc, 0, 0, SRCCOPY);
+        ::SelectObject(dc, oldFont);
+        ::SelectObject(dc, oldBitmap);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        ::ReleaseDC(window_, windowDc);
+        RECT margin{client.left, client.top, kMarginWidth, client.bottom};
+        ::ValidateRect(window_, &margin);
+    } catch (...) {
+        // A margin that cannot be drawn must not stop the text from painting.
+    }
+}
+
+void CSyntaxEditor::DrawMarginLine(void* data, HDC dc, int line, const RECT& rect, HIMAGELIST images, int frameLine) {
+    auto* self = static_cast<CSyntaxEditor*>(data);
+    const int y = rect.top + (rect.bottom - rect.top - 16) / 2;
+    const int x = rect.right - 16;
+    bool drawn = false;
+    auto draw = [&](int image) {
+        if (images) ::ImageList_Draw(images, image, dc, x, y, ILD_TRANSPARENT);
+        drawn = true;
+    };
+    auto breakpoint = self->breakpoints_.find(line);
+    if (breakpoint != self->breakpoints_.end()) draw(breakpoint->second ? kEnabledBreakpointImage : kDisabledBreakpointImage);
+    if (line == self->currentLine_) draw(kCurrentLineImage);
+    if (line == frameLine) {
+        draw(kFrameImage);
+    } else if (!drawn) {
+        wchar_t number[16];
+        wsprintfW(number, L"%d", line);
+        RECT r = rect;
+        ::DrawTextW(dc, number, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
+    }
+}
+
+} // namespace editor

@@ -1,0 +1,106 @@
+#pragma once
+#include "editor/ColoredRanges.h"
+#include "editor/FindReplace.h"
+#include "editor/ISyntaxEditor.h"
+#include "editor/LanguageDefinitions.h"
+#include "editor/TextModel.h"
+#include "common/UniqueHandle.h"
+#include <map>
+#include <vector>
+
+namespace editor {
+
+// Owner of an image list.
+struct ImageListTraits {
+    using Handle = HIMAGELIST;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { ::ImageList_Destroy(h); }
+};
+using UniqueImageList = common::UniqueHandleT<ImageListTraits>;
+
+class CSyntaxEditor : public ISyntaxEditor {
+public:
+    static constexpr int kMarginWidth = 32;
+
+    CSyntaxEditor();
+    ~CSyntaxEditor() override;
+    CSyntaxEditor(const CSyntaxEditor&) = delete;
+    CSyntaxEditor& operator=(const CSyntaxEditor&) = delete;
+
+    HRESULT Attach(HWND window, const std::wstring& languagesName, const std::wstring& stylesName,
+                   MarginDrawCallback drawCallback, void* callbackData) override;
+    void SetLanguageByExtension(const std::wstring& extension) override;
+    HRESULT GetTextDocument(ITextDocument** document) override;
+    HRESULT ColorAll() override;
+    HRESULT ColorVisible() override;
+    HRESULT RecolorVisible() override;
+    HRESULT ColorRange(long start, long end) override;
+    void ForgetColored(long start, long end) override;
+    bool OnNotify(UINT code, NMHDR* header, LRESULT* result) override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* handled) override;
+    void SetBreakpoints(const std::map<int, bool>& breakpoints) override;
+    void SetCurrentLine(int line) override;
+    void SetFrameLine(int line) override;
+
+    // The default margin drawer; data is the component.
+    static void DrawMarginLine(void* data, HDC dc, int line, const RECT& rect, HIMAGELIST images, int frameLine);
+
+    const std::wstring& Language() const { return language_; }
+    const ColoredRanges& Colored() const { return colored_; }
+    const LanguageDefinitions& Definitions() const { return definitions_; }
+    FindReplace& Finder() { return finder_; }
+    int CurrentLine() const { return currentLine_; }
+    int FrameLine() const { return frameLine_; }
+    const std::map<int, bool>& Breakpoints() const { return breakpoints_; }
+    int LineStep() const { return lineStep_; }
+    // Number of ColorRange calls that searched text, for tests and measurements.
+    unsigned long ColorPasses() const { return colorPasses_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // The frame shared by the update notification and ColorAll: frozen display, undo
+    // suspended, read-only lifted, modified flag kept.
+    template <typename Pass>
+    HRESULT GuardedPass(Pass&& pass);
+    void ColorVisibleUnguarded(bool useColoredRanges);
+    void ColorLines(long start, long end);
+    void ApplyStyleRuns();
+
+    bool OnKeyDown(WPARAM key);
+    bool OnChar(WPARAM ch);
+    bool IndentLines(bool outdent);
+    void SelectionLines(long& first, long& last, long& selStart, long& selEnd) const;
+    void AutoIndent();
+    void SmartHome(bool extend);
+    void LineEnd(bool extend);
+    void OnVScroll(WPARAM wParam);
+    void PaintMargin();
+    void UpdateLineStep();
+    void Invalidate() const;
+
+    HWND window_ = nullptr;
+    WNDPROC previousProc_ = nullptr;
+    TextModel text_;
+    LanguageDefinitions definitions_;
+    std::wstring language_;
+    ColoredRanges colored_;
+    std::map<int, std::vector<std::pair<long, long>>> styleRuns_;
+    long baseOffset_ = 0;
+    bool busy_ = false;
+    unsigned long colorPasses_ = 0;
+
+    std::map<int, bool> breakpoints_;
+    int currentLine_ = -1;
+    int frameLine_ = -1;
+    common::UniqueGdiObject marginFont_;
+    UniqueImageList images_;
+    MarginDrawCallback drawCallback_ = nullptr;
+    void* callbackData_ = nullptr;
+    int lineStep_ = 16;
+    bool scrolling_ = false;
+    ComPtr<IRichEditOleCallback> oleCallback_;
+    FindReplace finder_;
+};
+
+} // namespace editor

@@ -1,0 +1,49 @@
+#include "editor/ColoredRanges.h"
+#include <algorithm>
+
+namespace editor {
+
+std::map<long, long>::iterator ColoredRanges::Containing(long pos) {
+    auto it = intervals_.upper_bound(pos);
+    if (it == intervals_.begin()) return intervals_.end();
+    --it;
+    return it->second >= pos ? it : intervals_.end();
+}
+
+bool ColoredRanges::Contains(long pos) const {
+    return const_cast<ColoredRanges*>(this)->Containing(pos) != intervals_.end();
+}
+
+bool ColoredRanges::Add(long& start, long end) {
+    if (intervals_.empty()) {
+        intervals_[start] = end;
+        return true;
+    }
+    auto a = Containing(start);
+    auto b = Containing(end);
+    if (a == intervals_.end()) {
+        long newEnd = end;
+        if (b != intervals_.end()) {
+            newEnd = std::max(end, b->second);
+            intervals_.erase(b);
+        }
+        // Intervals swallowed whole by [start, newEnd] go too, so the set stays disjoint.
+        intervals_.erase(intervals_.lower_bound(start), intervals_.upper_bound(newEnd));
+        intervals_[start] = newEnd;
+        return true;
+    }
+    if (a->second >= end) return false;
+    const long oldEnd = a->second;
+    long newEnd = end;
+    if (b != intervals_.end() && b != a) {
+        newEnd = std::max(end, b->second);
+        intervals_.erase(b);
+    }
+    // Drop intervals lying wholly between A and the new end.
+    intervals_.erase(intervals_.upper_bound(a->first), intervals_.upper_bound(newEnd));
+    a->second = newEnd;
+    start = oldEnd + 1;
+    return true;
+}
+
+} // namespace editor

@@ -1,0 +1,25 @@
+#pragma once
+#include <map>
+
+namespace editor {
+
+// Disjoint closed intervals [start, end] of character positions that are coloured already.
+class ColoredRanges {
+public:
+    // Records [start, end]. Returns true when part of it still needs colouring; start is
+    // then moved past the part already covered. end is never changed.
+    bool Add(long& start, long end);
+    void Clear() { intervals_.clear(); }
+    bool Empty() const { return intervals_.empty(); }
+    // True when pos lies in a recorded interval.
+    bool Contains(long pos) const;
+    const std::map<long, long>& Intervals() const { return intervals_; }
+
+private:
+    // The interval containing pos, or end().
+    std::map<long, long>::iterator Containing(long pos);
+
+    std::map<long, long> intervals_;  // start -> end
+};
+
+} // namespace editor
