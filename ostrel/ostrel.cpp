@@ -12,7 +12,7 @@
 #include <richole.h>
 
 #include <algorithm>
-#include <map>
+#include <deque>
 #include <vector>
 
 UINT g_nMsgAllocMem = 0;
@@ -38,6 +38,7 @@ struct Block {
     ULONG_PTR address;
     ULONG_PTR size;
     HANDLE caller;  // the caller's process handle duplicated into this process; ours to close
+    ULONG_PTR serial;  // order of allocation
 };
 
 struct DeferredMessage {
@@ -50,10 +51,18 @@ struct DeferredMessage {
 // State shared by every hooked thread of this process.
 CRITICAL_SECTION g_lock;
 std::vector<Block>* g_blocks = nullptr;
-// Posted messages not yet delivered: while any is pending, freed blocks stay mapped,
-// because the message may point into them.
-std::map<UINT_PTR, DeferredMessage>* g_deferred = nullptr;
+// Posted messages not yet delivered, oldest first: while any is pending, freed blocks
+// stay mapped, because the message may point into them. Each has a timer; whichever
+// timer fires delivers the oldest message, so they arrive in the order they were posted.
+std::deque<DeferredMessage>* g_deferred = nullptr;
 std::vector<ULONG_PTR>* g_deferredFrees = nullptr;
+// Messages taken from the queue but still being handled (one may run a modal dialog).
+int g_delivering = 0;
+ULONG_PTR g_lastSerial = 0;
+// Blocks up to this serial existed when the newest pending message was posted; only
+// they can be in use by one. Later blocks are freed at once even while a posted
+// message runs a long modal dialog.
+ULONG_PTR g_guardSerial = 0;
 
 class Lock {
 public:
@@ -132,7 +141,7 @@ void OnAllocMem(WPARAM wParam, LPARAM lParam) {
         return;
     }
     // From here the duplicated handle is ours; it is closed when the block is freed.
-    g_blocks->push_back(Block{address, request.size, caller});
+    g_blocks->push_back(Block{address, request.size, caller, ++g_lastSerial});
 }
 
 void OnFreeMem(WPARAM wParam, LPARAM lParam) {
@@ -142,21 +151,24 @@ void OnFreeMem(WPARAM wParam, LPARAM lParam) {
     // A block we did not hand out, or a handle that is not the one it came with: not ours to touch.
     if (it == g_blocks->end() || it->caller != reinterpret_cast<HANDLE>(wParam)) return;
     ::CloseHandle(it->caller);
-    if (g_deferred->empty())
+    const bool mayBeInUse = !(g_deferred->empty() && g_delivering == 0) && it->serial <= g_guardSerial;
+    if (!mayBeInUse)
         ::VirtualFree(reinterpret_cast<void*>(it->address), 0, MEM_RELEASE);
     else
         g_deferredFrees->push_back(it->address);
     g_blocks->erase(it);
 }
 
+
 void CALLBACK DeliverDeferred(HWND, UINT, UINT_PTR timer, DWORD) {
     ::KillTimer(nullptr, timer);
     DeferredMessage message{};
     {
         Lock lock;
-        auto it = g_deferred->find(timer);
-        if (it == g_deferred->end()) return;
-        message = it->second;
+        if (g_deferred->empty()) return;
+        message = g_deferred->front();
+        g_deferred->pop_front();
+        ++g_delivering;
     }
     if (::IsWindow(message.window)) {
         DWORD_PTR ignored = 0;
@@ -164,10 +176,11 @@ void CALLBACK DeliverDeferred(HWND, UINT, UINT_PTR timer, DWORD) {
                               kInnerSendTimeout, &ignored);
     }
     Lock lock;
-    g_deferred->erase(timer);
-    if (g_deferred->empty()) {
+    --g_delivering;
+    if (g_deferred->empty() && g_delivering == 0) {
         for (ULONG_PTR address : *g_deferredFrees) ::VirtualFree(reinterpret_cast<void*>(address), 0, MEM_RELEASE);
         g_deferredFrees->clear();
+        g_guardSerial = 0;
     }
 }
 
@@ -192,11 +205,11 @@ void OnSendMessage(WPARAM wParam, LPARAM lParam) {
         // a message that opens a modal dialog runs its dialog there.
         Lock lock;
         PinLibrary();
-        UINT_PTR timer = ::SetTimer(nullptr, 0, 0, DeliverDeferred);
-        if (!timer) return;
-        (*g_deferred)[timer] = DeferredMessage{window, static_cast<UINT>(request.message),
-                                               static_cast<WPARAM>(request.wParam),
-                                               static_cast<LPARAM>(request.lParam)};
+        if (!::SetTimer(nullptr, 0, 0, DeliverDeferred)) return;
+        g_guardSerial = g_lastSerial;
+        g_deferred->push_back(DeferredMessage{window, static_cast<UINT>(request.message),
+                                              static_cast<WPARAM>(request.wParam),
+                                              static_cast<LPARAM>(request.lParam)});
         request.unused[0] = 1;
         WriteOwn(address, &request, sizeof request);
         return;
@@ -328,7 +341,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         ::DisableThreadLibraryCalls(instance);
         ::InitializeCriticalSection(&g_lock);
         g_blocks = new std::vector<Block>();
-        g_deferred = new std::map<UINT_PTR, DeferredMessage>();
+        g_deferred = new std::deque<DeferredMessage>();
         g_deferredFrees = new std::vector<ULONG_PTR>();
         RegisterMessages();
     } else if (reason == DLL_PROCESS_DETACH && !reserved) {

@@ -233,8 +233,14 @@ TEST_F(OstrelInTarget, PostedClickOpensAModalDialogWithoutHoldingTheCaller) {
     HWND modal = testing_hook::WaitForTitledWindow(target.processId(), L"Modal Dialog", 10000);
     ASSERT_NE(modal, nullptr);
     EXPECT_TRUE(target.waitForLog("modal open"));
-    // While the dialog runs, the hook still serves requests.
+    // While the dialog runs, the hook still serves requests, and blocks made meanwhile
+    // are given back at once rather than piling up until the dialog ends.
     EXPECT_EQ(SendRequest(target.control(IDC_SINGLE_LIST), LB_GETCOUNT, 0, 0).wParam, 5u);
+    HANDLE dup = DuplicateSelf();
+    ULONG_PTR block = Alloc(dup, 64);
+    ASSERT_NE(block, 0u);
+    Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(block));
+    EXPECT_EQ(Query(block).State, static_cast<DWORD>(MEM_FREE));
     ::PostMessageW(modal, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(target.waitForLog("modal closed"));
 }
