@@ -55,6 +55,10 @@ void RegisterServer() {
 
     ITypeLib* library = nullptr;
     if (SUCCEEDED(::LoadTypeLibEx(ProgramPath().c_str(), REGKIND_REGISTER, &library))) library->Release();
+    // Wine's interface marshaller looks the library up under the neutral locale only,
+    // whatever locale the library declares; without this key Env cannot cross processes.
+    const wchar_t* platform = sizeof(void*) == 8 ? L"win64" : L"win32";
+    SetRegString(root, L"TypeLib\\" + libId + L"\\1.0\\0\\" + platform, nullptr, ProgramPath());
 }
 
 } // namespace host
