@@ -1,7 +1,9 @@
 #include "wrappers/core/WrappersModule.h"
 #include "common/Registry.h"
+#include "wrappers/core/RegistrySnapshot.h"
 #include "wrappers.h"
 #include <oleauto.h>
+#include <oleacc.h>
 #include <olectl.h>
 #include <string>
 
@@ -48,13 +50,43 @@ bool RegisterClassEntry(const ClassEntry& entry, const std::wstring& modulePath)
            SetRegString(HKEY_CLASSES_ROOT, classKey + L"\\TypeLib", nullptr, libid);
 }
 
+// ITevrinAcc shares the IID of IAccessible. Registering or unregistering the type
+// library would rewrite (or delete) that interface's key, which names the accessibility
+// library's own proxy that every program's cross-process accessibility depends on; the
+// key is therefore put back exactly as it was, in both places it can live.
+class AccessibleKeyGuard {
+public:
+    AccessibleKeyGuard()
+        : machine_(RegistrySnapshot::capture(HKEY_LOCAL_MACHINE, machinePath())),
+          user_(RegistrySnapshot::capture(HKEY_CURRENT_USER, userPath())) {}
+    bool restore() const {
+        bool ok = machine_ == RegistrySnapshot::capture(HKEY_LOCAL_MACHINE, machinePath()) ||
+                  machine_.restore(HKEY_LOCAL_MACHINE, machinePath());
+        return (user_ == RegistrySnapshot::capture(HKEY_CURRENT_USER, userPath()) ||
+                user_.restore(HKEY_CURRENT_USER, userPath())) && ok;
+    }
+
+private:
+    static std::wstring keyName() { return L"Interface\\" + common::GuidToString(IID_IAccessible); }
+    static std::wstring machinePath() { return L"Software\\Classes\\" + keyName(); }
+    static std::wstring userPath() { return L"Software\\Classes\\" + keyName(); }
+
+    RegistrySnapshot machine_;
+    RegistrySnapshot user_;
+};
+
 } // namespace
 
 HRESULT RegisterServer() {
     const std::wstring path = ModulePath();
+    AccessibleKeyGuard accessibleKey;
     ITypeLib* typeLib = nullptr;
     HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, &typeLib);
-    if (FAILED(hr)) return hr;
+    if (!accessibleKey.restore() && SUCCEEDED(hr)) hr = SELFREG_E_TYPELIB;
+    if (FAILED(hr)) {
+        if (typeLib) typeLib->Release();
+        return hr;
+    }
     typeLib->Release();
     for (const ClassEntry& entry : kClasses) {
         if (!RegisterClassEntry(entry, path)) return SELFREG_E_CLASS;
@@ -69,7 +101,9 @@ HRESULT UnregisterServer() {
         ok = common::DeleteRegTree(HKEY_CLASSES_ROOT, entry.progId) && ok;
         ok = common::DeleteRegTree(HKEY_CLASSES_ROOT, entry.independentProgId) && ok;
     }
+    AccessibleKeyGuard accessibleKey;
     HRESULT hr = ::UnRegisterTypeLib(LIBID_WRAPPERSLib, 1, 0, 1033, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+    if (!accessibleKey.restore()) ok = false;
     if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED) return hr;
     return ok ? S_OK : SELFREG_E_CLASS;
 }

@@ -1,4 +1,7 @@
 #include "wrappers/core/WrappersModule.h"
+#include "wrappers.h"
+#include "wrappers/core/WNDWrapper.h"
+#include "wrappers/sync/Synchronizer.h"
 #include <objbase.h>
 #include <atomic>
 
@@ -26,10 +29,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID, REFIID, void** ppv) {
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    // The class factories come with the wrapper classes.
+    if (clsid == CLSID_WNDWrapper) return wrappers::getWNDWrapperClassObject(riid, ppv);
+    if (clsid == CLSID_Synchronizer) return wrappers::getSynchronizerClassObject(riid, ppv);
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 

@@ -1,0 +1,9 @@
+#pragma once
+#include "wrappers/core/WrapperBase.h"
+
+namespace wrappers {
+
+// Wrapper of a tooltip window: the window text (value) is its whole own surface.
+class ToolTipCtrl final : public WrapperBase<IToolTipCtrl> {};
+
+} // namespace wrappers

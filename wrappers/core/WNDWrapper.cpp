@@ -1,0 +1,33 @@
+#include "wrappers/core/WNDWrapper.h"
+#include "wrappers/core/ClassFactory.h"
+#include <wrl/client.h>
+
+namespace wrappers {
+
+TEVRIN_WRAPPER_CLASS(Wnd, WNDWrapper);
+
+namespace {
+
+class WNDWrapperFactory final : public ClassFactoryBase {
+public:
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return WrapperCall([&] {
+            Microsoft::WRL::ComPtr<IWNDWrapper> wrapper;
+            wrapper.Attach(new WNDWrapper());
+            return wrapper->QueryInterface(riid, ppv);
+        });
+    }
+};
+
+} // namespace
+
+HRESULT getWNDWrapperClassObject(REFIID riid, void** ppv) {
+    Microsoft::WRL::ComPtr<IClassFactory> factory;
+    factory.Attach(new WNDWrapperFactory());
+    return factory->QueryInterface(riid, ppv);
+}
+
+} // namespace wrappers

@@ -1,0 +1,48 @@
+#include "wrappers/core/WindowBinding.h"
+#include "ostrel/ostrel.h"
+#include "wrappers/core/AccessibilityLibrary.h"
+#include "wrappers/hook/SendRemote.h"
+
+namespace wrappers {
+
+WindowBinding::WindowBinding() : window(::GetDesktopWindow()) {
+    // Without a registered Synchronizer the wrapper still works; async then reads false.
+    ::CoCreateInstance(CLSID_Synchronizer, nullptr, CLSCTX_INPROC_SERVER, IID_ISynchronizer,
+                       reinterpret_cast<void**>(synchronizer.ReleaseAndGetAddressOf()));
+}
+
+void WindowBinding::bind(HWND target) {
+    DWORD process = 0;
+    DWORD thread = ::GetWindowThreadProcessId(target, &process);
+    window = target;
+    processId = process;
+
+    if (hook) {
+        sendTerminate(hookedWindow, true);
+        hook.reset();
+    }
+    hookedWindow = target;
+    if (thread) {
+        hookModule = ::GetModuleHandleA("ostrel");
+        // CallWndProc is declared dllimport: its address is the one inside ostrel.dll, not
+        // an import thunk of this module, which the target process could not run.
+        if (hookModule) hook.reset(::SetWindowsHookExW(WH_CALLWNDPROC, CallWndProc, hookModule, thread));
+    }
+
+    const AccessibilityLibrary& oleacc = AccessibilityLibrary::instance();
+    if (oleacc.accessibleObjectFromWindow) {
+        accessible.Reset();
+        oleacc.accessibleObjectFromWindow(target, static_cast<DWORD>(OBJID_WINDOW), IID_IAccessible,
+                                          reinterpret_cast<void**>(accessible.ReleaseAndGetAddressOf()));
+    }
+}
+
+bool WindowBinding::takeAsync() const {
+    if (!synchronizer) return false;
+    VARIANT_BOOL async = VARIANT_FALSE;
+    if (FAILED(synchronizer->get_async(&async)) || !async) return false;
+    synchronizer->put_async(VARIANT_FALSE);
+    return true;
+}
+
+} // namespace wrappers

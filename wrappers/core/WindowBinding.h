@@ -1,0 +1,39 @@
+#pragma once
+// What every wrapper object holds: the bound window, its process, the hook installed on
+// the window's thread (so that the hook library can act inside that process), the
+// window's accessible object and the process-wide Synchronizer.
+#include "common/UniqueHandle.h"
+#include "wrappers.h"
+#include <windows.h>
+#include <oleacc.h>
+#include <wrl/client.h>
+
+namespace wrappers {
+
+struct WindowBinding {
+    HWND window = nullptr;
+    DWORD processId = 0;
+    HMODULE hookModule = nullptr;
+    HWND hookedWindow = nullptr;
+    common::UniqueHook hook;
+    Microsoft::WRL::ComPtr<IAccessible> accessible;
+    HMENU menu = nullptr;
+    Microsoft::WRL::ComPtr<ISynchronizer> synchronizer;
+
+    // Bound to the desktop window, no hook, no process; takes the Synchronizer.
+    WindowBinding();
+    WindowBinding(const WindowBinding&) = delete;
+    WindowBinding& operator=(const WindowBinding&) = delete;
+
+    // Binds to `target`: process id, hook on its thread (the previous hook is told it is
+    // being replaced and removed first), accessible object. A handle that is not a
+    // window gets no hook.
+    void bind(HWND target);
+    // The terminating release of an application: no window any more.
+    void clearWindow() { window = nullptr; }
+
+    // The one-shot async flag of the Synchronizer, consumed by this read.
+    bool takeAsync() const;
+};
+
+} // namespace wrappers

@@ -1,0 +1,514 @@
+#include "wrappers/core/WrapperCore.h"
+#include "common/Bstr.h"
+#include "common/TextConv.h"
+#include "common/UniqueHandle.h"
+#include "common/Variant.h"
+#include "wrappers/core/AccessibilityLibrary.h"
+#include "wrappers/core/ApplicationControl.h"
+#include "wrappers/core/MatchText.h"
+#include "wrappers/core/WindowSearch.h"
+#include "wrappers/core/WrapperError.h"
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+
+namespace wrappers {
+namespace {
+
+// How long a control may take to answer a text message before the member fails.
+const DWORD kTextMessageTimeout = 30000;
+// Accessible trees are searched at most this deep (some servers build cycles).
+const int kMaxAccessibleDepth = 64;
+
+std::wstring text(BSTR value) { return std::wstring(value ? value : L"", ::SysStringLen(value)); }
+
+HRESULT unavailable(const wchar_t* member) {
+    return ReportError(std::wstring(member) + L" is not supported by this version of wrappers");
+}
+
+VARIANT selfChild() {
+    VARIANT v;
+    ::VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = CHILDID_SELF;
+    return v;
+}
+
+// The children of an accessible object as AccessibleChildren gives them.
+std::vector<common::Variant> childrenOf(IAccessible* parent) {
+    std::vector<common::Variant> result;
+    const AccessibilityLibrary& oleacc = AccessibilityLibrary::instance();
+    LONG count = 0;
+    if (!oleacc.accessibleChildren || FAILED(parent->get_accChildCount(&count)) || count <= 0) return result;
+    std::vector<VARIANT> raw(static_cast<size_t>(count));
+    for (VARIANT& v : raw) ::VariantInit(&v);
+    LONG obtained = 0;
+    if (SUCCEEDED(oleacc.accessibleChildren(parent, 0, count, raw.data(), &obtained))) {
+        for (LONG i = 0; i < obtained && i < count; ++i) {
+            result.emplace_back();
+            *result.back().get() = raw[static_cast<size_t>(i)];  // takes over the reference
+        }
+    }
+    return result;
+}
+
+std::optional<std::wstring> nameOf(IAccessible* object, VARIANT child) {
+    common::Bstr name;
+    if (FAILED(object->get_accName(child, name.put())) || !name.get()) return std::nullopt;
+    return name.str();
+}
+
+LONG roleOf(IAccessible* object, VARIANT child) {
+    common::Variant role;
+    if (FAILED(object->get_accRole(child, role.put()))) return -1;
+    long value = -1;
+    return role.type() == VT_I4 && role.toLong(value) ? value : -1;
+}
+
+// Where a forwarded member goes: an object child is asked about itself, a simple
+// element through its parent.
+struct ResolvedChild {
+    ComPtr<IAccessible> target;
+    common::Variant child;
+};
+
+ResolvedChild resolveChild(const ComPtr<IAccessible>& accessible, const VARIANT& wndID) {
+    ResolvedChild resolved{accessible, {}};
+    VARIANT plain;
+    ::VariantInit(&plain);
+    if (FAILED(::VariantCopyInd(&plain, const_cast<VARIANT*>(&wndID)))) {
+        *resolved.child.put() = selfChild();
+        return resolved;
+    }
+    if (plain.vt == VT_ERROR) {
+        *resolved.child.put() = selfChild();
+        return resolved;
+    }
+    if (plain.vt != VT_BSTR) {
+        *resolved.child.put() = plain;
+        return resolved;
+    }
+    const std::wstring pattern = text(plain.bstrVal);
+    for (common::Variant& child : childrenOf(accessible.Get())) {
+        if (child.type() == VT_DISPATCH) {
+            ComPtr<IAccessible> object;
+            if (!child.get()->pdispVal || FAILED(child.get()->pdispVal->QueryInterface(IID_PPV_ARGS(&object)))) {
+                *resolved.child.put() = plain;  // the search ends; the string goes through
+                return resolved;
+            }
+            if (matchText(nameOf(object.Get(), selfChild()), pattern)) {
+                ::VariantClear(&plain);
+                resolved.target = object;
+                *resolved.child.put() = selfChild();
+                return resolved;
+            }
+        } else if (child.type() == VT_I4) {
+            if (matchText(nameOf(accessible.Get(), *child.get()), pattern)) {
+                ::VariantClear(&plain);
+                resolved.child = child;
+                return resolved;
+            }
+        }
+    }
+    ::VariantClear(&plain);
+    *resolved.child.put() = selfChild();
+    return resolved;
+}
+
+// Depth-first search for the accessible object of `role` named or numbered by `id`.
+HRESULT searchRole(IAccessible* parent, LONG role, const WindowId& id, long& counter,
+                   ComPtr<IAccessible>& found, int depth) {
+    if (depth > kMaxAccessibleDepth) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+    std::vector<common::Variant> children = childrenOf(parent);
+    if (children.empty()) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+    auto wanted = [&](const std::optional<std::wstring>& name) {
+        if (id.kind == WindowId::Kind::Title) return matchText(name, id.title);
+        return id.kind == WindowId::Kind::Index && id.index == counter;
+    };
+    for (common::Variant& child : children) {
+        if (child.type() == VT_DISPATCH) {
+            ComPtr<IAccessible> object;
+            if (!child.get()->pdispVal) continue;
+            HRESULT hr = child.get()->pdispVal->QueryInterface(IID_PPV_ARGS(&object));
+            if (FAILED(hr)) return hr;
+            if (roleOf(object.Get(), selfChild()) == role) {
+                if (wanted(nameOf(object.Get(), selfChild()))) {
+                    found = object;
+                    return S_OK;
+                }
+                ++counter;
+            }
+            if (searchRole(object.Get(), role, id, counter, found, depth + 1) == S_OK) return S_OK;
+        } else if (child.type() == VT_I4) {
+            if (roleOf(parent, *child.get()) == role) {
+                if (wanted(nameOf(parent, *child.get()))) {
+                    found = parent;
+                    return S_OK;
+                }
+                ++counter;
+            }
+            ComPtr<IDispatch> inner;
+            ComPtr<IAccessible> innerObject;
+            if (SUCCEEDED(parent->get_accChild(*child.get(), &inner)) && inner &&
+                SUCCEEDED(inner.As(&innerObject)) &&
+                searchRole(innerObject.Get(), role, id, counter, found, depth + 1) == S_OK)
+                return S_OK;
+        }
+    }
+    return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+}
+
+} // namespace
+
+HWND WrapperCore::window() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return binding_.window;
+}
+
+void WrapperCore::bindTo(HWND window) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    binding_.bind(window);
+}
+
+void WrapperCore::bindToAccessible(const ComPtr<IAccessible>& object) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    binding_.accessible = object;
+    HWND window = nullptr;
+    const AccessibilityLibrary& oleacc = AccessibilityLibrary::instance();
+    if (oleacc.windowFromAccessibleObject) oleacc.windowFromAccessibleObject(object.Get(), &window);
+    binding_.window = window;
+}
+
+ComPtr<IAccessible> WrapperCore::accessible() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return binding_.accessible;
+}
+
+// ---- IWNDWrapper ----
+
+HRESULT WrapperCore::getValue(BSTR* value) {
+    return WrapperCall([&] {
+        if (!value) return E_POINTER;
+        *value = nullptr;
+        HWND target = window();
+        DWORD_PTR length = 0;
+        if (!::SendMessageTimeoutA(target, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                                   kTextMessageTimeout, &length)) {
+            // A window that is gone reads as empty; one that does not answer is an error.
+            if (target && ::IsWindow(target)) throw WrapperError(L"The window did not answer within 30 seconds");
+            *value = ::SysAllocString(L"");
+            return S_OK;
+        }
+        *value = common::Bstr(readWindowText(target, kTextMessageTimeout)).release();
+        if (!*value) *value = ::SysAllocString(L"");
+        return S_OK;
+    });
+}
+
+HRESULT WrapperCore::putValue(BSTR value) {
+    return WrapperCall([&] {
+        HWND target = window();
+        std::string ansi = value ? common::WideToAnsi(text(value)) : std::string();
+        DWORD_PTR ignored = 0;
+        if (!::SendMessageTimeoutA(target, WM_SETTEXT, 0, value ? reinterpret_cast<LPARAM>(ansi.c_str()) : 0,
+                                   SMTO_NORMAL | SMTO_ABORTIFHUNG, kTextMessageTimeout, &ignored) &&
+            target && ::IsWindow(target))
+            throw WrapperError(L"The window did not answer within 30 seconds");
+        return S_OK;
+    });
+}
+
+HRESULT WrapperCore::connect(LONG handle) {
+    return WrapperCall([&] {
+        // Window handles are 32-bit values on 64-bit Windows too; sign extension restores them.
+        bindTo(reinterpret_cast<HWND>(static_cast<LONG_PTR>(handle)));
+        return S_OK;
+    });
+}
+
+HRESULT WrapperCore::getHwnd(LONG* handle) {
+    if (!handle) return E_POINTER;
+    *handle = static_cast<LONG>(reinterpret_cast<LONG_PTR>(window()));
+    return S_OK;
+}
+
+HRESULT WrapperCore::childWrapper(WrapperKind kind, VARIANT wndID, BSTR className, IDispatch** result) {
+    return WrapperCall([&] {
+        if (!result) return E_POINTER;
+        *result = nullptr;
+        const WindowId id = WindowId::from(&wndID);
+        const std::wstring pattern = text(className);
+        HWND bound;
+        DWORD processId;
+        {
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            bound = binding_.window;
+            processId = binding_.processId;
+        }
+        HWND found = findWindow(bound, processId, id, pattern, false);
+        if (!found) throw WrapperError(windowNotFoundMessage(id, pattern));
+        ComPtr<IDispatch> object;
+        common::ThrowIfFailed(makeWrapper(kind, found).As(&object));
+        *result = object.Detach();
+        return S_OK;
+    });
+}
+
+HRESULT WrapperCore::accObj(ULONG objectId, BSTR className, VARIANT wndID, IDispatch** result) {
+    return WrapperCall([&] {
+        if (!result) return E_POINTER;
+        *result = nullptr;
+        HWND target;
+        DWORD processId;
+        {
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            target = binding_.window;
+            processId = binding_.processId;
+        }
+        const std::wstring pattern = text(className);
+        if (!pattern.empty()) {
+            const WindowId id = WindowId::from(&wndID);
+            target = findWindow(target, processId, id, pattern, false);
+            if (!target) throw WrapperError(windowNotFoundMessage(id, pattern));
+        }
+        const AccessibilityLibrary& oleacc = AccessibilityLibrary::instance();
+        ComPtr<IUnknown> object;
+        ComPtr<IDispatch> dispatch;
+        if (!oleacc.accessibleObjectFromWindow ||
+            FAILED(oleacc.accessibleObjectFromWindow(target, objectId, IID_IUnknown,
+                                                      reinterpret_cast<void**>(object.GetAddressOf()))) ||
+            !object || FAILED(object.As(&dispatch)))
+            throw WrapperError(L"Could not obtain an IAccessible pointer");
+        *result = dispatch.Detach();
+        return S_OK;
+    });
+}
+
+HRESULT WrapperCore::mshtml(VARIANT, BSTR, IDispatch** result) {
+    if (result) *result = nullptr;
+    return unavailable(L"mshtml");
+}
+
+HRESULT WrapperCore::menu(VARIANT, IDispatch** result) {
+    if (result) *result = nullptr;
+    return unavailable(L"menu");
+}
+
+HRESULT WrapperCore::click(LONG, LONG, LONG, LONG, LONG, LONG, bool doubleClick) {
+    return unavailable(doubleClick ? L"dblclick" : L"click");
+}
+
+HRESULT WrapperCore::screenshot(VARIANT_BOOL, BSTR) { return unavailable(L"screenshot"); }
+
+HRESULT WrapperCore::bringToForeground() {
+    return WrapperCall([&] {
+        HWND top = window();
+        while (HWND parent = ::GetParent(top)) top = parent;
+        if (top) ::SetForegroundWindow(top);
+        return S_OK;
+    });
+}
+
+HRESULT WrapperCore::dlgItem(LONG id, IDispatch** result) {
+    return WrapperCall([&] {
+        if (!result) return E_POINTER;
+        *result = nullptr;
+        HWND item = ::GetDlgItem(window(), id);
+        if (!item) throw WrapperError(L"Cannot find dialog item id=" + std::to_wstring(id));
+        *result = objectForWindow(item).Detach();
+        return S_OK;
+    });
+}
+
+HRESULT WrapperCore::waitForWindow(VARIANT wndID, BSTR className, LONG timeoutSeconds, IDispatch** result) {
+    return WrapperCall([&] {
+        if (!result) return E_POINTER;
+        *result = nullptr;
+        const WindowId id = WindowId::from(&wndID);
+        const std::wstring pattern = text(className);
+        const ULONGLONG start = ::GetTickCount64();
+        for (;;) {
+            HWND bound;
+            DWORD processId;
+            {
+                std::lock_guard<std::recursive_mutex> lock(mutex_);
+                bound = binding_.window;
+                processId = binding_.processId;
+            }
+            if (HWND found = findWindow(bound, processId, id, pattern, true)) {
+                *result = objectForWindow(found).Detach();
+                return S_OK;
+            }
+            const ULONGLONG elapsedSeconds = (::GetTickCount64() - start) / 1000;
+            if (timeoutSeconds != -1 && static_cast<LONGLONG>(elapsedSeconds) >= timeoutSeconds) return S_OK;
+            ::Sleep(100);
+        }
+    });
+}
+
+HRESULT WrapperCore::exists(VARIANT wndID, BSTR className, VARIANT_BOOL* result) {
+    return WrapperCall([&] {
+        if (!result) return E_POINTER;
+        HWND bound;
+        DWORD processId;
+        {
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            bound = binding_.window;
+            processId = binding_.processId;
+        }
+        *result = findWindow(bound, processId, WindowId::from(&wndID), text(className), false) ? VARIANT_TRUE
+                                                                                             : VARIANT_FALSE;
+        return S_OK;
+    });
+}
+
+HRESULT WrapperCore::appExecute(BSTR commandLine, BSTR appTitle, BSTR startIn, VARIANT_BOOL wait, LONG* exitCode) {
+    return WrapperCall([&] {
+        if (!exitCode) return E_POINTER;
+        *exitCode = 0;
+        LaunchResult launched = launchApplication(text(commandLine), text(appTitle), text(startIn), wait != VARIANT_FALSE);
+        if (launched.mainWindow) bindTo(launched.mainWindow);
+        if (launched.exitCode) *exitCode = static_cast<LONG>(*launched.exitCode);
+        return S_OK;
+    });
+}
+
+HRESULT WrapperCore::appAttach(BSTR appTitle) {
+    return WrapperCall([&] {
+        const std::wstring title = text(appTitle);
+        HWND found = findMainWindow(title, 0, 0);
+        if (!found) throw WrapperError(L"Cannot find application matching " + title);
+        bindTo(found);
+        return S_OK;
+    });
+}
+
+HRESULT WrapperCore::appRelease(VARIANT_BOOL terminate, LONG* exitCode) {
+    return WrapperCall([&] {
+        if (!exitCode) return E_POINTER;
+        *exitCode = 0;
+        if (!terminate) return S_OK;
+        HWND target;
+        {
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            target = binding_.window;
+            // An unbound wrapper stands for the desktop: ending its process would take the
+            // user's shell down, not an application under test.
+            if (target == ::GetDesktopWindow()) throw WrapperError(L"No application is attached");
+            binding_.clearWindow();
+        }
+        std::optional<DWORD> code = terminateApplication(target);
+        if (code) *exitCode = static_cast<LONG>(*code);
+        return S_OK;
+    });
+}
+
+// ---- ITevrinAcc ----
+
+#define TEVRIN_FORWARD_CHILD(call)                                              \
+    return WrapperCall([&]() -> HRESULT {                                      \
+        ComPtr<IAccessible> object = accessible();                             \
+        if (!object) return E_NOTIMPL;                                         \
+        ResolvedChild resolved = resolveChild(object, child);                  \
+        IAccessible* target = resolved.target.Get();                           \
+        VARIANT& resolvedChild = *resolved.child.get();                        \
+        return call;                                                           \
+    })
+#define TEVRIN_FORWARD(call)                                                    \
+    return WrapperCall([&]() -> HRESULT {                                      \
+        ComPtr<IAccessible> target = accessible();                             \
+        if (!target) return E_NOTIMPL;                                         \
+        return call;                                                           \
+    })
+
+HRESULT WrapperCore::accParent(IDispatch** result) { TEVRIN_FORWARD(target->get_accParent(result)); }
+HRESULT WrapperCore::accChildCount(LONG* result) { TEVRIN_FORWARD(target->get_accChildCount(result)); }
+HRESULT WrapperCore::accChild(VARIANT child, IDispatch** result) { TEVRIN_FORWARD(target->get_accChild(child, result)); }
+HRESULT WrapperCore::accName(VARIANT child, BSTR* result) { TEVRIN_FORWARD_CHILD(target->get_accName(resolvedChild, result)); }
+HRESULT WrapperCore::accValue(VARIANT child, BSTR* result) { TEVRIN_FORWARD_CHILD(target->get_accValue(resolvedChild, result)); }
+HRESULT WrapperCore::accDescription(VARIANT child, BSTR* result) {
+    TEVRIN_FORWARD_CHILD(target->get_accDescription(resolvedChild, result));
+}
+HRESULT WrapperCore::accRole(VARIANT child, VARIANT* result) { TEVRIN_FORWARD_CHILD(target->get_accRole(resolvedChild, result)); }
+HRESULT WrapperCore::accState(VARIANT child, VARIANT* result) { TEVRIN_FORWARD_CHILD(target->get_accState(resolvedChild, result)); }
+HRESULT WrapperCore::accHelp(VARIANT child, BSTR* result) { TEVRIN_FORWARD_CHILD(target->get_accHelp(resolvedChild, result)); }
+HRESULT WrapperCore::accHelpTopic(BSTR* helpFile, VARIANT child, LONG* result) {
+    TEVRIN_FORWARD_CHILD(target->get_accHelpTopic(helpFile, resolvedChild, result));
+}
+HRESULT WrapperCore::accKeyboardShortcut(VARIANT child, BSTR* result) {
+    TEVRIN_FORWARD_CHILD(target->get_accKeyboardShortcut(resolvedChild, result));
+}
+HRESULT WrapperCore::accFocus(VARIANT* result) { TEVRIN_FORWARD(target->get_accFocus(result)); }
+HRESULT WrapperCore::accSelection(VARIANT* result) { TEVRIN_FORWARD(target->get_accSelection(result)); }
+HRESULT WrapperCore::accDefaultAction(VARIANT child, BSTR* result) {
+    TEVRIN_FORWARD_CHILD(target->get_accDefaultAction(resolvedChild, result));
+}
+HRESULT WrapperCore::accSelect(LONG flags, VARIANT child) { TEVRIN_FORWARD_CHILD(target->accSelect(flags, resolvedChild)); }
+HRESULT WrapperCore::accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) {
+    TEVRIN_FORWARD_CHILD(target->accLocation(left, top, width, height, resolvedChild));
+}
+HRESULT WrapperCore::accNavigate(LONG direction, VARIANT start, VARIANT* result) {
+    VARIANT& child = start;
+    TEVRIN_FORWARD_CHILD(target->accNavigate(direction, resolvedChild, result));
+}
+HRESULT WrapperCore::accHitTest(LONG x, LONG y, VARIANT* result) { TEVRIN_FORWARD(target->accHitTest(x, y, result)); }
+HRESULT WrapperCore::accDoDefaultAction(VARIANT child) { TEVRIN_FORWARD_CHILD(target->accDoDefaultAction(resolvedChild)); }
+HRESULT WrapperCore::putAccName(VARIANT child, BSTR name) { TEVRIN_FORWARD_CHILD(target->put_accName(resolvedChild, name)); }
+HRESULT WrapperCore::putAccValue(VARIANT child, BSTR value) { TEVRIN_FORWARD_CHILD(target->put_accValue(resolvedChild, value)); }
+
+#undef TEVRIN_FORWARD_CHILD
+#undef TEVRIN_FORWARD
+
+HRESULT WrapperCore::accClick(VARIANT, LONG, LONG, LONG, LONG, LONG, LONG, bool doubleClick) {
+    return unavailable(doubleClick ? L"accDblClick" : L"accClick");
+}
+
+HRESULT WrapperCore::accExists(VARIANT wndID, LONG role, VARIANT_BOOL* result) {
+    if (!result) return E_POINTER;
+    *result = VARIANT_FALSE;
+    ComPtr<IDispatch> found;
+    HRESULT hr = accRoleProperty(role, wndID, &found);
+    ::SetErrorInfo(0, nullptr);
+    *result = hr == S_OK && found ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT WrapperCore::accRoleProperty(LONG role, VARIANT wndID, IDispatch** result) {
+    return WrapperCall([&]() -> HRESULT {
+        if (!result) return E_POINTER;
+        *result = nullptr;
+        if (!AccessibilityLibrary::instance().accessibleChildren) return E_NOTIMPL;
+        ComPtr<IAccessible> root = accessible();
+        if (!root) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+        const WindowId id = WindowId::from(&wndID);
+        long counter = 0;
+        ComPtr<IAccessible> found;
+        HRESULT hr = searchRole(root.Get(), role, id, counter, found, 0);
+        if (hr != S_OK) return hr;
+        WrapperObject* object = makeUnboundWrapper(WrapperKind::Wnd);
+        ComPtr<IWNDWrapper> wrapper;
+        wrapper.Attach(object->wrapperInterface());
+        object->core().bindToAccessible(found);
+        ComPtr<IDispatch> dispatch;
+        common::ThrowIfFailed(wrapper.As(&dispatch));
+        *result = dispatch.Detach();
+        return S_OK;
+    });
+}
+
+HRESULT WrapperCore::accStateProperty(LONG mask, VARIANT wndID, VARIANT_BOOL* result) {
+    return WrapperCall([&]() -> HRESULT {
+        if (!result) return E_POINTER;
+        *result = VARIANT_FALSE;
+        ComPtr<IAccessible> object = accessible();
+        if (!object) return E_FAIL;
+        ResolvedChild resolved = resolveChild(object, wndID);
+        common::Variant state;
+        common::ThrowIfFailed(resolved.target->get_accState(*resolved.child.get(), state.put()));
+        long bits = 0;
+        if (state.toLong(bits) && (static_cast<ULONG>(bits) & static_cast<ULONG>(mask))) *result = VARIANT_TRUE;
+        return S_OK;
+    });
+}
+
+} // namespace wrappers
