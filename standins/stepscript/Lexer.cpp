@@ -1,0 +1,204 @@
+#include "standins/stepscript/Lexer.h"
+#include <cwctype>
+#include <cmath>
+
+namespace stepscript {
+namespace {
+
+bool IsIdentStart(wchar_t c) { return std::iswalpha(c) || c == L'_'; }
+bool IsIdentChar(wchar_t c) { return std::iswalnum(c) || c == L'_'; }
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == 0xA0; }
+bool IsLineBreak(wchar_t c) { return c == L'\n' || c == L'\r'; }
+
+std::wstring Lower(const std::wstring& s) {
+    std::wstring r(s);
+    for (auto& c : r) c = static_cast<wchar_t>(std::towlower(c));
+    return r;
+}
+
+} // namespace
+
+Lexer::Lexer(const std::wstring& text) : text_(text) {}
+
+std::vector<size_t> Lexer::LineStarts(const std::wstring& text) {
+    std::vector<size_t> starts{0};
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+        if (text[i] == L'\n' || text[i] == L'\r') starts.push_back(i + 1);
+    }
+    return starts;
+}
+
+void Lexer::fail(int number, const std::wstring& description, size_t offset) {
+    throw SyntaxError{ScriptHr(number), description, offset, line_, static_cast<LONG>(offset - lineStart_)};
+}
+
+bool Lexer::atLineStart() const {
+    for (size_t i = lineStart_; i < pos_; ++i)
+        if (!IsBlank(text_[i])) return false;
+    return true;
+}
+
+void Lexer::skipLine() {
+    while (pos_ < text_.size() && !IsLineBreak(text_[pos_])) ++pos_;
+}
+
+void Lexer::newLine() {
+    if (text_[pos_] == L'\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == L'\n') ++pos_;
+    ++pos_;
+    ++line_;
+    lineStart_ = pos_;
+}
+
+void Lexer::lexNumber(Token& t) {
+    size_t start = pos_;
+    if (text_[pos_] == L'&') {  // &H1F hexadecimal
+        pos_ += 2;
+        size_t digits = pos_;
+        unsigned long long v = 0;
+        while (pos_ < text_.size() && std::iswxdigit(text_[pos_])) {
+            v = v * 16 + (std::iswdigit(text_[pos_]) ? text_[pos_] - L'0' : (std::towlower(text_[pos_]) - L'a' + 10));
+            if (v > 0xFFFFFFFFull) fail(errors::kSyntax, L"Hexadecimal number too large", start);
+            ++pos_;
+        }
+        if (pos_ == digits) fail(errors::kSyntax, L"Invalid hexadecimal number", start);
+        if (pos_ < text_.size() && text_[pos_] == L'&') ++pos_;
+        t.kind = TokenKind::Integer;
+        t.number = static_cast<double>(static_cast<LONG>(static_cast<unsigned long>(v)));
+        return;
+    }
+    bool isDouble = false;
+    while (pos_ < text_.size() && std::iswdigit(text_[pos_])) ++pos_;
+    if (pos_ < text_.size() && text_[pos_] == L'.') {
+        isDouble = true;
+        ++pos_;
+        while (pos_ < text_.size() && std::iswdigit(text_[pos_])) ++pos_;
+    }
+    if (pos_ < text_.size() && (text_[pos_] == L'e' || text_[pos_] == L'E')) {
+        size_t save = pos_++;
+        if (pos_ < text_.size() && (text_[pos_] == L'+' || text_[pos_] == L'-')) ++pos_;
+        if (pos_ < text_.size() && std::iswdigit(text_[pos_])) {
+            isDouble = true;
+            while (pos_ < text_.size() && std::iswdigit(text_[pos_])) ++pos_;
+        } else {
+            pos_ = save;
+        }
+    }
+    std::wstring digits = text_.substr(start, pos_ - start);
+    double v = std::wcstod(digits.c_str(), nullptr);
+    if (!std::isfinite(v)) fail(errors::kOverflow, L"Overflow: number too large", start);
+    t.number = v;
+    t.kind = (!isDouble && v <= 2147483647.0) ? TokenKind::Integer : TokenKind::Double;
+    if (pos_ < text_.size() && IsIdentChar(text_[pos_])) fail(errors::kExpectedEndOfStatement, L"Invalid number", start);
+}
+
+void Lexer::lexString(Token& t) {
+    size_t start = pos_++;
+    std::wstring value;
+    for (;;) {
+        if (pos_ >= text_.size() || IsLineBreak(text_[pos_]))
+            fail(errors::kUnterminatedString, L"Unterminated string constant", start);
+        wchar_t c = text_[pos_++];
+        if (c == L'"') {
+            if (pos_ < text_.size() && text_[pos_] == L'"') {
+                value += L'"';
+                ++pos_;
+                continue;
+            }
+            break;
+        }
+        value += c;
+    }
+    t.kind = TokenKind::String;
+    t.text = std::move(value);
+}
+
+std::vector<Token> Lexer::tokenize() {
+    std::vector<Token> tokens;
+    auto endStatement = [&](size_t offset, bool newline) {
+        // Runs of separators collapse into one.
+        if (!tokens.empty() && tokens.back().kind != TokenKind::EndOfStatement) {
+            Token t;
+            t.kind = TokenKind::EndOfStatement;
+            t.offset = offset;
+            t.line = line_;
+            t.newline = newline;
+            tokens.push_back(t);
+        } else if (!tokens.empty() && newline) {
+            tokens.back().newline = true;
+        }
+    };
+    while (pos_ < text_.size()) {
+        wchar_t c = text_[pos_];
+        if (IsBlank(c)) { ++pos_; continue; }
+        if (IsLineBreak(c)) {
+            endStatement(pos_, true);
+            newLine();
+            continue;
+        }
+        if (c == L'\'') { skipLine(); continue; }
+        if (c == L'#' && atLineStart()) { skipLine(); continue; }
+        if (c == L':') { endStatement(pos_, false); ++pos_; continue; }
+        if (c == L'_' && (pos_ + 1 >= text_.size() || IsBlank(text_[pos_ + 1]) || IsLineBreak(text_[pos_ + 1]))) {
+            // Line continuation: only blanks may follow before the line break.
+            size_t p = pos_ + 1;
+            while (p < text_.size() && IsBlank(text_[p])) ++p;
+            if (p < text_.size() && IsLineBreak(text_[p])) {
+                pos_ = p;
+                newLine();
+                continue;
+            }
+        }
+        Token t;
+        t.offset = pos_;
+        t.line = line_;
+        if (IsIdentStart(c)) {
+            size_t start = pos_;
+            while (pos_ < text_.size() && IsIdentChar(text_[pos_])) ++pos_;
+            t.kind = TokenKind::Identifier;
+            t.text = text_.substr(start, pos_ - start);
+            t.lower = Lower(t.text);
+            if (t.lower == L"rem") { skipLine(); continue; }
+        } else if (std::iswdigit(c) || (c == L'.' && pos_ + 1 < text_.size() && std::iswdigit(text_[pos_ + 1]) &&
+                                        (tokens.empty() || (tokens.back().kind != TokenKind::Identifier &&
+                                                            tokens.back().text != L")")))) {
+            lexNumber(t);
+        } else if (c == L'&' && pos_ + 1 < text_.size() && (text_[pos_ + 1] == L'h' || text_[pos_ + 1] == L'H') &&
+                   pos_ + 2 < text_.size() && std::iswxdigit(text_[pos_ + 2])) {
+            lexNumber(t);
+        } else if (c == L'"') {
+            lexString(t);
+        } else {
+            static const wchar_t* const kTwo[] = {L"<>", L"<=", L">=", L"=<", L"=>"};
+            t.kind = TokenKind::Operator;
+            for (const wchar_t* op : kTwo) {
+                if (text_.compare(pos_, 2, op) == 0) {
+                    t.text = op;
+                    if (t.text == L"=<") t.text = L"<=";
+                    if (t.text == L"=>") t.text = L">=";
+                    pos_ += 2;
+                    break;
+                }
+            }
+            if (t.text.empty()) {
+                if (std::wstring(L"&+-*/\\^=<>(),.").find(c) == std::wstring::npos) {
+                    wchar_t shown[2] = {c, 0};
+                    fail(errors::kInvalidCharacter, std::wstring(L"Invalid character '") + shown + L"'", pos_);
+                }
+                t.text.assign(1, c);
+                ++pos_;
+            }
+        }
+        t.length = pos_ - t.offset;
+        tokens.push_back(std::move(t));
+    }
+    endStatement(pos_, true);
+    Token end;
+    end.kind = TokenKind::EndOfText;
+    end.offset = pos_;
+    end.line = line_;
+    tokens.push_back(end);
+    return tokens;
+}
+
+} // namespace stepscript

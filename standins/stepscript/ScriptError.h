@@ -1,0 +1,30 @@
+#pragma once
+#include <windows.h>
+#include <string>
+
+namespace stepscript {
+
+// A run-time error raised while a script runs: the error number (an HRESULT), its
+// source and description. Unwinds to the statement being executed.
+struct ScriptError {
+    HRESULT hr;
+    std::wstring source;
+    std::wstring description;
+};
+
+// Ends the run without any further report (interrupt, abort from the debugger, an
+// error already reported).
+struct ScriptAbort {
+    bool reported = false;
+};
+
+extern const wchar_t* const kRuntimeSource;
+extern const wchar_t* const kCompileSource;
+
+// Raises one of the run-time errors of the language; name, when given, is quoted
+// after the message ("Variable is undefined: 'x'").
+[[noreturn]] void RaiseError(int number, const std::wstring& name = {});
+// The message of a run-time error number.
+std::wstring ErrorMessage(int number);
+
+} // namespace stepscript

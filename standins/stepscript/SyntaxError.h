@@ -1,0 +1,48 @@
+#pragma once
+#include <windows.h>
+#include <string>
+
+namespace stepscript {
+
+// A compile-time error with its place in the parsed block (offset and 0-based line
+// and column inside the block text).
+struct SyntaxError {
+    HRESULT hr;
+    std::wstring description;
+    size_t offset;
+    ULONG line;
+    LONG column;
+};
+
+// Error numbers as scripts see them (Err.Number), in the facility scripts use.
+constexpr HRESULT ScriptHr(int number) { return static_cast<HRESULT>(0x800A0000u | static_cast<unsigned>(number)); }
+
+namespace errors {
+constexpr int kSyntax = 1002;
+constexpr int kExpectedEndOfStatement = 1025;
+constexpr int kExpectedExpression = 1035;
+constexpr int kExpectedIdentifier = 1010;
+constexpr int kInvalidCharacter = 1032;
+constexpr int kUnterminatedString = 1033;
+constexpr int kExpected = 1012;
+constexpr int kNameRedefined = 1041;
+constexpr int kInvalidExit = 1039;
+constexpr int kUnsupported = 1054;
+constexpr int kTooComplex = 1047;
+
+constexpr int kInvalidCall = 5;
+constexpr int kOverflow = 6;
+constexpr int kOutOfStack = 28;
+constexpr int kDivisionByZero = 11;
+constexpr int kTypeMismatch = 13;
+constexpr int kObjectVariableNotSet = 91;
+constexpr int kObjectRequired = 424;
+constexpr int kCannotCreateObject = 429;
+constexpr int kNoSuchMember = 438;
+constexpr int kWrongArgumentCount = 450;
+constexpr int kIllegalAssignment = 501;
+constexpr int kVariableUndefined = 500;
+constexpr int kUnknownRuntime = 507;
+} // namespace errors
+
+} // namespace stepscript
