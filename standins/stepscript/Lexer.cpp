@@ -190,6 +190,7 @@ std::vector<Token> Lexer::tokenize() {
             }
         }
         t.length = pos_ - t.offset;
+        if (t.kind == TokenKind::Integer || t.kind == TokenKind::Double) t.text = text_.substr(t.offset, t.length);
         tokens.push_back(std::move(t));
     }
     endStatement(pos_, true);

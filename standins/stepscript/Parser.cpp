@@ -233,7 +233,7 @@ std::unique_ptr<Stmt> Parser::parseSimple() {
     bool isCall = isWord(first, L"call");
     if (isSet || isCall) next();
     if (peek().kind != TokenKind::Identifier) fail(errors::kExpectedIdentifier, L"Expected identifier");
-    std::unique_ptr<Expr> target = parsePostfix();
+    std::unique_ptr<Expr> target = parsePostfix(!isCall && !isSet);
     if (isCall) {
         if (target->kind != ExprKind::Call) {
             auto call = MakeExpr(ExprKind::Call, target->offset);
@@ -585,9 +585,30 @@ std::unique_ptr<Expr> Parser::parsePower() {
     return left;
 }
 
-std::unique_ptr<Expr> Parser::parsePostfix() {
+// In "Out.Log (a + b) * 2" the blank before '(' makes the parentheses part of the first
+// argument; "Greet (a, b)" and "Greet (a)" stay argument lists.
+bool Parser::parenthesesStartAnArgument() const {
+    const Token& open = peek();
+    if (open.offset == lastEnd_) return false;
+    int depth = 0;
+    for (size_t i = pos_; i < tokens_.size(); ++i) {
+        const Token& t = tokens_[i];
+        if (t.kind == TokenKind::EndOfStatement || t.kind == TokenKind::EndOfText) return false;
+        if (t.kind != TokenKind::Operator) continue;
+        if (t.text == L"(") ++depth;
+        if (t.text == L")" && --depth == 0) {
+            const Token& after = tokens_[i + 1];
+            return !(after.kind == TokenKind::EndOfStatement || after.kind == TokenKind::EndOfText ||
+                     (after.kind == TokenKind::Identifier && after.lower == L"else"));
+        }
+    }
+    return false;
+}
+
+std::unique_ptr<Expr> Parser::parsePostfix(bool statementHead) {
     auto e = parsePrimary();
     for (;;) {
+        if (statementHead && isOp(peek(), L"(") && parenthesesStartAnArgument()) return e;
         if (isOp(peek(), L".")) {
             const Token& dot = next();
             const Token& name = peek();

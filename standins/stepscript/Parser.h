@@ -57,7 +57,8 @@ private:
     std::unique_ptr<Expr> parseNot();
     std::unique_ptr<Expr> parseUnary();
     std::unique_ptr<Expr> parsePower();
-    std::unique_ptr<Expr> parsePostfix();
+    std::unique_ptr<Expr> parsePostfix(bool statementHead = false);
+    bool parenthesesStartAnArgument() const;
     std::unique_ptr<Expr> parsePrimary();
     void parseArguments(std::vector<std::unique_ptr<Expr>>& args, bool parenthesized);
 

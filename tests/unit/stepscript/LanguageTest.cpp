@@ -1,0 +1,212 @@
+// The language as scripts see it, run through the engine's scripting interfaces.
+#include "tests/unit/stepscript/TestSite.h"
+#include <gtest/gtest.h>
+
+using namespace stepscript_test;
+
+namespace {
+
+// Runs a script and answers what it logged, one entry per Out.Log.
+std::vector<std::wstring> Logged(const std::wstring& script) {
+    Harness h;
+    h.run(script);
+    EXPECT_TRUE(h.site->errors.empty()) << (h.site->errors.empty() ? "" : std::string(h.lastError().begin(), h.lastError().end()));
+    return h.lines();
+}
+
+using Lines = std::vector<std::wstring>;
+
+} // namespace
+
+TEST(Language, ArithmeticAndStrings) {
+    EXPECT_EQ(Eval(L"1 + 2 * 3"), L"7");
+    EXPECT_EQ(Eval(L"(1 + 2) * 3"), L"9");
+    EXPECT_EQ(Eval(L"(1 + 2)"), L"3");
+    EXPECT_EQ(Eval(L"7 \\ 2"), L"3");
+    EXPECT_EQ(Eval(L"7 Mod 3"), L"1");
+    EXPECT_EQ(Eval(L"7 / 2"), L"3.5");
+    EXPECT_EQ(Eval(L"-2 ^ 2"), L"-4");
+    EXPECT_EQ(Eval(L"2147483647 + 1"), L"2147483648");
+    EXPECT_EQ(Eval(L"\"a\" & 1 & True"), L"a1True");
+    EXPECT_EQ(Eval(L"\"say \"\"hi\"\"\""), L"say \"hi\"");
+    EXPECT_EQ(Eval(L"\"ab\" + \"cd\""), L"abcd");
+    EXPECT_EQ(Eval(L"Empty + 1"), L"1");
+    EXPECT_EQ(Eval(L"Empty & \"x\""), L"x");
+}
+
+TEST(Language, ComparisonsAndLogic) {
+    EXPECT_EQ(Eval(L"1 < 2 And 2 <= 2 And 3 > 2 And 3 >= 3 And 1 <> 2 And 1 = 1"), L"True");
+    EXPECT_EQ(Eval(L"\"abc\" < \"abd\""), L"True");
+    EXPECT_EQ(Eval(L"Not True Or False"), L"False");
+    EXPECT_EQ(Eval(L"True Xor True"), L"False");
+    EXPECT_EQ(Eval(L"6 And 3"), L"2");
+    EXPECT_EQ(Eval(L"Nothing Is Nothing"), L"True");
+    EXPECT_EQ(Eval(L"Out Is Out.Self"), L"True");
+    EXPECT_EQ(Eval(L"Out Is Nothing"), L"False");
+}
+
+TEST(Language, ArithmeticFaultsAreRunTimeErrors) {
+    EXPECT_EQ(Eval(L"1 / 0"), L"error: Division by zero");
+    EXPECT_EQ(Eval(L"5 Mod 0"), L"error: Division by zero");
+    EXPECT_EQ(Eval(L"\"abc\" * 2"), L"error: Type mismatch");
+    EXPECT_EQ(Eval(L"1 Is 2"), L"error: Object required");
+}
+
+TEST(Language, IfElseIfElse) {
+    EXPECT_EQ(Logged(L"Dim x\nFor x = 1 To 4\n If x = 1 Then\n  Out.Log \"one\"\n ElseIf x = 2 Then\n  Out.Log \"two\"\n"
+                     L" ElseIf x = 3 Then\n Else\n  Out.Log \"many\"\n End If\nNext\n"),
+              (Lines{L"one", L"two", L"many"}));
+    EXPECT_EQ(Logged(L"If 1 > 2 Then Out.Log \"a\" Else Out.Log \"b\" : Out.Log \"c\"\nIf True Then Out.Log \"d\""),
+              (Lines{L"b", L"c", L"d"}));
+}
+
+TEST(Language, Loops) {
+    EXPECT_EQ(Logged(L"Dim i\nFor i = 3 To 1 Step -1\n Out.Log i\nNext\nOut.Log i"), (Lines{L"3", L"2", L"1", L"0"}));
+    EXPECT_EQ(Logged(L"Dim i\nFor i = 1 To 10\n If i = 3 Then Exit For\nNext\nOut.Log i"), (Lines{L"3"}));
+    EXPECT_EQ(Logged(L"Dim i\nFor i = 5 To 1\n Out.Log i\nNext\nOut.Log \"none\""), (Lines{L"none"}));
+    EXPECT_EQ(Logged(L"Dim i\ni = 0\nDo While i < 3\n i = i + 1\nLoop\nOut.Log i"), (Lines{L"3"}));
+    EXPECT_EQ(Logged(L"Dim i\ni = 0\nDo Until i = 2\n i = i + 1\nLoop\nOut.Log i"), (Lines{L"2"}));
+    EXPECT_EQ(Logged(L"Dim i\ni = 10\nDo\n i = i + 1\nLoop While i < 5\nOut.Log i"), (Lines{L"11"}));
+    EXPECT_EQ(Logged(L"Dim i\ni = 0\nDo\n i = i + 1\n If i = 4 Then Exit Do\nLoop\nOut.Log i"), (Lines{L"4"}));
+    EXPECT_EQ(Logged(L"Dim i\ni = 0\nWhile i < 2\n i = i + 1\nWend\nOut.Log i"), (Lines{L"2"}));
+    // Exit Do leaves only the Do around the For it sits in.
+    EXPECT_EQ(Logged(L"Dim i, n\nn = 0\nDo\n For i = 1 To 3\n  n = n + 1\n  If i = 2 Then Exit Do\n Next\nLoop\nOut.Log n"),
+              (Lines{L"2"}));
+}
+
+TEST(Language, ProceduresParametersAndReturnValues) {
+    EXPECT_EQ(Logged(L"Function Fact(n)\n If n <= 1 Then\n  Fact = 1\n Else\n  Fact = n * Fact(n - 1)\n End If\nEnd Function\n"
+                     L"Out.Log Fact(5)"),
+              (Lines{L"120"}));
+    EXPECT_EQ(Logged(L"Sub Greet(who, how)\n Out.Log how & \" \" & who\nEnd Sub\nGreet \"Ann\", \"Hi\"\nCall Greet(\"Bob\", \"Yo\")\n"
+                     L"Greet(\"Cy\", \"Hey\")"),
+              (Lines{L"Hi Ann", L"Yo Bob", L"Hey Cy"}));
+    // Arguments naming a variable are passed by reference unless ByVal.
+    EXPECT_EQ(Logged(L"Sub Bump(a, ByVal b)\n a = a + 1 : b = b + 1\nEnd Sub\nDim x, y\nx = 1 : y = 1\nBump x, y\nOut.Log x & y"),
+              (Lines{L"21"}));
+    // Locals hide globals and vanish with the call; Exit leaves early.
+    EXPECT_EQ(Logged(L"Dim v\nv = \"global\"\nFunction F()\n Dim v\n v = \"local\"\n F = v\n Exit Function\n F = \"never\"\nEnd Function\n"
+                     L"Out.Log F() & \" \" & v\nSub S\n Exit Sub\n Out.Log \"never\"\nEnd Sub\nS"),
+              (Lines{L"local global"}));
+    // A procedure parsed in a later block is known to code that runs later.
+    Harness h;
+    h.parseText(L"Dim shared\nshared = 1\n", 1);
+    h.parseText(L"Sub Later\n Out.Log shared + 1\nEnd Sub\nLater\n", 2);
+    h.start();
+    EXPECT_EQ(h.lines(), (Lines{L"2"}));
+}
+
+TEST(Language, WrongArgumentCountsAndUnknownNames) {
+    Harness h;
+    h.run(L"Sub Two(a, b)\nEnd Sub\nTwo 1\n");
+    EXPECT_EQ(h.lastError(), L"Wrong number of arguments or invalid property assignment: 'Two'");
+    EXPECT_EQ(Eval(L"Len(\"a\", \"b\")"), L"error: Wrong number of arguments or invalid property assignment: 'Len'");
+    EXPECT_EQ(Eval(L"Mid(\"abc\")"), L"error: Wrong number of arguments or invalid property assignment: 'Mid'");
+    EXPECT_EQ(Eval(L"Whatever(1)"), L"error: Variable is undefined: 'Whatever'");
+}
+
+TEST(Language, UndefinedVariablesAlwaysFail) {
+    Harness read;
+    read.run(L"Dim a\na = 1\nOut.Log b\n");
+    ASSERT_EQ(read.site->errors.size(), 1u);
+    EXPECT_EQ(read.site->errors[0].description, L"Variable is undefined: 'b'");
+    EXPECT_EQ(read.site->errors[0].line, 2u);
+    EXPECT_EQ(read.site->errors[0].source, L"StepScript runtime error");
+    EXPECT_EQ(read.site->errors[0].scode, static_cast<HRESULT>(0x800A01F4));
+    Harness write;
+    write.run(L"Sub S\n  counter = 1\nEnd Sub\nS\n");
+    EXPECT_EQ(write.lastError(), L"Variable is undefined: 'counter'");
+    EXPECT_EQ(write.site->errors[0].line, 1u);
+    EXPECT_EQ(write.site->errors[0].column, 2);
+    EXPECT_EQ(write.site->errors[0].lineText, L"  counter = 1");
+    // A Dim anywhere in the scope declares the name for all of it.
+    EXPECT_EQ(Logged(L"x = 5\nOut.Log x\nDim x"), (Lines{L"5"}));
+}
+
+TEST(Language, BuiltIns) {
+    EXPECT_EQ(Eval(L"Len(\"hello\")"), L"5");
+    EXPECT_EQ(Eval(L"CStr(12) & CStr(True)"), L"12True");
+    EXPECT_EQ(Eval(L"CLng(\"42\") + 1"), L"43");
+    EXPECT_EQ(Eval(L"CLng(2.5)"), L"2");
+    EXPECT_EQ(Eval(L"CDbl(\"1.25\") * 2"), L"2.5");
+    EXPECT_EQ(Eval(L"UCase(\"aBc\") & LCase(\"DeF\")"), L"ABCdef");
+    EXPECT_EQ(Eval(L"Left(\"abcdef\", 2) & Right(\"abcdef\", 2) & Mid(\"abcdef\", 3, 2) & Mid(\"abcdef\", 5)"), L"abefcdef");
+    EXPECT_EQ(Eval(L"Left(\"ab\", 10)"), L"ab");
+    EXPECT_EQ(Eval(L"InStr(\"hello\", \"l\") & InStr(4, \"hello\", \"l\") & InStr(\"hello\", \"z\")"), L"340");
+    EXPECT_EQ(Eval(L"Replace(\"a-b-c\", \"-\", \"+\")"), L"a+b+c");
+    EXPECT_EQ(Eval(L"\"[\" & Trim(\"  x  \") & \"]\""), L"[x]");
+    EXPECT_EQ(Eval(L"Chr(65) & Asc(\"a\")"), L"A97");
+    EXPECT_EQ(Eval(L"IsObject(Out) & IsObject(1) & IsObject(Nothing)"), L"TrueFalseTrue");
+    EXPECT_EQ(Eval(L"IsEmpty(Empty) & IsEmpty(\"\")"), L"TrueFalse");
+    EXPECT_EQ(Eval(L"Left(\"abc\", -1)"), L"error: Invalid procedure call or argument: 'Left'");
+    EXPECT_EQ(Eval(L"Asc(\"\")"), L"error: Invalid procedure call or argument: 'Asc'");
+    EXPECT_EQ(Eval(L"CLng(\"x\")"), L"error: Type mismatch");
+}
+
+TEST(Language, ErrRaiseCarriesNumberSourceAndDescription) {
+    Harness h;
+    h.run(L"Out.Log 1\nErr.Raise 1000, \"MyTest\", \"custom failure\"\nOut.Log 2\n");
+    EXPECT_EQ(h.lines(), (Lines{L"1"}));
+    ASSERT_EQ(h.site->errors.size(), 1u);
+    EXPECT_EQ(h.site->errors[0].source, L"MyTest");
+    EXPECT_EQ(h.site->errors[0].description, L"custom failure");
+    EXPECT_EQ(h.site->errors[0].scode, static_cast<HRESULT>(0x800A03E8));
+    EXPECT_EQ(h.site->errors[0].line, 1u);
+    // On Error Resume Next keeps going and leaves the error in Err.
+    EXPECT_EQ(Logged(L"On Error Resume Next\nErr.Raise 5\nOut.Log Err.Number & \": \" & Err.Description\n"
+                     L"Err.Clear\nOut.Log Err.Number\nOn Error GoTo 0"),
+              (Lines{L"5: Invalid procedure call or argument", L"0"}));
+    // An error in a procedure goes to the caller that resumes.
+    EXPECT_EQ(Logged(L"Sub Bad\n Err.Raise 1001, \"src\", \"deep\"\n Out.Log \"never\"\nEnd Sub\nOn Error Resume Next\nBad\n"
+                     L"Out.Log Err.Source & \"/\" & Err.Description"),
+              (Lines{L"src/deep"}));
+}
+
+TEST(Language, ObjectsThroughIDispatch) {
+    Harness h;
+    h.run(L"Out.Value = \"v1\"\nOut.Log Out.Value\nSet Out.Value = Out\nDim o\nSet o = Out.Self\no.Log \"via o\"\n"
+          L"Out.Log Out.Count(1, , 3)\nOut.Log Out.Count()\n");
+    EXPECT_TRUE(h.site->errors.empty()) << std::string(h.lastError().begin(), h.lastError().end());
+    // The left-out middle argument arrives as "missing": 2 given of 3.
+    EXPECT_EQ(h.lines(), (Lines{L"v1", L"via o", L"203", L"0"}));
+    EXPECT_EQ(h.out->putRefs, (std::vector<int>{0, 1}));
+}
+
+TEST(Language, FailingCallsCarryTheCalleesError) {
+    Harness h;
+    h.run(L"Out.Log 1\nOut.Fail\n");
+    ASSERT_EQ(h.site->errors.size(), 1u);
+    EXPECT_EQ(h.site->errors[0].source, L"Recorder");
+    EXPECT_EQ(h.site->errors[0].description, L"failed on purpose");
+    EXPECT_EQ(h.site->errors[0].scode, E_FAIL);
+    Harness info;
+    info.run(L"Out.FailWithErrorInfo\n");
+    ASSERT_EQ(info.site->errors.size(), 1u);
+    EXPECT_EQ(info.site->errors[0].source, L"Runtime Error");
+    EXPECT_EQ(info.site->errors[0].description, L"window not found");
+    EXPECT_EQ(Eval(L"Out.NoSuchThing"), L"error: Object doesn't support this property or method: 'NoSuchThing'");
+    EXPECT_EQ(Eval(L"Out.Log(1, 2)"), L"error: Wrong number of arguments or invalid property assignment: 'Log'");
+}
+
+TEST(Language, CallsOnNothingAndOnPlainValues) {
+    Harness h;
+    h.run(L"Dim o\nSet o = Nothing\no.Log 1\n");
+    EXPECT_EQ(h.lastError(), L"Object variable not set: 'Log'");
+    EXPECT_EQ(h.site->errors[0].line, 2u);
+    EXPECT_EQ(Eval(L"(1).Value"), L"error: Object required: 'Value'");
+    Harness set;
+    set.run(L"Dim o\nSet o = 5\n");
+    EXPECT_EQ(set.lastError(), L"Object required: 'o'");
+}
+
+TEST(Language, CreateObject) {
+    EXPECT_EQ(Logged(L"Dim d\nSet d = CreateObject(\"Scripting.Dictionary\")\nd.Add \"k\", \"v\"\nOut.Log d.Item(\"k\") & d.Count"),
+              (Lines{L"v1"}));
+    EXPECT_EQ(Eval(L"CreateObject(\"No.Such.Thing\")"), L"error: ActiveX component can't create object: 'No.Such.Thing'");
+}
+
+TEST(Language, DeepRecursionEndsWithAnErrorNotACrash) {
+    Harness h;
+    h.run(L"Sub Down(n)\n Down n + 1\nEnd Sub\nDown 1\n");
+    EXPECT_EQ(h.lastError(), L"Out of stack space: 'Down'");
+}
