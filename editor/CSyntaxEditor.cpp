@@ -389,6 +389,11 @@ bool CSyntaxEditor::IndentLines(bool outdent) {
         }
         if (remove > 0) text_.SetRangeText(start, start + remove, L"");
     }
+    // The indented lines stay selected, so the key can be pressed again.
+    const long newStart = text_.LineStart(first);
+    long ignored = 0, newEnd = 0;
+    text_.LineBounds(last - 1, ignored, newEnd);
+    if (last > first) text_.SetSelection(newStart, newEnd);
     return true;
 }
 

@@ -62,7 +62,12 @@ void FindReplace::RunDialog(bool replace) {
     TakeSearchTextFromSelection();
     request_.hwndOwner = window_;
     request_.lCustData = reinterpret_cast<LPARAM>(this);
-    request_.Flags &= ~(FR_FINDNEXT | FR_REPLACE | FR_REPLACEALL | FR_DIALOGTERM);
+    // The next dialog opens with the options last used.
+    request_.Flags &= ~(FR_FINDNEXT | FR_REPLACE | FR_REPLACEALL | FR_DIALOGTERM | FR_MATCHCASE | FR_WHOLEWORD | FR_DOWN);
+    if (matchCase_) request_.Flags |= FR_MATCHCASE;
+    if (wholeWord_) request_.Flags |= FR_WHOLEWORD;
+    if (down_) request_.Flags |= FR_DOWN;
+    result_ = kWaiting;
     dialog_ = replace ? ::ReplaceTextA(&request_) : ::FindTextA(&request_);
     if (!dialog_) return;
 
@@ -74,7 +79,6 @@ void FindReplace::RunDialog(bool replace) {
 
     // The dialog's own loop: one button press ends it. GetMessage waits without spinning;
     // a quit request ends the loop and is passed on.
-    result_ = kWaiting;
     MSG msg;
     while (result_ == kWaiting && ::IsWindow(dialog_)) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
@@ -113,6 +117,9 @@ void FindReplace::RunDialog(bool replace) {
 }
 
 void FindReplace::OnDialogNotification() {
+    // Once the action is taken the dialog is only being taken down; what it reports then
+    // must not overwrite the options the user chose.
+    if (!dialog_ || result_ != kWaiting) return;
     const DWORD flags = request_.Flags;
     if (flags & FR_FINDNEXT) {
         result_ = kFindNext;
@@ -123,6 +130,8 @@ void FindReplace::OnDialogNotification() {
     } else if (flags & FR_DIALOGTERM) {
         result_ = kClosed;
     }
+    // The notification is sent, not posted: wake the dialog's loop so that it sees the result.
+    if (window_) ::PostMessageW(window_, WM_NULL, 0, 0);
     matchCase_ = (flags & FR_MATCHCASE) != 0;
     wholeWord_ = (flags & FR_WHOLEWORD) != 0;
     down_ = (flags & FR_DOWN) != 0;

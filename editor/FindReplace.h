@@ -35,6 +35,10 @@ public:
     void TakeSearchTextFromSelection();
 
     void SetDown(bool down) { down_ = down; }
+    void SetOptions(bool matchCase, bool wholeWord) {
+        matchCase_ = matchCase;
+        wholeWord_ = wholeWord;
+    }
     bool Down() const { return down_; }
     bool MatchCase() const { return matchCase_; }
     bool WholeWord() const { return wholeWord_; }

@@ -51,7 +51,7 @@ public:
 
     // Types text in place of the selection, as the keyboard would (one undo step).
     void TypeText(const std::wstring& text) const;
-    // Sets a range's text.
+    // Replaces [start, end) with text; the caret ends after the new text.
     void SetRangeText(long start, long end, const std::wstring& text) const;
 
     // ITextRange::FindText on [start, end): forward (count > 0) from start, backward

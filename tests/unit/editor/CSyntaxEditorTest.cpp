@@ -1,0 +1,319 @@
+#include "editor/CSyntaxEditor.h"
+#include "EditorWindow.h"
+#include <gtest/gtest.h>
+
+using editortest::EditorWindow;
+using namespace editortest;
+
+namespace {
+
+std::wstring NumberedLines(int count, const std::wstring& content) {
+    std::wstring text;
+    for (int i = 0; i < count; ++i) text += content + L"\r";
+    return text;
+}
+
+class Colouring : public EditorWindow {};
+
+TEST_F(Colouring, AttachFailsWithoutInitialisationFiles) {
+    HWND edit = ::CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | ES_MULTILINE, 0, 0, 100, 100, host_, nullptr,
+                                  nullptr, nullptr);
+    editor::CSyntaxEditor other;
+    EXPECT_EQ(E_FAIL, other.Attach(edit, L"edtest_missing_languages", L"edtest_tagclass", nullptr, nullptr));
+    ::DestroyWindow(edit);
+}
+
+TEST_F(Colouring, VbsTokensGetTheirClassesInAnyCase) {
+    editor_->SetLanguageByExtension(L"VBS");
+    ASSERT_EQ(L"vbs", editor_->Language());
+    SetText(L"DIM x ' note\rs = \"str\" + 42\r");
+    ASSERT_EQ(S_OK, editor_->ColorVisible());
+    EXPECT_EQ(kKeywordColor, ForeColorAt(0));
+    EXPECT_TRUE(BoldAt(2));
+    EXPECT_EQ(kDefaultColor, ForeColorAt(4));
+    EXPECT_FALSE(BoldAt(4));
+    EXPECT_EQ(kCommentColor, ForeColorAt(6));
+    const long line2 = LineStart(1);
+    EXPECT_EQ(kStringColor, ForeColorAt(line2 + 4));
+    EXPECT_EQ(kNumberColor, ForeColorAt(line2 + 12));
+}
+
+TEST_F(Colouring, UnknownExtensionLeavesTextAloneAndPlainLanguageGetsDefaultOnly) {
+    SetText(L"dim x ' note\r");
+    const long before = ForeColorAt(0);
+    editor_->SetLanguageByExtension(L"xyz");
+    EXPECT_EQ(L"", editor_->Language());
+    editor_->ColorVisible();
+    EXPECT_EQ(before, ForeColorAt(0));
+    EXPECT_EQ(0ul, editor_->ColorPasses());
+
+    editor_->SetLanguageByExtension(L"txt");
+    editor_->ForgetColored(0, -1);
+    editor_->ColorVisible();
+    EXPECT_EQ(kDefaultColor, ForeColorAt(0));
+    EXPECT_EQ(kDefaultColor, ForeColorAt(6));
+    EXPECT_FALSE(BoldAt(0));
+}
+
+TEST_F(Colouring, NewDocumentUsesCapitalCppSection) {
+    editor_->SetLanguageByExtension(L"");
+    EXPECT_EQ(L"CPP", editor_->Language());
+    SetText(L"int x; // c\r");
+    editor_->ColorVisible();
+    EXPECT_EQ(kKeywordColor, ForeColorAt(0));
+    EXPECT_EQ(kCommentColor, ForeColorAt(7));
+}
+
+TEST_F(Colouring, ScrollingColoursEachNewScreenOnce) {
+    editor_->SetLanguageByExtension(L"vbs");
+    SetText(NumberedLines(600, L"dim value"));
+    editor_->ForgetColored(0, -1);
+    const unsigned long before = editor_->ColorPasses();
+    ASSERT_EQ(S_OK, editor_->ColorVisible());
+    const unsigned long afterFirst = editor_->ColorPasses();
+    EXPECT_EQ(before + 1, afterFirst);
+    const long firstScreenEnd = editor_->Colored().Intervals().begin()->second;
+    EXPECT_LT(firstScreenEnd, LineStart(100));  // only the visible lines
+
+    ::SendMessageW(edit_, WM_VSCROLL, SB_PAGEDOWN, 0);
+    Pump();
+    EXPECT_EQ(afterFirst + 1, editor_->ColorPasses());
+    const long firstVisible = static_cast<long>(::SendMessageW(edit_, EM_GETFIRSTVISIBLELINE, 0, 0));
+    EXPECT_GT(firstVisible, 0);
+    EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(firstVisible + 2)));
+
+    ::SendMessageW(edit_, WM_VSCROLL, SB_TOP, 0);
+    Pump();
+    editor_->ColorVisible();
+    EXPECT_EQ(afterFirst + 1, editor_->ColorPasses());  // nothing new to colour
+    // Far below, never shown: untouched.
+    EXPECT_NE(kKeywordColor, ForeColorAt(LineStart(590)));
+}
+
+TEST_F(Colouring, TypingRecoloursTheWholeVisibleRange) {
+    editor_->SetLanguageByExtension(L"vbs");
+    SetText(NumberedLines(20, L"x = 1"));
+    editor_->ColorVisible();
+    ASSERT_FALSE(editor_->Colored().Empty());
+    const unsigned long passes = editor_->ColorPasses();
+    Select(LineStart(3), LineStart(3));
+    TypeChars(L"dim ");
+    EXPECT_GT(editor_->ColorPasses(), passes);
+    EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(3)));
+    // The recoloured range is the whole visible one, not just the edited line.
+    ASSERT_EQ(1u, editor_->Colored().Intervals().size());
+    EXPECT_LE(editor_->Colored().Intervals().begin()->first, LineStart(0));
+    EXPECT_GE(editor_->Colored().Intervals().begin()->second, LineStart(19));
+}
+
+TEST_F(Colouring, BlockCommentLookBackReaches500Lines) {
+    editor_->SetLanguageByExtension(L"cpp");
+    for (int above : {400, 600}) {
+        std::wstring text = L"/* opened above\r" + NumberedLines(above, L"text") + L"closed */ int x;\r" +
+                            NumberedLines(50, L"int y;");
+        SetText(text);
+        editor_->ForgetColored(0, -1);
+        const long closing = LineStart(above + 1);
+        ::SendMessageW(edit_, EM_LINESCROLL, 0, above + 1);
+        Pump();
+        editor_->ForgetColored(0, -1);
+        ASSERT_EQ(S_OK, editor_->ColorVisible());
+        if (above == 400) {
+            EXPECT_EQ(kCommentColor, ForeColorAt(closing)) << above;
+        } else {
+            EXPECT_NE(kCommentColor, ForeColorAt(closing)) << above;
+        }
+        EXPECT_EQ(kKeywordColor, ForeColorAt(closing + 10)) << above;  // "int" after the comment
+    }
+}
+
+TEST_F(Colouring, GuardedPassKeepsReadOnlyModifiedAndUndo) {
+    editor_->SetLanguageByExtension(L"vbs");
+    SetText(NumberedLines(50, L"dim a"));
+    ::SendMessageW(edit_, EM_EMPTYUNDOBUFFER, 0, 0);
+    ::SendMessageW(edit_, EM_SETREADONLY, TRUE, 0);
+    ASSERT_EQ(S_OK, editor_->ColorAll());
+    EXPECT_TRUE(::GetWindowLongPtrW(edit_, GWL_STYLE) & ES_READONLY);
+    EXPECT_EQ(0, ::SendMessageW(edit_, EM_GETMODIFY, 0, 0));
+    EXPECT_EQ(0, ::SendMessageW(edit_, EM_CANUNDO, 0, 0));
+    EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(49)));  // ColorAll reaches unseen text
+
+    ::SendMessageW(edit_, EM_SETREADONLY, FALSE, 0);
+    ::SendMessageW(edit_, EM_SETMODIFY, TRUE, 0);
+    editor_->ForgetColored(0, -1);
+    editor_->RecolorVisible();
+    EXPECT_NE(0, ::SendMessageW(edit_, EM_GETMODIFY, 0, 0));
+    EXPECT_FALSE(::GetWindowLongPtrW(edit_, GWL_STYLE) & ES_READONLY);
+}
+
+class Keys : public EditorWindow {
+protected:
+    void SetUp() override {
+        EditorWindow::SetUp();
+        editor_->SetLanguageByExtension(L"vbs");
+    }
+};
+
+TEST_F(Keys, TabIndentsTheSelectedLines) {
+    const std::wstring lines = L"l1\rl2\rl3\r\rl5\rl6\rl7";
+    SetText(lines);
+    Select(LineStart(2), LineStart(5));  // start of line 3 to start of line 6
+    PressKey(VK_TAB);
+    EXPECT_EQ(L"l1\rl2\r\tl3\r\t\r\tl5\rl6\rl7", Text());
+
+    SetText(lines);
+    Select(LineStart(2) + 1, LineStart(4) + 1);  // middle of line 3 to middle of line 5
+    PressKey(VK_TAB);
+    EXPECT_EQ(L"l1\rl2\r\tl3\r\t\rl5\rl6\rl7", Text());
+
+    SetText(lines);
+    Select(LineStart(2) + 1, LineStart(3));  // middle of line 3 to (the empty) line 4
+    PressKey(VK_TAB);
+    EXPECT_EQ(lines, Text());
+
+    SetText(lines);
+    Select(LineStart(1) + 1, LineStart(1) + 1);  // caret inside a line: the tab is typed
+    PressKey(VK_TAB);
+    EXPECT_EQ(L"l1\rl\t2\rl3\r\rl5\rl6\rl7", Text());
+}
+
+TEST_F(Keys, ShiftTabRemovesOneTabOrUpToFourBlanks) {
+    SetText(L"      six\r\r\t\tt2\r  two\rend");
+    Select(0, LineStart(4));
+    PressKey(VK_TAB, true);
+    EXPECT_EQ(L"  six\r\r\tt2\rtwo\rend", Text());
+}
+
+TEST_F(Keys, EnterCopiesTheIndentationLeftOfTheCaret) {
+    SetText(L"\t\tcall x\rnext");
+    Select(LineStart(0) + 8, LineStart(0) + 8);
+    PressKey(VK_RETURN);
+    EXPECT_EQ(L"\t\tcall x\r\t\t\rnext", Text());
+    EXPECT_EQ(11, Selection().cpMin);
+
+    SetText(L"\t\tcall x");
+    Select(1, 1);  // inside the indentation
+    PressKey(VK_RETURN);
+    EXPECT_EQ(L"\t\r\t\tcall x", Text());
+}
+
+TEST_F(Keys, HomeAlternatesBetweenTextAndLineStart) {
+    SetText(L"first\r    dim x\rlast");
+    const long line = LineStart(1);
+    Select(line + 9, line + 9);
+    PressKey(VK_HOME);
+    EXPECT_EQ(line + 4, Selection().cpMin);
+    EXPECT_EQ(line + 4, Selection().cpMax);
+    PressKey(VK_HOME);
+    EXPECT_EQ(line, Selection().cpMin);
+    PressKey(VK_HOME);
+    EXPECT_EQ(line + 4, Selection().cpMin);
+
+    Select(line + 9, line + 9);
+    PressKey(VK_HOME, true);  // Shift extends
+    EXPECT_EQ(line + 4, Selection().cpMin);
+    EXPECT_EQ(line + 9, Selection().cpMax);
+
+    Select(line, line);
+    PressKey(VK_END);
+    EXPECT_EQ(line + 9, Selection().cpMin);  // before the line's end mark
+    Select(line + 2, line + 2);
+    PressKey(VK_END, true);
+    EXPECT_EQ(line + 2, Selection().cpMin);
+    EXPECT_EQ(line + 9, Selection().cpMax);
+}
+
+TEST_F(Keys, VerticalScrollingSnapsToWholeLines) {
+    SetText(NumberedLines(300, L"dim x"));
+    const int step = editor_->LineStep();
+    ASSERT_GT(step, 0);
+    ::SendMessageW(edit_, WM_VSCROLL, SB_LINEDOWN, 0);
+    Pump();
+    POINT pos{};
+    ::SendMessageW(edit_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&pos));
+    EXPECT_EQ(step, pos.y);
+    EXPECT_EQ(1, ::SendMessageW(edit_, EM_GETFIRSTVISIBLELINE, 0, 0));
+    ::SendMessageW(edit_, WM_VSCROLL, SB_PAGEDOWN, 0);
+    Pump();
+    ::SendMessageW(edit_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&pos));
+    EXPECT_EQ(0, pos.y % step);
+    EXPECT_GT(pos.y, step);
+}
+
+TEST_F(Keys, PasteInsertsPlainText) {
+    SetText(L"x");
+    ASSERT_TRUE(::OpenClipboard(host_));
+    ::EmptyClipboard();
+    const char rtf[] = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\b\\fs48 BOLD\\b0}";
+    HGLOBAL rich = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(rtf));
+    std::memcpy(::GlobalLock(rich), rtf, sizeof(rtf));
+    ::GlobalUnlock(rich);
+    ::SetClipboardData(::RegisterClipboardFormatW(L"Rich Text Format"), rich);
+    const char plain[] = "BOLD";
+    HGLOBAL text = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(plain));
+    std::memcpy(::GlobalLock(text), plain, sizeof(plain));
+    ::GlobalUnlock(text);
+    ::SetClipboardData(CF_TEXT, text);
+    ::CloseClipboard();
+    Select(1, 1);
+    PressKey('V', false, true);
+    EXPECT_EQ(L"xBOLD", Text());
+    EXPECT_FALSE(BoldAt(2));
+}
+
+// The default margin drawer: markers instead of the number, the current line over a
+// breakpoint.
+class Margin : public EditorWindow {
+protected:
+    // Colour at the centre of the marker position of a 30x16 line drawn into a bitmap.
+    COLORREF DrawLine(int line, int frameLine, bool* textDrawn) {
+        HDC screen = ::GetDC(nullptr);
+        HDC dc = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 30, 16);
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        RECT rect{0, 0, 30, 16};
+        ::FillRect(dc, &rect, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        HIMAGELIST images = ::ImageList_LoadImageW(::GetModuleHandleW(nullptr), L"IDB_STACKIMAGESLIST", 16, 1,
+                                                   RGB(255, 255, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+        EXPECT_TRUE(images);
+        editor::CSyntaxEditor::DrawMarginLine(editor_.get(), dc, line, rect, images, frameLine);
+        const COLORREF centre = ::GetPixel(dc, 14 + 8, 8);
+        *textDrawn = false;
+        for (int x = 0; x < 30; ++x)
+            for (int y = 0; y < 16; ++y)
+                if (::GetPixel(dc, x, y) != RGB(255, 255, 255)) *textDrawn = true;
+        ::ImageList_Destroy(images);
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        ::ReleaseDC(nullptr, screen);
+        return centre;
+    }
+};
+
+TEST_F(Margin, MarkersReplaceTheLineNumber) {
+    editor_->SetBreakpoints({{3, true}, {4, false}, {5, true}});
+    editor_->SetCurrentLine(5);
+    bool drawn = false;
+    const COLORREF plain = DrawLine(2, -1, &drawn);
+    EXPECT_EQ(RGB(255, 255, 255), plain);  // a line number is drawn to the right, thin
+    EXPECT_TRUE(drawn);
+    const COLORREF enabled = DrawLine(3, -1, &drawn);
+    EXPECT_GT(GetRValue(enabled), 150);
+    EXPECT_LT(GetGValue(enabled), 100);
+    const COLORREF disabled = DrawLine(4, -1, &drawn);
+    EXPECT_EQ(RGB(255, 255, 255), disabled);  // a ring: the centre stays clear
+    const COLORREF current = DrawLine(5, -1, &drawn);
+    EXPECT_GT(GetGValue(current), 150);  // yellow arrow over the red breakpoint
+    EXPECT_GT(GetRValue(current), 150);
+    const COLORREF frame = DrawLine(6, 6, &drawn);
+    EXPECT_GT(GetGValue(frame), 120);
+    EXPECT_LT(GetRValue(frame), 120);
+
+    editor_->SetFrameLine(6);
+    EXPECT_EQ(6, editor_->FrameLine());
+    editor_->SetCurrentLine(7);
+    EXPECT_EQ(-1, editor_->FrameLine());  // a new position clears the frame mark
+}
+
+} // namespace

@@ -1,0 +1,54 @@
+#include "editor/ColoredRanges.h"
+#include <gtest/gtest.h>
+
+using editor::ColoredRanges;
+
+namespace {
+
+TEST(ColoredRanges, ReportsOnlyTheUncoveredPart) {
+    ColoredRanges ranges;
+    long s = 100;
+    EXPECT_TRUE(ranges.Add(s, 200));
+    EXPECT_EQ(100, s);
+    s = 120;
+    EXPECT_FALSE(ranges.Add(s, 180));  // inside
+    s = 150;
+    EXPECT_TRUE(ranges.Add(s, 260));   // overlaps the end
+    EXPECT_EQ(201, s);
+    ASSERT_EQ(1u, ranges.Intervals().size());
+    EXPECT_EQ(260, ranges.Intervals().at(100));
+}
+
+TEST(ColoredRanges, MergesIntervalsItReaches) {
+    ColoredRanges ranges;
+    long s = 0;
+    ranges.Add(s, 10);
+    s = 20;
+    ranges.Add(s, 30);
+    s = 40;
+    ranges.Add(s, 50);
+    s = 5;
+    EXPECT_TRUE(ranges.Add(s, 45));  // from inside the first to inside the third
+    EXPECT_EQ(11, s);
+    ASSERT_EQ(1u, ranges.Intervals().size());
+    EXPECT_EQ(50, ranges.Intervals().at(0));
+}
+
+TEST(ColoredRanges, StartOutsideEveryIntervalKeepsTheSetDisjoint) {
+    ColoredRanges ranges;
+    long s = 50;
+    ranges.Add(s, 60);
+    s = 70;
+    ranges.Add(s, 80);
+    s = 10;
+    EXPECT_TRUE(ranges.Add(s, 75));
+    EXPECT_EQ(10, s);
+    ASSERT_EQ(1u, ranges.Intervals().size());
+    EXPECT_EQ(80, ranges.Intervals().at(10));
+    EXPECT_TRUE(ranges.Contains(79));
+    EXPECT_FALSE(ranges.Contains(81));
+    ranges.Clear();
+    EXPECT_TRUE(ranges.Empty());
+}
+
+} // namespace
