@@ -114,7 +114,8 @@ prepare_prefix() {
         for dll in "$dist/wrappers.dll" "$TEVRIN_BUILD_DIR"/standins/*.dll; do
             [ -f "$dll" ] || continue
             [ -f "$stamp" ] && [ ! "$dll" -nt "$stamp" ] && continue
-            "$WINELOADER" regsvr32 /s "$dll" >/dev/null 2>&1 ||
+            # A Windows path: the loader then finds the DLL's own imports (ostrel.dll) beside it.
+            "$WINELOADER" regsvr32 /s "Z:${dll//\//\\}" >/dev/null 2>&1 ||
                 { echo "wine-run: regsvr32 $dll failed" >&2; exit 1; }
             touch "$stamp"
         done
