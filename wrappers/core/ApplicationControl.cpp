@@ -20,8 +20,19 @@ const wchar_t kWaitFailed[] = L"Failed to wait for process to finish.";
 } // namespace
 
 std::string workingFolderOf(const std::string& ansiCommandLine) {
+    // The program's own folder: the whole command line would make its arguments part of
+    // the folder ("C:\Tools\app.exe \" for "C:\Tools\app.exe /x"), a folder that does
+    // not exist and makes the start fail.
+    std::string program;
+    if (!ansiCommandLine.empty() && ansiCommandLine[0] == '"') {
+        size_t end = ansiCommandLine.find('"', 1);
+        program = ansiCommandLine.substr(1, end == std::string::npos ? std::string::npos : end - 1);
+    } else {
+        program = ansiCommandLine.substr(0, ansiCommandLine.find_first_of(" \t"));
+    }
+    if (program.empty()) return {};
     char full[kMaxPath] = {};
-    if (!::_fullpath(full, ansiCommandLine.c_str(), kMaxPath)) return {};
+    if (!::_fullpath(full, program.c_str(), kMaxPath)) return {};
     char drive[_MAX_DRIVE] = {};
     char folder[kMaxPath] = {};
     if (::_splitpath_s(full, drive, sizeof drive, folder, sizeof folder, nullptr, 0, nullptr, 0) != 0) return {};
@@ -31,8 +42,15 @@ std::string workingFolderOf(const std::string& ansiCommandLine) {
 LaunchResult launchApplication(const std::wstring& commandLine, const std::wstring& title,
                                const std::wstring& startIn, bool wait) {
     const std::string ansiCommand = common::WideToAnsi(commandLine);
-    std::string folder = startIn.empty() ? workingFolderOf(ansiCommand) : common::WideToAnsi(startIn);
-    if (folder.size() > kMaxPath) folder.resize(kMaxPath);
+    std::string folder;
+    if (!startIn.empty()) {
+        folder = common::WideToAnsi(startIn);
+        if (folder.size() > kMaxPath) folder.resize(kMaxPath);
+    } else {
+        folder = workingFolderOf(ansiCommand);
+        // A bare program name found on the path has no folder of its own here.
+        if (::GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) folder.clear();
+    }
 
     std::vector<char> mutableCommand(ansiCommand.begin(), ansiCommand.end());
     mutableCommand.push_back('\0');

@@ -25,6 +25,18 @@ bool isMainWindowStyle(LONG_PTR style) {
     return !(style & WS_POPUP) && (style & WS_VISIBLE) && (style & (WS_BORDER | WS_DLGFRAME));
 }
 
+// The caption of a top-level window. Another process's caption is the one the system
+// keeps (no message is sent, so a window whose thread does not answer cannot stall a
+// search over every window of the desktop); our own windows answer WM_GETTEXT.
+std::wstring topLevelTitle(HWND window, DWORD processId) {
+    if (processId == ::GetCurrentProcessId()) return readWindowText(window);
+    const int length = ::GetWindowTextLengthA(window);
+    if (length <= 0) return {};
+    std::vector<char> buffer(2 * static_cast<size_t>(length) + 2, '\0');
+    const int copied = ::GetWindowTextA(window, buffer.data(), static_cast<int>(buffer.size()));
+    return common::AnsiToWide(std::string(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0));
+}
+
 BOOL CALLBACK MainWindowFilter(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<TopLevelSearch*>(param);
     try {
@@ -36,7 +48,7 @@ BOOL CALLBACK MainWindowFilter(HWND window, LPARAM param) {
             !matchText(readClassName(window), search->classPattern))
             return TRUE;
         if (search->titlePattern && !search->titlePattern->empty() &&
-            !matchText(readWindowText(window), search->titlePattern))
+            !matchText(topLevelTitle(window, processId), search->titlePattern))
             return TRUE;
         if (search->stopAtFirst) {
             search->result = window;
