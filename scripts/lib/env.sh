@@ -110,15 +110,20 @@ prepare_prefix() {
             "$WINESERVER" -w
             [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-run: wineboot failed" >&2; exit 1; }
         fi
-        local stamp="$WINEPREFIX/.tevrin-registered" dll
+        # Every component newer than the last registration, judged before any is registered.
+        local stamp="$WINEPREFIX/.tevrin-registered" dll pending=()
         for dll in "$dist/wrappers.dll" "$TEVRIN_BUILD_DIR"/standins/*.dll; do
             [ -f "$dll" ] || continue
             [ -f "$stamp" ] && [ ! "$dll" -nt "$stamp" ] && continue
+            pending+=("$dll")
+        done
+        [ ${#pending[@]} -gt 0 ] && touch "$stamp.next"
+        for dll in "${pending[@]}"; do
             # A Windows path: the loader then finds the DLL's own imports (ostrel.dll) beside it.
             "$WINELOADER" regsvr32 /s "Z:${dll//\//\\}" >/dev/null 2>&1 ||
-                { echo "wine-run: regsvr32 $dll failed" >&2; exit 1; }
-            touch "$stamp"
+                { rm -f "$stamp.next"; echo "wine-run: regsvr32 $dll failed" >&2; exit 1; }
         done
+        [ -f "$stamp.next" ] && mv "$stamp.next" "$stamp"
         exit 0
     ) 9>"$TEVRIN_BUILD_DIR/.wineprefix.lock"
 }
