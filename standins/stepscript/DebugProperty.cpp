@@ -137,7 +137,7 @@ STDMETHODIMP FrameProperty::EnumMembers(DWORD fields, UINT radix, REFIID riid, I
             const VariableMap& vars = f->procedure ? f->locals : engine_->interpreter().globals();
             for (const auto& [lower, var] : vars) {
                 PropertyInfoEnum::Entry e;
-                e.snapshot = Snapshot(var.name, var.value, radix);
+                e.snapshot = Snapshot(var.name, var.get(), radix);
                 entries.push_back(std::move(e));
             }
             return S_OK;

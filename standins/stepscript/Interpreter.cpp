@@ -184,7 +184,7 @@ Value Interpreter::evaluate(const Block& text, Frame& frame) {
     for (const auto& s : text.code) {
         Flow flow = execInner(*s, frame);
         if ((s->kind == StmtKind::Let || s->kind == StmtKind::Set) && s->target->kind == ExprKind::Name) {
-            if (Variable* v = findVariable(s->target->lower, frame)) last = v->value;
+            if (Variable* v = findVariable(s->target->lower, frame)) last = v->get();
         }
         if (flow != Flow::Normal) break;
     }
@@ -279,12 +279,12 @@ Interpreter::Flow Interpreter::execFor(const Stmt& s, Frame& f) {
     ToDouble(to);
     Variable* var = findVariable(s.variableLower, f);
     if (!var) RaiseError(errors::kVariableUndefined, s.variable);
-    var->value = from;
+    var->get() = from;
     VARIANT cmp;
     for (;;) {
         var = findVariable(s.variableLower, f);
         if (!var) RaiseError(errors::kVariableUndefined, s.variable);
-        HRESULT c = ::VarCmp(&var->value.variant(), &to.variant(), LOCALE_USER_DEFAULT, 0);
+        HRESULT c = ::VarCmp(&var->get().variant(), &to.variant(), LOCALE_USER_DEFAULT, 0);
         if (c == VARCMP_NULL || FAILED(c)) RaiseError(errors::kTypeMismatch);
         if (stepNumber >= 0 ? c == VARCMP_GT : c == VARCMP_LT) return Flow::Normal;
         Flow flow = execList(s.body, f);
@@ -294,9 +294,9 @@ Interpreter::Flow Interpreter::execFor(const Stmt& s, Frame& f) {
         var = findVariable(s.variableLower, f);
         if (!var) RaiseError(errors::kVariableUndefined, s.variable);
         ::VariantInit(&cmp);
-        HRESULT hr = ::VarAdd(&var->value.variant(), &step.variant(), &cmp);
+        HRESULT hr = ::VarAdd(&var->get().variant(), &step.variant(), &cmp);
         if (FAILED(hr)) RaiseArithmetic(hr);
-        var->value = Value::Take(cmp);
+        var->get() = Value::Take(cmp);
     }
 }
 
@@ -432,7 +432,7 @@ Value Interpreter::evalBinary(const Expr& e, Frame& f) {
 }
 
 Value Interpreter::readName(const Expr& e, Frame& f) {
-    if (Variable* v = findVariable(e.lower, f)) return v->value;
+    if (Variable* v = findVariable(e.lower, f)) return v->get();
     Value object;
     if (host_.namedItem(e.lower, object)) return object;
     if (const Procedure* p = findProcedure(e.lower)) {
@@ -481,8 +481,8 @@ Value Interpreter::callName(const Expr& e, Frame& f) {
     bool recursive = f.procedure && f.procedure->isFunction && f.procedure->lower == t.lower && !e.args.empty();
     if (!recursive) {
         if (Variable* v = findVariable(t.lower, f)) {
-            if (e.args.empty()) return v->value;
-            Value object = v->value;
+            if (e.args.empty()) return v->get();
+            Value object = v->get();
             if (!object.isObject()) RaiseError(errors::kTypeMismatch, t.name);
             if (!object.dispatch()) RaiseError(errors::kObjectVariableNotSet, t.name);
             std::vector<Value> args = evalArgs(e.args, f);
@@ -515,19 +515,20 @@ Value Interpreter::callProcedure(const Procedure& p, const std::vector<std::uniq
     frame->procedure = &p;
     frame->block = p.block;
     for (size_t i = 0; i < args.size(); ++i) {
-        Value v = args[i] ? eval(*args[i], caller) : Value();
-        frame->locals[p.params[i].lower] = Variable{p.params[i].name, std::move(v)};
+        Variable param{p.params[i].name, Value()};
+        // An argument that names a variable is passed by reference unless ByVal: the
+        // parameter is that variable.
+        Variable* target = nullptr;
+        if (args[i] && args[i]->kind == ExprKind::Name && !p.params[i].byVal) target = findVariable(args[i]->lower, caller);
+        if (target) param.alias = &target->get();
+        else if (args[i]) param.value = eval(*args[i], caller);
+        frame->locals[p.params[i].lower] = std::move(param);
     }
     for (size_t i = 0; i < p.locals.size(); ++i) frame->locals.emplace(p.localsLower[i], Variable{p.locals[i], Value()});
     if (p.isFunction) frame->locals.emplace(p.lower, Variable{p.name, Value()});
     {
         FrameGuard guard(*this, frame);
         execList(p.body, *frame);
-    }
-    // Arguments that name a variable are passed by reference unless ByVal.
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (!args[i] || args[i]->kind != ExprKind::Name || p.params[i].byVal) continue;
-        if (Variable* v = findVariable(args[i]->lower, caller)) v->value = frame->locals[p.params[i].lower].value;
     }
     return p.isFunction ? frame->locals[p.lower].value : Value();
 }
@@ -544,7 +545,7 @@ void Interpreter::assign(const Expr& target, Value value, bool isSet, Frame& f) 
                 RaiseError(errors::kIllegalAssignment, target.name);
             RaiseError(errors::kVariableUndefined, target.name);
         }
-        v->value = std::move(value);
+        v->get() = std::move(value);
         return;
     }
     case ExprKind::Member: {
@@ -563,8 +564,8 @@ void Interpreter::assign(const Expr& target, Value value, bool isSet, Frame& f) 
         }
         Variable* v = findVariable(callee.lower, f);
         if (!v) RaiseError(errors::kVariableUndefined, callee.name);
-        if (!v->value.dispatch()) RaiseError(errors::kTypeMismatch, callee.name);
-        Value object = v->value;
+        if (!v->get().dispatch()) RaiseError(errors::kTypeMismatch, callee.name);
+        Value object = v->get();
         std::vector<Value> args = evalArgs(target.args, f);
         InvokeId(object.dispatch(), DISPID_VALUE, callee.name, putFlag, args, &value);
         return;

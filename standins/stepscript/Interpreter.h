@@ -14,6 +14,10 @@ class ErrObject;
 struct Variable {
     std::wstring name;  // as declared, for the debugger
     Value value;
+    Value* alias = nullptr;  // a ByRef parameter: the caller's variable
+
+    Value& get() { return alias ? *alias : value; }
+    const Value& get() const { return alias ? *alias : value; }
 };
 using VariableMap = std::unordered_map<std::wstring, Variable>;
 

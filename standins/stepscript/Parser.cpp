@@ -585,24 +585,28 @@ std::unique_ptr<Expr> Parser::parsePower() {
     return left;
 }
 
-// In "Out.Log (a + b) * 2" the blank before '(' makes the parentheses part of the first
-// argument; "Greet (a, b)" and "Greet (a)" stay argument lists.
+// In "Out.Log (a + b) * 2" and "Show (x)" the blank before '(' makes the parentheses
+// part of the first argument (so a lone variable goes by value); "Greet (a, b)" stays an
+// argument list.
 bool Parser::parenthesesStartAnArgument() const {
     const Token& open = peek();
     if (open.offset == lastEnd_) return false;
     int depth = 0;
+    bool comma = false;
     for (size_t i = pos_; i < tokens_.size(); ++i) {
         const Token& t = tokens_[i];
-        if (t.kind == TokenKind::EndOfStatement || t.kind == TokenKind::EndOfText) return false;
+        if (t.kind == TokenKind::EndOfStatement || t.kind == TokenKind::EndOfText) return true;
         if (t.kind != TokenKind::Operator) continue;
         if (t.text == L"(") ++depth;
+        if (t.text == L"," && depth == 1) comma = true;
         if (t.text == L")" && --depth == 0) {
             const Token& after = tokens_[i + 1];
-            return !(after.kind == TokenKind::EndOfStatement || after.kind == TokenKind::EndOfText ||
-                     (after.kind == TokenKind::Identifier && after.lower == L"else"));
+            bool ends = after.kind == TokenKind::EndOfStatement || after.kind == TokenKind::EndOfText ||
+                        (after.kind == TokenKind::Identifier && after.lower == L"else");
+            return !(ends && comma);
         }
     }
-    return false;
+    return true;
 }
 
 std::unique_ptr<Expr> Parser::parsePostfix(bool statementHead) {
@@ -678,6 +682,13 @@ std::unique_ptr<Expr> Parser::parsePrimary() {
             next();
             auto inner = parseExpr();
             expectOp(L")");
+            if (inner->kind == ExprKind::Name) {
+                // "(x)" is the value of x: never passed by reference.
+                auto value = MakeExpr(ExprKind::Unary, t.offset);
+                value->op = Op::Plus;
+                value->left = std::move(inner);
+                return value;
+            }
             return inner;
         }
         fail(errors::kExpectedExpression, L"Expected expression");

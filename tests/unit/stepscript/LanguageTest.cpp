@@ -84,6 +84,9 @@ TEST(Language, ProceduresParametersAndReturnValues) {
     // Arguments naming a variable are passed by reference unless ByVal.
     EXPECT_EQ(Logged(L"Sub Bump(a, ByVal b)\n a = a + 1 : b = b + 1\nEnd Sub\nDim x, y\nx = 1 : y = 1\nBump x, y\nOut.Log x & y"),
               (Lines{L"21"}));
+    // By reference means the same variable, also while the call runs.
+    EXPECT_EQ(Logged(L"Dim g\ng = 1\nSub Alias(p)\n g = 7\n Out.Log p\n p = 9\nEnd Sub\nAlias g\nOut.Log g\nAlias (g)\nOut.Log g"),
+              (Lines{L"7", L"9", L"9", L"7"}));
     // Locals hide globals and vanish with the call; Exit leaves early.
     EXPECT_EQ(Logged(L"Dim v\nv = \"global\"\nFunction F()\n Dim v\n v = \"local\"\n F = v\n Exit Function\n F = \"never\"\nEnd Function\n"
                      L"Out.Log F() & \" \" & v\nSub S\n Exit Sub\n Out.Log \"never\"\nEnd Sub\nS"),

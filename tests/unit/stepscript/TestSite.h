@@ -3,6 +3,7 @@
 // object scripts write to, and a helper that runs a script from start to end.
 #include "common/ComObject.h"
 #include "common/ScriptingGuids.h"
+#include "common/UniqueHandle.h"
 #include <wrl/client.h>
 #include <map>
 #include <string>

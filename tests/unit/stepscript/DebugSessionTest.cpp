@@ -1,0 +1,555 @@
+// A debugger session with the process debug manager of the machine (or its stand-in):
+// a host runs two files on a script thread, a debugger object receives the breaks, and
+// the test thread inspects and resumes them, using only the documented interfaces.
+#include "tests/unit/stepscript/TestSite.h"
+#include <gtest/gtest.h>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+using namespace stepscript_test;
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr DWORD kWaitMs = 15000;
+
+std::wstring Text(BSTR b) { return std::wstring(b ? b : L"", ::SysStringLen(b)); }
+
+struct BreakEvent {
+    BREAKREASON reason;
+    ComPtr<IRemoteDebugApplicationThread> thread;
+    ComPtr<IActiveScriptErrorDebug> error;
+};
+
+// The debugger: records every break for the test thread, which decides how to resume.
+class Debugger : public common::ComObject<IApplicationDebugger> {
+public:
+    STDMETHODIMP QueryAlive() override { return S_OK; }
+    STDMETHODIMP CreateInstanceAtDebugger(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid,
+                                          IUnknown** ppv) override {
+        return ::CoCreateInstance(clsid, outer, context, riid, reinterpret_cast<void**>(ppv));
+    }
+    STDMETHODIMP onDebugOutput(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP onHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAKREASON reason,
+                                    IActiveScriptErrorDebug* error) override {
+        std::lock_guard<std::mutex> lock(lock_);
+        breaks_.push_back(BreakEvent{reason, thread, error});
+        changed_.notify_all();
+        return S_OK;
+    }
+    STDMETHODIMP onClose() override { return S_OK; }
+    STDMETHODIMP onDebuggerEvent(REFIID, IUnknown*) override { return E_NOTIMPL; }
+
+    bool wait(BreakEvent& out, DWORD ms = kWaitMs) {
+        std::unique_lock<std::mutex> lock(lock_);
+        if (!changed_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return !breaks_.empty(); })) return false;
+        out = breaks_.front();
+        breaks_.pop_front();
+        return true;
+    }
+
+private:
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::deque<BreakEvent> breaks_;
+};
+
+struct ScriptFile {
+    std::wstring name;  // short name, as a host gives its documents
+    std::wstring text;
+};
+
+// The host's site: named item "Out", positions through the document helpers, and every
+// run-time error offered to the debugger first.
+class DebugSite : public common::ComObject<IActiveScriptSite, IActiveScriptSiteDebug> {
+public:
+    ComPtr<IDebugApplication> app;
+    ComPtr<Recorder> out;
+    std::vector<std::pair<DWORD_PTR, ComPtr<IDebugDocumentHelper>>> helpers;
+    std::vector<ReportedError> errors;  // OnScriptError, in order
+    std::vector<std::wstring> debugErrors;  // OnScriptErrorDebug, in order
+
+    STDMETHODIMP GetLCID(LCID*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetItemInfo(LPCOLESTR name, DWORD, IUnknown** unknown, ITypeInfo** info) override {
+        if (info) *info = nullptr;
+        if (_wcsicmp(name, L"Out") != 0) return TYPE_E_ELEMENTNOTFOUND;
+        if (unknown) {
+            *unknown = static_cast<IDispatch*>(out.Get());
+            (*unknown)->AddRef();
+        }
+        return S_OK;
+    }
+    STDMETHODIMP GetDocVersionString(BSTR*) override { return E_NOTIMPL; }
+    STDMETHODIMP OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override { return S_OK; }
+    STDMETHODIMP OnStateChange(SCRIPTSTATE) override { return S_OK; }
+    STDMETHODIMP OnScriptError(IActiveScriptError* error) override {
+        errors.push_back(ReadError(error));
+        return E_FAIL;
+    }
+    STDMETHODIMP OnEnterScript() override { return S_OK; }
+    STDMETHODIMP OnLeaveScript() override { return S_OK; }
+
+    STDMETHODIMP GetDocumentContextFromPosition(DWORD_PTR cookie, ULONG offset, ULONG chars,
+                                                IDebugDocumentContext** context) override {
+        for (auto& [c, helper] : helpers) {
+            if (c != cookie) continue;
+            ULONG start = 0;
+            HRESULT hr = helper->GetScriptBlockInfo(cookie, nullptr, &start, nullptr);
+            if (FAILED(hr)) return hr;
+            return helper->CreateDebugDocumentContext(start + offset, chars, context);
+        }
+        return E_FAIL;
+    }
+    STDMETHODIMP GetApplication(IDebugApplication** result) override {
+        if (!app) return E_FAIL;
+        return app.CopyTo(result);
+    }
+    STDMETHODIMP GetRootApplicationNode(IDebugApplicationNode** node) override {
+        if (node) *node = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP OnScriptErrorDebug(IActiveScriptErrorDebug* error, BOOL* enter, BOOL* callOnScriptError) override {
+        debugErrors.push_back(ReadError(error).description);
+        if (enter) *enter = TRUE;
+        if (callOnScriptError) *callOnScriptError = TRUE;
+        return S_OK;
+    }
+};
+
+class DebugSessionTest : public ::testing::Test {
+protected:
+    // Starts the script thread: debug application, debugger, documents, parsing; then
+    // prepare() on the script thread, then the run.
+    void start(std::vector<ScriptFile> files, std::function<void()> prepare = {}) {
+        files_ = std::move(files);
+        prepare_ = std::move(prepare);
+        thread_ = std::thread([this] { scriptThread(); });
+        ASSERT_EQ(::WaitForSingleObject(ready_.get(), kWaitMs), WAIT_OBJECT_0);
+        if (!setupError_.empty()) GTEST_SKIP() << std::string(setupError_.begin(), setupError_.end());
+    }
+
+    void scriptThread() {
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        runOnScriptThread();
+        ::SetEvent(ready_.get());
+        ::SetEvent(finished_.get());
+        ::CoUninitialize();
+    }
+
+    void runOnScriptThread() {
+        HRESULT hr = ::CoCreateInstance(CLSID_ProcessDebugManager, nullptr, CLSCTX_ALL, IID_IProcessDebugManager,
+                                        reinterpret_cast<void**>(pdm_.GetAddressOf()));
+        if (FAILED(hr)) {
+            setupError_ = L"the process debug manager is not registered";
+            return;
+        }
+        if (FAILED(pdm_->CreateApplication(app_.GetAddressOf()))) pdm_->GetDefaultApplication(app_.GetAddressOf());
+        if (!app_) {
+            setupError_ = L"the process debug manager gives no debug application";
+            return;
+        }
+        app_->SetName(L"StepScript session test");
+        debugger_.Attach(new Debugger());
+        if (FAILED(app_->ConnectDebugger(debugger_.Get()))) {
+            setupError_ = L"the debug application refuses a debugger";
+            return;
+        }
+        site_.Attach(new DebugSite());
+        site_->app = app_;
+        site_->out.Attach(new Recorder());
+        CLSID clsid;
+        if (FAILED(::CLSIDFromProgID(L"StepScript", &clsid)) ||
+            FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
+                                      reinterpret_cast<void**>(engine_.GetAddressOf())))) {
+            setupError_ = L"StepScript is not registered";
+            return;
+        }
+        ComPtr<IActiveScriptParse> parse;
+        engine_.As(&parse);
+        engine_.As(&engineDebug_);
+        engine_->SetScriptSite(site_.Get());
+        parse->InitNew();
+        engine_->SetScriptState(SCRIPTSTATE_INITIALIZED);
+        for (const ScriptFile& f : files_) {
+            ComPtr<IDebugDocumentHelper> helper;
+            if (FAILED(pdm_->CreateDebugDocumentHelper(nullptr, helper.GetAddressOf()))) {
+                setupError_ = L"no document helper";
+                return;
+            }
+            helper->Init(app_.Get(), f.name.c_str(), (f.name + L" (long)").c_str(), TEXT_DOC_ATTR_READONLY);
+            helper->Attach(nullptr);
+            helper->AddUnicodeText(f.text.c_str());
+            DWORD_PTR cookie = 0;
+            if (FAILED(helper->DefineScriptBlock(0, static_cast<ULONG>(f.text.size()), engine_.Get(), FALSE, &cookie))) {
+                setupError_ = L"DefineScriptBlock failed";
+                return;
+            }
+            site_->helpers.emplace_back(cookie, helper);
+            cookies_.push_back(cookie);
+            parseResult_ = parse->ParseScriptText(f.text.c_str(), nullptr, nullptr, nullptr, cookie, 0,
+                                                  SCRIPTTEXT_ISVISIBLE | SCRIPTTEXT_ISPERSISTENT | SCRIPTTEXT_HOSTMANAGESSOURCE,
+                                                  nullptr, nullptr);
+        }
+        engine_->AddNamedItem(L"Out", SCRIPTITEM_ISVISIBLE);
+        if (prepare_) prepare_();
+        scriptThreadId_ = ::GetCurrentThreadId();
+        ::SetEvent(ready_.get());
+        runResult_ = engine_->SetScriptState(SCRIPTSTATE_CONNECTED);
+        engine_->Close();
+        app_->DisconnectDebugger();
+        for (auto& [cookie, helper] : site_->helpers) helper->Detach();
+    }
+
+    void TearDown() override {
+        if (thread_.joinable()) {
+            if (::WaitForSingleObject(finished_.get(), 0) != WAIT_OBJECT_0) {
+                // A failed test leaves the script somewhere: stop it the way a host would.
+                if (engine_) engine_->InterruptScriptThread(SCRIPTTHREADID_ALL, nullptr, 0);
+                BreakEvent b;
+                while (::WaitForSingleObject(finished_.get(), 0) != WAIT_OBJECT_0 && debugger_->wait(b, 200))
+                    app_->ResumeFromBreakPoint(b.thread.Get(), BREAKRESUMEACTION_ABORT, ERRORRESUMEACTION_SkipErrorStatement);
+            }
+            if (::WaitForSingleObject(finished_.get(), kWaitMs) == WAIT_OBJECT_0) thread_.join();
+            else thread_.detach();
+        }
+    }
+
+    bool finished(DWORD ms = kWaitMs) { return ::WaitForSingleObject(finished_.get(), ms) == WAIT_OBJECT_0; }
+
+    BreakEvent nextBreak() {
+        BreakEvent b{};
+        EXPECT_TRUE(debugger_->wait(b)) << "no break arrived";
+        return b;
+    }
+
+    void resume(const BreakEvent& b, BREAKRESUMEACTION action) {
+        ASSERT_EQ(app_->ResumeFromBreakPoint(b.thread.Get(), action, ERRORRESUMEACTION_SkipErrorStatement), S_OK);
+    }
+
+    ComPtr<IDebugStackFrame> frameAt(const BreakEvent& b, ULONG index, ULONG* count = nullptr) {
+        ComPtr<IEnumDebugStackFrames> frames;
+        EXPECT_EQ(b.thread->EnumStackFrames(frames.GetAddressOf()), S_OK);
+        if (!frames) return nullptr;
+        frames->Reset();
+        std::vector<ComPtr<IDebugStackFrame>> all;
+        DebugStackFrameDescriptor d{};
+        ULONG fetched = 0;
+        while (frames->Next(1, &d, &fetched) == S_OK && fetched == 1) {
+            all.emplace_back();
+            all.back().Attach(d.pdsf);
+            if (d.punkFinal) d.punkFinal->Release();
+        }
+        if (count) *count = static_cast<ULONG>(all.size());
+        return index < all.size() ? all[index] : nullptr;
+    }
+
+    // "document name:1-based line" of a frame's current statement.
+    std::wstring where(IDebugStackFrame* frame) {
+        if (!frame) return L"<no frame>";
+        ComPtr<IDebugCodeContext> code;
+        ComPtr<IDebugDocumentContext> docContext;
+        ComPtr<IDebugDocument> doc;
+        ComPtr<IDebugDocumentText> text;
+        if (FAILED(frame->GetCodeContext(code.GetAddressOf())) || FAILED(code->GetDocumentContext(docContext.GetAddressOf())) ||
+            FAILED(docContext->GetDocument(doc.GetAddressOf())) || FAILED(doc.As(&text)))
+            return L"<no document>";
+        BSTR name = nullptr;
+        doc->GetName(DOCUMENTNAMETYPE_APPNODE, &name);
+        std::wstring result = Text(name);
+        ::SysFreeString(name);
+        ULONG pos = 0, chars = 0, line = 0, column = 0;
+        if (FAILED(text->GetPositionOfContext(docContext.Get(), &pos, &chars)) ||
+            FAILED(text->GetLineOfPosition(pos, &line, &column)))
+            return result + L":<no line>";
+        return result + L":" + std::to_wstring(line + 1);
+    }
+
+    std::wstring where(const BreakEvent& b) { return where(frameAt(b, 0).Get()); }
+
+    std::vector<std::wstring> descriptions(const BreakEvent& b) {
+        std::vector<std::wstring> result;
+        ULONG count = 0;
+        frameAt(b, 0, &count);
+        for (ULONG i = 0; i < count; ++i) {
+            BSTR d = nullptr;
+            frameAt(b, i)->GetDescriptionString(TRUE, &d);
+            result.push_back(Text(d));
+            ::SysFreeString(d);
+        }
+        return result;
+    }
+
+    ULONG depth(const BreakEvent& b) {
+        ULONG count = 0;
+        frameAt(b, 0, &count);
+        return count;
+    }
+
+    // name=value (type) of the top frame's variables.
+    std::vector<std::wstring> variables(const BreakEvent& b, ULONG frameIndex = 0) {
+        std::vector<std::wstring> result;
+        ComPtr<IDebugStackFrame> frame = frameAt(b, frameIndex);
+        ComPtr<IDebugProperty> property;
+        if (!frame || FAILED(frame->GetDebugProperty(property.GetAddressOf()))) return result;
+        ComPtr<IEnumDebugPropertyInfo> members;
+        const DWORD fields = DBGPROP_INFO_NAME | DBGPROP_INFO_TYPE | DBGPROP_INFO_VALUE | DBGPROP_INFO_FULLNAME |
+                             DBGPROP_INFO_ATTRIBUTES;
+        if (FAILED(property->EnumMembers(fields, 10, IID_IEnumDebugPropertyInfo, members.GetAddressOf()))) return result;
+        members->Reset();
+        ULONG count = 0;
+        members->GetCount(&count);
+        std::vector<DebugPropertyInfo> infos(count);
+        ULONG fetched = 0;
+        members->Next(count, infos.data(), &fetched);
+        for (ULONG i = 0; i < fetched; ++i) {
+            result.push_back(Text(infos[i].m_bstrName) + L"=" + Text(infos[i].m_bstrValue) + L" (" + Text(infos[i].m_bstrType) + L")");
+            ::SysFreeString(infos[i].m_bstrName);
+            ::SysFreeString(infos[i].m_bstrValue);
+            ::SysFreeString(infos[i].m_bstrType);
+            ::SysFreeString(infos[i].m_bstrFullName);
+            if (infos[i].m_pDebugProp) infos[i].m_pDebugProp->Release();
+        }
+        return result;
+    }
+
+    class Callback : public common::ComObject<IDebugExpressionCallBack> {
+    public:
+        std::atomic<bool> done{false};
+        STDMETHODIMP onComplete() override {
+            done = true;
+            return S_OK;
+        }
+    };
+
+    // Evaluates text in a frame as the Watch and Variables panes do; "hr: text".
+    std::wstring evaluate(const BreakEvent& b, const std::wstring& text, DWORD flags, ULONG frameIndex = 0) {
+        ComPtr<IDebugStackFrame> frame = frameAt(b, frameIndex);
+        ComPtr<IDebugExpressionContext> context;
+        if (!frame || FAILED(frame.As(&context))) return L"<no expression context>";
+        ComPtr<IDebugExpression> expression;
+        if (FAILED(context->ParseLanguageText(text.c_str(), 10, L"", flags, expression.GetAddressOf())))
+            return L"<not parsed>";
+        ComPtr<Callback> callback;
+        callback.Attach(new Callback());
+        expression->Start(callback.Get());
+        for (DWORD waited = 0; !callback->done && waited < kWaitMs; waited += 10) ::Sleep(10);
+        if (!callback->done) return L"<no completion>";
+        HRESULT hr = E_FAIL;
+        BSTR result = nullptr;
+        expression->GetResultAsString(&hr, &result);
+        std::wstring r = (hr == S_OK ? L"ok: " : L"failed: ") + Text(result);
+        ::SysFreeString(result);
+        return r;
+    }
+
+    // Places an engine breakpoint at a character position of a file, as a host does
+    // before a run; answers the line where it landed.
+    std::wstring placeBreakpoint(size_t file, ULONG offset) {
+        ComPtr<IEnumDebugCodeContexts> contexts;
+        if (FAILED(engineDebug_->EnumCodeContextsOfPosition(cookies_[file], offset, 1, contexts.GetAddressOf())))
+            return L"<no code>";
+        ComPtr<IDebugCodeContext> code;
+        ULONG fetched = 0;
+        if (contexts->Next(1, code.GetAddressOf(), &fetched) != S_OK) return L"<none>";
+        code->SetBreakPoint(BREAKPOINT_ENABLED);
+        ComPtr<IDebugDocumentContext> docContext;
+        ComPtr<IDebugDocument> doc;
+        ComPtr<IDebugDocumentText> text;
+        if (FAILED(code->GetDocumentContext(docContext.GetAddressOf())) || FAILED(docContext->GetDocument(doc.GetAddressOf())) ||
+            FAILED(doc.As(&text)))
+            return L"<no document>";
+        ULONG pos = 0, chars = 0, line = 0, column = 0;
+        text->GetPositionOfContext(docContext.Get(), &pos, &chars);
+        text->GetLineOfPosition(pos, &line, &column);
+        return std::to_wstring(line + 1);
+    }
+
+    std::vector<ScriptFile> files_;
+    std::function<void()> prepare_;
+    std::thread thread_;
+    common::UniqueHandle ready_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    common::UniqueHandle finished_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::wstring setupError_;
+    ComPtr<IProcessDebugManager> pdm_;
+    ComPtr<IDebugApplication> app_;
+    ComPtr<Debugger> debugger_;
+    ComPtr<DebugSite> site_;
+    ComPtr<IActiveScript> engine_;
+    ComPtr<IActiveScriptDebug> engineDebug_;
+    std::vector<DWORD_PTR> cookies_;
+    DWORD scriptThreadId_ = 0;
+    HRESULT parseResult_ = E_PENDING;
+    HRESULT runResult_ = E_PENDING;
+};
+
+// lib.vbs: procedures; main.vbs: the global code that calls them.
+const wchar_t* const kLib =
+    L"Dim total\n"                     // 1
+    L"total = 0\n"                     // 2
+    L"Sub Inner(a)\n"                  // 3
+    L"  Dim b\n"                       // 4
+    L"  b = a * 2\n"                   // 5
+    L"  total = total + b\n"           // 6
+    L"End Sub\n"                       // 7
+    L"Sub Outer(n)\n"                  // 8
+    L"  Inner n + 1\n"                 // 9
+    L"End Sub\n";                      // 10
+const wchar_t* const kMain =
+    L"Dim x\n"                         // 1
+    L"x = 4\n"                         // 2
+    L"Outer x\n"                       // 3
+    L"\n"                              // 4
+    L"Out.Log \"total \" & total\n"    // 5
+    L"Out.Log \"x \" & x\n";           // 6
+
+} // namespace
+
+TEST_F(DebugSessionTest, HaltsFirstThenStepsThroughEveryStatement) {
+    start({{L"lib.vbs", kLib}, {L"main.vbs", kMain}}, [this] { app_->CauseBreak(); });
+    BreakEvent b = nextBreak();
+    EXPECT_EQ(b.reason, BREAKREASON_DEBUGGER_HALT);
+    std::vector<std::wstring> trail{where(b)};
+    for (int i = 0; i < 30; ++i) {
+        resume(b, BREAKRESUMEACTION_STEP_INTO);
+        if (!debugger_->wait(b, 3000)) break;
+        EXPECT_EQ(b.reason, BREAKREASON_STEP);
+        trail.push_back(where(b));
+    }
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(trail, (std::vector<std::wstring>{L"lib.vbs:2", L"main.vbs:2", L"main.vbs:3", L"lib.vbs:9", L"lib.vbs:5",
+                                                L"lib.vbs:6", L"main.vbs:5", L"main.vbs:6"}));
+    EXPECT_EQ(site_->out->lines, (std::vector<std::wstring>{L"total 10", L"x 4"}));
+    EXPECT_EQ(runResult_, S_OK);
+}
+
+TEST_F(DebugSessionTest, StepOverComesBackAtTheCallersNextStatement) {
+    start({{L"lib.vbs", kLib}, {L"main.vbs", kMain}}, [this] { app_->CauseBreak(); });
+    BreakEvent b = nextBreak();
+    while (where(b) != L"main.vbs:3") {
+        resume(b, BREAKRESUMEACTION_STEP_INTO);
+        ASSERT_TRUE(debugger_->wait(b));
+    }
+    // Step over as the host does it: step into, and go on while the stack is deeper.
+    ULONG over = depth(b);
+    EXPECT_EQ(over, 1u);
+    do {
+        resume(b, BREAKRESUMEACTION_STEP_INTO);
+        ASSERT_TRUE(debugger_->wait(b));
+    } while (depth(b) > over);
+    EXPECT_EQ(where(b), L"main.vbs:5");
+    resume(b, BREAKRESUMEACTION_CONTINUE);
+    ASSERT_TRUE(finished());
+}
+
+TEST_F(DebugSessionTest, NestedFramesLocalsAndEvaluation) {
+    start({{L"lib.vbs", kLib}, {L"main.vbs", kMain}}, [this] { app_->CauseBreak(); });
+    BreakEvent b = nextBreak();
+    while (where(b) != L"lib.vbs:6") {
+        resume(b, BREAKRESUMEACTION_STEP_INTO);
+        ASSERT_TRUE(debugger_->wait(b));
+    }
+    EXPECT_EQ(descriptions(b), (std::vector<std::wstring>{L"Inner", L"Outer", L"Global code"}));
+    EXPECT_EQ(where(frameAt(b, 1).Get()), L"lib.vbs:9");
+    EXPECT_EQ(where(frameAt(b, 2).Get()), L"main.vbs:3");
+    EXPECT_EQ(variables(b), (std::vector<std::wstring>{L"a=5 (Long)", L"b=10 (Long)"}));
+    EXPECT_EQ(variables(b, 1), (std::vector<std::wstring>{L"n=4 (Long)"}));
+    EXPECT_EQ(variables(b, 2), (std::vector<std::wstring>{L"total=0 (Long)", L"x=4 (Long)"}));
+    ComPtr<IDebugStackFrame> top = frameAt(b, 0);
+    BSTR language = nullptr;
+    top->GetLanguageString(FALSE, &language);
+    EXPECT_EQ(Text(language), L"StepScript");
+    ::SysFreeString(language);
+    // Watches: expressions in any frame; an assignment in the top frame.
+    EXPECT_EQ(evaluate(b, L"a + 1", DEBUG_TEXT_ISEXPRESSION | DEBUG_TEXT_RETURNVALUE), L"ok: 6");
+    EXPECT_EQ(evaluate(b, L"x + 1", DEBUG_TEXT_ISEXPRESSION | DEBUG_TEXT_RETURNVALUE, 2), L"ok: 5");
+    EXPECT_EQ(evaluate(b, L"nosuch + 1", DEBUG_TEXT_ISEXPRESSION | DEBUG_TEXT_RETURNVALUE),
+              L"failed: Variable is undefined: 'nosuch'");
+    EXPECT_EQ(evaluate(b, L"b = 5", DEBUG_TEXT_RETURNVALUE), L"ok: 5");
+    EXPECT_EQ(evaluate(b, L"x = 5", DEBUG_TEXT_RETURNVALUE, 2), L"ok: 5");
+    EXPECT_EQ(evaluate(b, L"1 +", DEBUG_TEXT_ISEXPRESSION | DEBUG_TEXT_RETURNVALUE), L"failed: Expected expression");
+    // Evaluating stops nowhere and leaves the frame at its statement.
+    EXPECT_EQ(where(b), L"lib.vbs:6");
+    resume(b, BREAKRESUMEACTION_CONTINUE);
+    ASSERT_TRUE(finished());
+    // The assignments took effect: total = 0 + 5, and x is 5.
+    EXPECT_EQ(site_->out->lines, (std::vector<std::wstring>{L"total 5", L"x 5"}));
+}
+
+TEST_F(DebugSessionTest, BreakpointOnABlankLineLandsOnTheNextStatement) {
+    std::wstring landed;
+    // Offset 20 is the blank line 4 of main.vbs.
+    ASSERT_EQ(std::wstring(kMain).substr(19, 2), L"\n\n");
+    start({{L"lib.vbs", kLib}, {L"main.vbs", kMain}}, [&] { landed = placeBreakpoint(1, 20); });
+    EXPECT_EQ(landed, L"5");
+    BreakEvent b = nextBreak();
+    EXPECT_EQ(b.reason, BREAKREASON_BREAKPOINT);
+    EXPECT_EQ(where(b), L"main.vbs:5");
+    resume(b, BREAKRESUMEACTION_CONTINUE);
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(site_->out->lines.size(), 2u);
+}
+
+TEST_F(DebugSessionTest, RuntimeErrorBreaksThenReachesOnScriptError) {
+    start({{L"main.vbs", L"Out.Log 1\nOut.Log nope\nOut.Log 3\n"}});
+    BreakEvent b = nextBreak();
+    EXPECT_EQ(b.reason, BREAKREASON_ERROR);
+    ASSERT_TRUE(b.error);
+    ReportedError e = ReadError(b.error.Get());
+    EXPECT_EQ(e.description, L"Variable is undefined: 'nope'");
+    EXPECT_EQ(e.line, 1u);
+    ComPtr<IDebugStackFrame> frame;
+    EXPECT_EQ(b.error->GetStackFrame(frame.GetAddressOf()), S_OK);
+    EXPECT_EQ(where(frame.Get()), L"main.vbs:2");
+    ComPtr<IDebugDocumentContext> context;
+    EXPECT_EQ(b.error->GetDocumentContext(context.GetAddressOf()), S_OK);
+    // As the host does: abort, the error is reported when the engine goes on.
+    resume(b, BREAKRESUMEACTION_ABORT);
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(site_->debugErrors, (std::vector<std::wstring>{L"Variable is undefined: 'nope'"}));
+    ASSERT_EQ(site_->errors.size(), 1u);
+    EXPECT_EQ(site_->errors[0].description, L"Variable is undefined: 'nope'");
+    EXPECT_EQ(site_->out->lines, (std::vector<std::wstring>{L"1"}));
+}
+
+TEST_F(DebugSessionTest, AbortAtABreakEndsTheScriptSilently) {
+    start({{L"main.vbs", L"Out.Log 1\nOut.Log 2\nOut.Log 3\n"}}, [this] { app_->CauseBreak(); });
+    BreakEvent b = nextBreak();
+    resume(b, BREAKRESUMEACTION_STEP_INTO);
+    b = nextBreak();
+    EXPECT_EQ(where(b), L"main.vbs:2");
+    resume(b, BREAKRESUMEACTION_ABORT);
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(site_->out->lines, (std::vector<std::wstring>{L"1"}));
+    EXPECT_TRUE(site_->errors.empty());
+    EXPECT_TRUE(FAILED(runResult_));
+}
+
+TEST_F(DebugSessionTest, InterruptStopsAnEndlessLoopUnderTheDebugger) {
+    start({{L"main.vbs", L"Dim n\nn = 0\nDo\n  n = n + 1\nLoop\n"}});
+    ::Sleep(200);
+    EXPECT_FALSE(finished(0));
+    EXPECT_EQ(engine_->InterruptScriptThread(SCRIPTTHREADID_ALL, nullptr, 0), S_OK);
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(runResult_, E_ABORT);
+}
+
+TEST_F(DebugSessionTest, StopFromAnotherThreadAtABreak) {
+    start({{L"main.vbs", L"Out.Log 1\nOut.Log 2\n"}}, [this] { app_->CauseBreak(); });
+    BreakEvent b = nextBreak();
+    // A host's Stop: the engine is disconnected while the script waits at the break.
+    EXPECT_EQ(engine_->SetScriptState(SCRIPTSTATE_DISCONNECTED), S_OK);
+    ASSERT_TRUE(finished());
+    EXPECT_TRUE(site_->out->lines.empty());
+}
+
+TEST_F(DebugSessionTest, CloseFromAnotherThreadAtABreak) {
+    start({{L"main.vbs", L"Out.Log 1\nOut.Log 2\n"}}, [this] { app_->CauseBreak(); });
+    BreakEvent b = nextBreak();
+    EXPECT_EQ(engine_->Close(), S_OK);
+    ASSERT_TRUE(finished());
+    EXPECT_TRUE(site_->out->lines.empty());
+}
