@@ -321,9 +321,12 @@ TEST_F(ListWrappers, TabTextsAndSelectionByIndexAndPattern) {
 
 TEST_F(ListWrappers, ListViewCellsAndRowSearchByFields) {
     ComPtr<IDispatch> object;
-    // Through the typed property too, with its default class.
-    ASSERT_EQ(root->get_listview(Arg(0L), Str().b, &object), S_OK);
-    auto view = Item<IListViewCtrl>(IDC_LISTVIEW, IID_IListViewCtrl);
+    // Through the typed property too: the first list view of the dialog.
+    Str listClass;
+    *listClass.put() = ::SysAllocString(L"SysListView32");
+    ASSERT_EQ(root->get_listview(Arg(0L), listClass.b, &object), S_OK);
+    ComPtr<IListViewCtrl> view;
+    ASSERT_EQ(object.As(&view), S_OK);
     ASSERT_TRUE(view);
     LONG n = 0;
     view->get_count(&n);
