@@ -12,7 +12,7 @@ namespace {
 HINSTANCE g_instance = nullptr;
 std::atomic<long> g_locks{0};
 
-class ClassFactory : public common::ComObject<IClassFactory> {
+class ClassFactory : public FreeThreadedObject<IClassFactory> {
 public:
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
         return common::ComBoundary([&]() -> HRESULT {
