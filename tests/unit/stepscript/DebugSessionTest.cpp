@@ -553,3 +553,39 @@ TEST_F(DebugSessionTest, CloseFromAnotherThreadAtABreak) {
     ASSERT_TRUE(finished());
     EXPECT_TRUE(site_->out->lines.empty());
 }
+
+TEST_F(DebugSessionTest, InterruptFromAnotherThreadAtABreak) {
+    start({{L"main.vbs", L"Out.Log 1\nOut.Log 2\n"}}, [this] { app_->CauseBreak(); });
+    BreakEvent b = nextBreak();
+    EXPECT_EQ(engine_->InterruptScriptThread(SCRIPTTHREADID_ALL, nullptr, 0), S_OK);
+    ASSERT_TRUE(finished());
+    EXPECT_TRUE(site_->out->lines.empty());
+    EXPECT_EQ(runResult_, E_ABORT);
+}
+
+TEST_F(DebugSessionTest, StackOfARunningScriptIsReadAtItsNextStatement) {
+    start({{L"main.vbs", L"Sub Spin\n  Do\n  Loop\nEnd Sub\nSpin\n"}});
+    // The script thread becomes known to the debug application once the script runs.
+    ComPtr<IRemoteDebugApplicationThread> thread;
+    DWORD id = 0;
+    for (DWORD waited = 0; id != scriptThreadId_ && waited < kWaitMs; waited += 20) {
+        ComPtr<IEnumRemoteDebugApplicationThreads> threads;
+        ASSERT_EQ(app_->EnumThreads(threads.GetAddressOf()), S_OK);
+        ULONG fetched = 0;
+        while (threads->Next(1, thread.ReleaseAndGetAddressOf(), &fetched) == S_OK && fetched == 1) {
+            thread->GetSystemThreadId(&id);
+            if (id == scriptThreadId_) break;
+        }
+        if (id != scriptThreadId_) ::Sleep(20);
+    }
+    ASSERT_EQ(id, scriptThreadId_);
+    // Asked from this thread while the script runs: carried out on the script thread.
+    BreakEvent running{BREAKREASON_STEP, thread, nullptr};
+    std::vector<std::wstring> stack = descriptions(running);
+    for (DWORD waited = 0; stack.size() < 2 && waited < kWaitMs; waited += 20) stack = descriptions(running);
+    EXPECT_EQ(stack, (std::vector<std::wstring>{L"Spin", L"Global code"}));
+    std::wstring at = where(running);
+    EXPECT_TRUE(at == L"main.vbs:2" || at == L"main.vbs:3") << std::string(at.begin(), at.end());
+    EXPECT_EQ(engine_->InterruptScriptThread(SCRIPTTHREADID_ALL, nullptr, 0), S_OK);
+    ASSERT_TRUE(finished());
+}
