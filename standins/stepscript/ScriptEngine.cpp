@@ -521,6 +521,16 @@ HRESULT ScriptEngine::run() {
             interpreter_->run(*block);
         } catch (const ScriptAbort& abort) {
             result = abort.reported ? SCRIPT_E_REPORTED : E_ABORT;
+        } catch (const ScriptError& e) {
+            // Not expected to get here (statements handle their errors); still reported.
+            ComPtr<ScriptErrorInfo> error = makeError(e.hr, e.source, e.description, nullptr);
+            report(error.Get());
+            result = SCRIPT_E_REPORTED;
+        } catch (...) {
+            // Out of memory and the like: the run ends, the engine stays usable.
+            result = E_UNEXPECTED;
+        }
+        if (FAILED(result)) {
             std::lock_guard<std::recursive_mutex> lock(lock_);
             pending_.clear();
         }
