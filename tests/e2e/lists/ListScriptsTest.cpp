@@ -78,7 +78,9 @@ TEST(ListScripts, RegeditTreeAndListReadThroughTheWrappers) {
         ::VariantInit(&sel);
         tree->get_curSel(0, &sel);
         EXPECT_EQ(sel.vt, VT_BSTR);
-        if (sel.vt == VT_BSTR) EXPECT_STREQ(sel.bstrVal, L"HKEY_CURRENT_USER");
+        if (sel.vt == VT_BSTR) {
+            EXPECT_STREQ(sel.bstrVal, L"HKEY_CURRENT_USER");
+        }
         ::VariantClear(&sel);
 
         object.Reset();

@@ -88,7 +88,9 @@ protected:
         ComPtr<IDispatch> object;
         EXPECT_EQ(root->get_dlgItem(id, &object), S_OK);
         ComPtr<I> wrapper;
-        if (object) EXPECT_EQ(object->QueryInterface(iid, reinterpret_cast<void**>(wrapper.GetAddressOf())), S_OK);
+        if (object) {
+            EXPECT_EQ(object->QueryInterface(iid, reinterpret_cast<void**>(wrapper.GetAddressOf())), S_OK);
+        }
         return wrapper;
     }
 

@@ -91,25 +91,31 @@ private:
     common::UniqueHook hooks_[2];
 };
 
+struct TitleQuery {
+    DWORD pid;
+    const wchar_t* title;
+    HWND found;
+};
+
+inline BOOL CALLBACK MatchTitle(HWND window, LPARAM param) {
+    auto* query = reinterpret_cast<TitleQuery*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    wchar_t text[256] = L"";
+    ::GetWindowTextW(window, text, 256);
+    if (pid == query->pid && ::IsWindowVisible(window) && std::wstring(text) == query->title) {
+        query->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // A visible top-level window of the process with the given title, waiting for it.
 inline HWND WaitForTitledWindow(DWORD processId, const wchar_t* title, DWORD milliseconds) {
-    struct Query { DWORD pid; const wchar_t* title; HWND found; } query{processId, title, nullptr};
+    TitleQuery query{processId, title, nullptr};
     const DWORD start = ::GetTickCount();
     do {
-        ::EnumWindows(
-            [](HWND w, LPARAM p) -> BOOL {
-                auto* q = reinterpret_cast<Query*>(p);
-                DWORD pid = 0;
-                ::GetWindowThreadProcessId(w, &pid);
-                wchar_t text[256] = L"";
-                ::GetWindowTextW(w, text, 256);
-                if (pid == q->pid && ::IsWindowVisible(w) && std::wstring(text) == q->title) {
-                    q->found = w;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&query));
+        ::EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&query));
         if (query.found) return query.found;
         ::Sleep(50);
     } while (::GetTickCount() - start < milliseconds);

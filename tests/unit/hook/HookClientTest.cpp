@@ -54,7 +54,9 @@ TEST_F(HookClient, BufferRoundTripsDataAndIsGoneAfterwards) {
     MEMORY_BASIC_INFORMATION info{};
     ::VirtualQueryEx(target.process(), reinterpret_cast<void*>(address), &info, sizeof info);
     EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE));
-    if (handles) EXPECT_EQ(TargetHandleCount(), handles);
+    if (handles) {
+        EXPECT_EQ(TargetHandleCount(), handles);
+    }
 }
 
 TEST_F(HookClient, BufferRefusesBadSizesAndAccessOutsideItself) {
@@ -77,7 +79,9 @@ TEST_F(HookClient, NoHookOrNoWindowGivesAnErrorAndLeavesNothingBehind) {
     } catch (const RemoteError& e) {
         EXPECT_FALSE(e.message().empty());
     }
-    if (handles) EXPECT_EQ(TargetHandleCount(), handles) << "the duplicated handle leaked into the target";
+    if (handles) {
+        EXPECT_EQ(TargetHandleCount(), handles) << "the duplicated handle leaked into the target";
+    }
     LRESULT result = 42;
     EXPECT_FALSE(wrappers::sendRemote(channel, target.control(IDC_SINGLE_LIST), LB_GETCOUNT, 0, 0, false, &result));
     EXPECT_EQ(result, 0);

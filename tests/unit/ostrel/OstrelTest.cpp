@@ -109,8 +109,9 @@ TEST_F(OstrelInTarget, AllocatedBlockIsUsableUntilFreedAndTheHandleIsClosed) {
     Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(block));
     EXPECT_EQ(Query(block).State, static_cast<DWORD>(MEM_FREE));
     DWORD handlesAfter = 0;
-    if (::GetProcessHandleCount(target.process(), &handlesAfter) && handlesBefore)
+    if (::GetProcessHandleCount(target.process(), &handlesAfter) && handlesBefore) {
         EXPECT_EQ(handlesAfter, handlesBefore) << "the duplicated handle stayed open in the target";
+    }
 }
 
 TEST_F(OstrelInTarget, BadSizesAreRefusedAndTheTargetGoesOn) {
