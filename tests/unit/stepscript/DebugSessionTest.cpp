@@ -589,3 +589,21 @@ TEST_F(DebugSessionTest, StackOfARunningScriptIsReadAtItsNextStatement) {
     EXPECT_EQ(engine_->InterruptScriptThread(SCRIPTTHREADID_ALL, nullptr, 0), S_OK);
     ASSERT_TRUE(finished());
 }
+
+TEST_F(DebugSessionTest, StepOverAsAResumeAction) {
+    start({{L"lib.vbs", kLib}, {L"main.vbs", kMain}}, [this] { app_->CauseBreak(); });
+    BreakEvent b = nextBreak();
+    while (where(b) != L"main.vbs:3") {
+        resume(b, BREAKRESUMEACTION_STEP_INTO);
+        ASSERT_TRUE(debugger_->wait(b));
+    }
+    resume(b, BREAKRESUMEACTION_STEP_INTO);
+    ASSERT_TRUE(debugger_->wait(b));
+    EXPECT_EQ(where(b), L"lib.vbs:9");
+    // Over the call to Inner: the next statement at this depth or above is back in main.
+    resume(b, BREAKRESUMEACTION_STEP_OVER);
+    ASSERT_TRUE(debugger_->wait(b));
+    EXPECT_EQ(where(b), L"main.vbs:5");
+    resume(b, BREAKRESUMEACTION_CONTINUE);
+    ASSERT_TRUE(finished());
+}
