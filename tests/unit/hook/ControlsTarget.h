@@ -60,6 +60,21 @@ public:
     e2e::ProcessRunner& runner() { return process_; }
     bool alive() const { return ::WaitForSingleObject(handle_.get(), 0) == WAIT_TIMEOUT && ::IsWindow(dialog_); }
 
+    // How many handles the application holds to this (the test's) process; the hook
+    // library is given such handles and must close them.
+    int handlesToUs() const {
+        int count = 0;
+        for (ULONG_PTR value = 4; value < 16384; value += 4) {
+            HANDLE local = nullptr;
+            if (!::DuplicateHandle(handle_.get(), reinterpret_cast<HANDLE>(value), ::GetCurrentProcess(), &local, 0,
+                                   FALSE, DUPLICATE_SAME_ACCESS))
+                continue;
+            if (::GetProcessId(local) == ::GetCurrentProcessId()) ++count;
+            ::CloseHandle(local);
+        }
+        return count;
+    }
+
     // What the application recorded so far.
     std::string log() const {
         std::string text;

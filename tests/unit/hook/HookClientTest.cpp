@@ -28,18 +28,13 @@ protected:
         ASSERT_TRUE(target.hook());
         channel = HookChannel{target.dialog(), target.processId()};
     }
-    DWORD TargetHandleCount() {
-        DWORD n = 0;
-        ::GetProcessHandleCount(target.process(), &n);
-        return n;
-    }
 
     ControlsTarget target;
     HookChannel channel;
 };
 
 TEST_F(HookClient, BufferRoundTripsDataAndIsGoneAfterwards) {
-    const DWORD handles = TargetHandleCount();
+    const int handles = target.handlesToUs();
     ULONG_PTR address = 0;
     {
         RemoteBuffer buffer(channel, 256);
@@ -54,9 +49,7 @@ TEST_F(HookClient, BufferRoundTripsDataAndIsGoneAfterwards) {
     MEMORY_BASIC_INFORMATION info{};
     ::VirtualQueryEx(target.process(), reinterpret_cast<void*>(address), &info, sizeof info);
     EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE));
-    if (handles) {
-        EXPECT_EQ(TargetHandleCount(), handles);
-    }
+    EXPECT_EQ(target.handlesToUs(), handles);
 }
 
 TEST_F(HookClient, BufferRefusesBadSizesAndAccessOutsideItself) {
@@ -72,16 +65,14 @@ TEST_F(HookClient, BufferRefusesBadSizesAndAccessOutsideItself) {
 
 TEST_F(HookClient, NoHookOrNoWindowGivesAnErrorAndLeavesNothingBehind) {
     target.unhook();
-    const DWORD handles = TargetHandleCount();
+    const int handles = target.handlesToUs();
     try {
         RemoteBuffer buffer(channel, 16);
         FAIL() << "allocated without a hook";
     } catch (const RemoteError& e) {
         EXPECT_FALSE(e.message().empty());
     }
-    if (handles) {
-        EXPECT_EQ(TargetHandleCount(), handles) << "the duplicated handle leaked into the target";
-    }
+    EXPECT_EQ(target.handlesToUs(), handles) << "the duplicated handle leaked into the target";
     LRESULT result = 42;
     EXPECT_FALSE(wrappers::sendRemote(channel, target.control(IDC_SINGLE_LIST), LB_GETCOUNT, 0, 0, false, &result));
     EXPECT_EQ(result, 0);

@@ -95,11 +95,12 @@ protected:
 };
 
 TEST_F(OstrelInTarget, AllocatedBlockIsUsableUntilFreedAndTheHandleIsClosed) {
-    const DWORD handlesBefore = [&] { DWORD n = 0; ::GetProcessHandleCount(target.process(), &n); return n; }();
+    const int handlesBefore = target.handlesToUs();
     HANDLE dup = DuplicateSelf();
     ULONG_PTR block = Alloc(dup, 4096);
     ASSERT_NE(block, 0u);
     EXPECT_EQ(Query(block).State, static_cast<DWORD>(MEM_COMMIT));
+    EXPECT_EQ(target.handlesToUs(), handlesBefore + 1);
     const char text[] = "written from outside";
     WriteTarget(block, text, sizeof text);
     char back[sizeof text] = {};
@@ -108,10 +109,7 @@ TEST_F(OstrelInTarget, AllocatedBlockIsUsableUntilFreedAndTheHandleIsClosed) {
 
     Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(block));
     EXPECT_EQ(Query(block).State, static_cast<DWORD>(MEM_FREE));
-    DWORD handlesAfter = 0;
-    if (::GetProcessHandleCount(target.process(), &handlesAfter) && handlesBefore) {
-        EXPECT_EQ(handlesAfter, handlesBefore) << "the duplicated handle stayed open in the target";
-    }
+    EXPECT_EQ(target.handlesToUs(), handlesBefore) << "the duplicated handle stayed open in the target";
 }
 
 TEST_F(OstrelInTarget, BadSizesAreRefusedAndTheTargetGoesOn) {
