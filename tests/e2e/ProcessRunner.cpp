@@ -4,13 +4,32 @@
 namespace e2e {
 namespace {
 
-std::thread ReadAll(HANDLE pipe, std::string& sink) {
-    return std::thread([pipe, &sink] {
+std::wstring TempFileName() {
+    wchar_t dir[MAX_PATH];
+    wchar_t name[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, dir);
+    ::GetTempFileNameW(dir, L"tev", 0, name);
+    return name;
+}
+
+HANDLE OpenForChild(const std::wstring& path) {
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    return ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                         CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+}
+
+std::string ReadAndDelete(const std::wstring& path) {
+    std::string text;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
         char buffer[4096];
         DWORD n = 0;
-        while (::ReadFile(pipe, buffer, sizeof(buffer), &n, nullptr) && n > 0) sink.append(buffer, n);
-        ::CloseHandle(pipe);
-    });
+        while (::ReadFile(file, buffer, sizeof(buffer), &n, nullptr) && n > 0) text.append(buffer, n);
+        ::CloseHandle(file);
+    }
+    ::DeleteFileW(path.c_str());
+    return text;
 }
 
 struct WindowQuery {
@@ -39,49 +58,41 @@ ProcessRunner::~ProcessRunner() {
         ::TerminateProcess(process_.get(), 99);
         ::WaitForSingleObject(process_.get(), 10000);
     }
-    joinReaders();
+    collectOutput();
 }
 
 bool ProcessRunner::start(const std::wstring& commandLine) {
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
-    if (!::CreatePipe(&outRead, &outWrite, &inherit, 0)) return false;
-    if (!::CreatePipe(&errRead, &errWrite, &inherit, 0)) {
-        ::CloseHandle(outRead);
-        ::CloseHandle(outWrite);
+    outputPath_ = TempFileName();
+    errorPath_ = TempFileName();
+    HANDLE out = OpenForChild(outputPath_);
+    HANDLE err = OpenForChild(errorPath_);
+    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
+        if (out != INVALID_HANDLE_VALUE) ::CloseHandle(out);
+        if (err != INVALID_HANDLE_VALUE) ::CloseHandle(err);
         return false;
     }
-    ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = outWrite;
-    si.hStdError = errWrite;
+    si.hStdOutput = out;
+    si.hStdError = err;
     PROCESS_INFORMATION pi = {};
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     BOOL ok = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-    ::CloseHandle(outWrite);
-    ::CloseHandle(errWrite);
-    if (!ok) {
-        ::CloseHandle(outRead);
-        ::CloseHandle(errRead);
-        return false;
-    }
+    ::CloseHandle(out);
+    ::CloseHandle(err);
+    if (!ok) return false;
     ::CloseHandle(pi.hThread);
     process_.reset(pi.hProcess);
     processId_ = pi.dwProcessId;
-    outputReader_ = ReadAll(outRead, output_);
-    errorReader_ = ReadAll(errRead, errors_);
     return true;
 }
 
 bool ProcessRunner::wait(DWORD milliseconds) {
     if (!process_ || ::WaitForSingleObject(process_.get(), milliseconds) != WAIT_OBJECT_0) return false;
-    joinReaders();
+    collectOutput();
     return true;
 }
 
@@ -103,9 +114,11 @@ HWND ProcessRunner::waitForWindow(const wchar_t* className, DWORD milliseconds) 
     return nullptr;
 }
 
-void ProcessRunner::joinReaders() {
-    if (outputReader_.joinable()) outputReader_.join();
-    if (errorReader_.joinable()) errorReader_.join();
+void ProcessRunner::collectOutput() {
+    if (!outputPath_.empty()) output_ += ReadAndDelete(outputPath_);
+    if (!errorPath_.empty()) errors_ += ReadAndDelete(errorPath_);
+    outputPath_.clear();
+    errorPath_.clear();
 }
 
 std::wstring DistPath(const wchar_t* fileName) { return std::wstring(TEVRIN_DIST_DIR) + L"\\" + fileName; }

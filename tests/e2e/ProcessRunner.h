@@ -2,7 +2,6 @@
 #include "common/UniqueHandle.h"
 #include <windows.h>
 #include <string>
-#include <thread>
 
 namespace e2e {
 
@@ -28,14 +27,16 @@ public:
     HWND waitForWindow(const wchar_t* className, DWORD milliseconds) const;
 
 private:
-    void joinReaders();
+    void collectOutput();
 
     common::UniqueHandle process_;
     DWORD processId_ = 0;
+    // The child writes to files, not pipes: a process it starts (a COM service, say) may
+    // inherit the handles and keep a pipe open long after the child is gone.
+    std::wstring outputPath_;
+    std::wstring errorPath_;
     std::string output_;
     std::string errors_;
-    std::thread outputReader_;
-    std::thread errorReader_;
 };
 
 // Path of a shipped file in the release folder.
