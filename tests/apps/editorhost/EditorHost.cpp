@@ -5,6 +5,7 @@
 // --running keeps the control read-only as during a script run; F9 toggles a breakpoint;
 // --capture saves the window as a bitmap once it is painted and exits.
 #include "editor/CSyntaxEditor.h"
+#include "editor/RunStateFollower.h"
 #include "common/TextConv.h"
 #include <windows.h>
 #include <richedit.h>
@@ -26,6 +27,13 @@ struct Options {
 };
 
 Options g_options;
+
+// The host side of the editor: --running stands for a script run in progress.
+class HostRunState : public editor::IScriptRunState {
+public:
+    bool IsScriptRunning() const override { return g_options.running; }
+};
+HostRunState g_runState;
 HWND g_edit = nullptr;
 std::unique_ptr<editor::CSyntaxEditor> g_editor;
 
@@ -82,10 +90,8 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         if (g_editor && header->hwndFrom == g_edit) {
             if (header->code == EN_MSGFILTER) {
-                // The control follows the run state at every filtered input message.
-                const bool readOnly = (::GetWindowLongPtrW(g_edit, GWL_STYLE) & ES_READONLY) != 0;
-                if (g_options.running != readOnly) ::SendMessageW(g_edit, EM_SETREADONLY, g_options.running, 0);
                 const auto* filter = reinterpret_cast<MSGFILTER*>(lParam);
+                editor::FollowRunState(g_edit, filter->msg, g_runState);
                 if (filter->msg == WM_KEYDOWN && filter->wParam == VK_F9) {
                     ToggleBreakpoint();
                     return 1;

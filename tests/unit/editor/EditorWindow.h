@@ -3,6 +3,7 @@
 // component attached and the host's forwarding of notifications, driven by posted key
 // and mouse messages that go through the thread's message loop.
 #include "editor/CSyntaxEditor.h"
+#include "editor/RunStateFollower.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <richedit.h>
@@ -84,6 +85,7 @@ protected:
 
     void TearDown() override {
         current_ = nullptr;
+        runState_ = nullptr;
         if (host_) ::DestroyWindow(host_);
         editor_.reset();
         Pump();
@@ -171,6 +173,9 @@ private:
     static LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (current_ && message == WM_NOTIFY) {
             auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (header->code == EN_MSGFILTER && runState_) {
+                editor::FollowRunState(header->hwndFrom, reinterpret_cast<MSGFILTER*>(lParam)->msg, *runState_);
+            }
             LRESULT result = 0;
             if (current_->OnNotify(header->code, header, &result)) return result;
         } else if (current_ && message == WM_COMMAND && lParam) {
@@ -182,6 +187,10 @@ private:
     }
 
     static inline editor::CSyntaxEditor* current_ = nullptr;
+
+protected:
+    // The host's run state, consulted at every filtered input message when set.
+    static inline const editor::IScriptRunState* runState_ = nullptr;
 };
 
 } // namespace editortest
