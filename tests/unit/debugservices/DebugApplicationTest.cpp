@@ -241,7 +241,16 @@ TEST_F(DebugApplicationTest, ThreadsAtABreakAndRunning) {
     ASSERT_EQ(thread->GetSuspendCount(&count), S_OK);
     EXPECT_EQ(count, 0u);
 
+    // A break asked for while the script runs stops it at its next statement.
+    ASSERT_EQ(application->CauseBreak(), S_OK);
+    ASSERT_TRUE(debugger->WaitForBreak());
+    auto breaks = debugger->breaks();
+    ASSERT_EQ(breaks.size(), 2u);
+    EXPECT_EQ(breaks[1].reason, BREAKREASON_DEBUGGER_HALT);
+    EXPECT_EQ(breaks[1].threadId, engine.id());
+
     engine.Stop();
+    application->ResumeFromBreakPoint(thread.Get(), BREAKRESUMEACTION_CONTINUE, ERRORRESUMEACTION_SkipErrorStatement);
     ASSERT_TRUE(engine.Finish());
 }
 
