@@ -36,7 +36,7 @@ int ConsoleApplication::RunScript(const std::wstring& fileName) {
         return 2;
     }
     const std::wstring error = host_.errorText();
-    if (!error.empty()) {
+    if (host_.preparationFailed && !error.empty()) {
         // Preparation failed: say why instead of ending in silence.
         {
             HostLockGuard lock(host_.hostLock());

@@ -178,6 +178,7 @@ HRESULT ScriptHost::Run(const std::string& path) {
     stepping = false;
     running = false;
     errorCount = 0;
+    preparationFailed = false;
     setErrorText(L"");
     {
         std::lock_guard<std::mutex> guard(stateMutex_);
@@ -241,6 +242,7 @@ void ScriptHost::ScriptThreadMain(const std::shared_ptr<RunContext>& run) {
     ::CoInitialize(nullptr);
     bool executed = false;
     HRESULT hr = SetUpDebugger(*run);
+    if (FAILED(hr) && IsCurrent(*run)) preparationFailed = true;
     if (SUCCEEDED(hr)) {
         ScriptLoader loader(*this, *run, run->scriptPath);
         hr = loader.PrepareEngine();
@@ -248,6 +250,7 @@ void ScriptHost::ScriptThreadMain(const std::shared_ptr<RunContext>& run) {
             if (errorText().empty())
                 setErrorText(L"The script could not be prepared: " + common::SystemMessage(static_cast<DWORD>(hr)));
             if (IsCurrent(*run)) {
+                preparationFailed = true;
                 running = false;
                 ::SetEvent(startedEvent);
             }
@@ -265,6 +268,7 @@ void ScriptHost::ScriptThreadMain(const std::shared_ptr<RunContext>& run) {
         } else {
             setErrorText(L"The debugger could not break into the script: " +
                          common::SystemMessage(static_cast<DWORD>(hr)));
+            if (IsCurrent(*run)) preparationFailed = true;
         }
     }
 
@@ -407,6 +411,9 @@ void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, IUnknown* s
             stop = stop || hit || stepping;
         }
         if (stop) {
+            // Any stop ends a pending step over: Go after a breakpoint inside the
+            // stepped-over call runs on instead of stopping again on the way out.
+            stepOverDepth = -1;
             atBreak = true;
             if (!consoleMode && application_) {
                 application_->ShowPosition(currentFile(), currentLine, false);

@@ -112,6 +112,8 @@ public:
     std::atomic<bool> consoleMode{false};
     std::atomic<bool> breakpointsDisabled{false};
     std::atomic<bool> breakpointsMoved{false};
+    // The last run never started executing (its errorText says why).
+    std::atomic<bool> preparationFailed{false};
     std::atomic<int> currentLine{-1};
     std::atomic<int> selectedFrame{0};
     std::atomic<int> stepOverDepth{-1};
