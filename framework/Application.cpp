@@ -13,6 +13,7 @@ CApplication* g_app = nullptr;
 }
 
 CApplication::CApplication(const wchar_t* appTitle) : appTitle_(appTitle ? appTitle : L"") {
+    previous_ = g_app;
     g_app = this;
     AddCommand(ID_FILE_NEW, [this] { OnFileNew(); });
     AddCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
@@ -30,7 +31,7 @@ CApplication::CApplication(const wchar_t* appTitle) : appTitle_(appTitle ? appTi
 
 CApplication::~CApplication() {
     templates_.clear();
-    if (g_app == this) g_app = nullptr;
+    if (g_app == this) g_app = previous_;
 }
 
 CApplication* CApplication::Get() { return g_app; }
@@ -127,6 +128,7 @@ CDocument* CApplication::OpenDocumentFile(const std::wstring& path) {
     if (CDocument* doc = FindOpenDocument(path)) {
         if (CView* view = doc->FirstView())
             if (view->parentFrame()) view->parentFrame()->Activate();
+        AddToRecentFileList(doc->GetPathName());
         return doc;
     }
     return templates_.front()->OpenDocumentFile(path.c_str());

@@ -96,4 +96,5 @@ private:
     std::vector<std::unique_ptr<CDocTemplate>> templates_;
     std::atomic<LONG> locks_{0};
     bool userControl_ = true;
+    CApplication* previous_ = nullptr;
 };

@@ -43,7 +43,13 @@ void CDocument::AddView(CView* view) {
 
 void CDocument::RemoveView(CView* view) {
     views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
-    if (views_.empty() && !closing_ && template_) template_->RemoveDocument(this); // deletes this
+    if (views_.empty() && !closing_ && template_) {
+        template_->RemoveDocument(this); // deletes this
+        return;
+    }
+    // The remaining frames renumber (or lose) their ":n".
+    for (CView* v : views_)
+        if (v->parentFrame()) v->parentFrame()->OnUpdateFrameTitle();
 }
 
 void CDocument::UpdateAllViews(CView* sender, LPARAM hint) {

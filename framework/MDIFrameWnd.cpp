@@ -95,7 +95,7 @@ bool CMDIFrameWnd::LoadFrame(UINT resourceId, const wchar_t* title, DWORD style)
     defaultMenu_ = ::LoadMenuW(inst, MAKEINTRESOURCEW(resourceId));
     accel_ = ::LoadAcceleratorsW(inst, MAKEINTRESOURCEW(resourceId));
     HICON icon = ::LoadIconW(inst, MAKEINTRESOURCEW(resourceId));
-    const wchar_t* cls = RegisterClass(L"TevrinFrame", CS_DBLCLKS, nullptr, nullptr, icon);
+    const wchar_t* cls = RegisterClass(L"TevrinFrame", CS_DBLCLKS, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), icon);
     activeMenu_ = defaultMenu_;
     if (!CreateEx(0, cls, title, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                   defaultMenu_)) {
@@ -104,6 +104,8 @@ bool CMDIFrameWnd::LoadFrame(UINT resourceId, const wchar_t* title, DWORD style)
         return false;
     }
     if (icon) ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    // The MDI client may have taken the whole client area while the frame was created.
+    RecalcLayout();
     return true;
 }
 
@@ -485,6 +487,9 @@ LRESULT CMDIFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_SHOWWINDOW:
+        if (wParam) ::PostMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, 0);
+        return Default();
     case WM_NCACTIVATE: {
         LRESULT r = Default();
         // Pane captions follow the frame's active state.

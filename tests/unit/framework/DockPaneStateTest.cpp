@@ -1,0 +1,67 @@
+#include "FrameFixture.h"
+#include "framework/Profile.h"
+
+using DockPaneStateTest = FrameFixture;
+
+TEST_F(DockPaneStateTest, SaveAndLoadRoundTripUnderTheSectionName) {
+    CDockPane& pane = frame->outputPane;
+    EXPECT_EQ(pane.SectionName(L"Output"), L"Output-Pane-200");
+    SIZE initialHorz = pane.sizeHorz();
+    pane.SetSizeHorz(SIZE{initialHorz.cx + 40, initialHorz.cy + 30});
+    pane.SetSizeVert(SIZE{pane.sizeVert().cx + 20, pane.sizeVert().cy + 10});
+    pane.SetSizeFloat(SIZE{pane.sizeFloat().cx + 5, pane.sizeFloat().cy + 6});
+    pane.SaveState(L"Output");
+    const CProfile& profile = app->profile();
+    EXPECT_EQ(profile.GetInt(L"Output-Pane-200", L"sizeHorzCY", 0), initialHorz.cy + 30);
+
+    // A new frame starts with the initial sizes and takes the saved ones.
+    frame->DestroyWindow();
+    Pump();
+    frame = new CFrameAppWindow;
+    frame->deleteOnDestroy = true;
+    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, L"Frame Test"));
+    app->SetMainWnd(frame);
+    ::ShowWindow(frame->hwnd(), SW_SHOW);
+    EXPECT_EQ(frame->outputPane.sizeHorz().cx, initialHorz.cx + 40);
+    EXPECT_EQ(frame->outputPane.sizeHorz().cy, initialHorz.cy + 30);
+    EXPECT_EQ(frame->outputPane.sizeFloat().cy, profile.GetInt(L"Output-Pane-200", L"sizeFloatCY", 0));
+    EXPECT_EQ(frame->outputPane.WindowRect().bottom - frame->outputPane.WindowRect().top, initialHorz.cy + 30);
+}
+
+TEST_F(DockPaneStateTest, ValuesBelowTheMinimumAreIgnoredPerDimension) {
+    CDockPane& pane = frame->treePane;
+    const CProfile& profile = app->profile();
+    std::wstring section = pane.SectionName(L"Tree");
+    SIZE min = pane.minVert();
+    profile.WriteInt(section.c_str(), L"sizeVertCX", min.cx - 1);
+    profile.WriteInt(section.c_str(), L"sizeVertCY", min.cy + 15);
+    profile.WriteInt(section.c_str(), L"sizeFloatCX", -5);
+    pane.LoadState(L"Tree");
+    EXPECT_EQ(pane.sizeVert().cx, min.cx);
+    EXPECT_EQ(pane.sizeVert().cy, min.cy + 15);
+    EXPECT_EQ(pane.sizeFloat().cx, pane.minFloat().cx);
+}
+
+TEST_F(DockPaneStateTest, ADeletedSectionRestoresTheInitialSize) {
+    CDockPane& pane = frame->outputPane;
+    SIZE initial = pane.sizeHorz();
+    pane.SetSizeHorz(SIZE{initial.cx, initial.cy + 50});
+    pane.SaveState(L"Output");
+    ASSERT_TRUE(app->profile().DeleteSection(L"Output-Pane-200"));
+    frame->DestroyWindow();
+    Pump();
+    frame = new CFrameAppWindow;
+    frame->deleteOnDestroy = true;
+    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, L"Frame Test"));
+    app->SetMainWnd(frame);
+    EXPECT_EQ(frame->outputPane.sizeHorz().cy, initial.cy);
+}
+
+TEST_F(DockPaneStateTest, ClosingTheFrameSavesThePanes) {
+    frame->watchPane.SetSizeHorz(SIZE{frame->watchPane.sizeHorz().cx, frame->watchPane.sizeHorz().cy + 21});
+    int expected = frame->watchPane.sizeHorz().cy;
+    ::SendMessageW(frame->hwnd(), WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_EQ(app->mainWnd(), nullptr);
+    EXPECT_EQ(app->profile().GetInt(L"Watch-Pane-201", L"sizeHorzCY", 0), expected);
+}
