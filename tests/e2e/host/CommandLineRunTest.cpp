@@ -149,3 +149,11 @@ TEST_F(CommandLineRun, OutsideClientRecordsJoinTheRunningLogWholeLines) {
     EXPECT_LT(out().find("waiting"), out().find("from outside"));
     EXPECT_LT(out().find("from outside"), out().find("done"));
 }
+
+// The demo a new user runs first: Tevrin drives Wine's Notepad through the wrappers.
+TEST_F(CommandLineRun, DemoScriptDrivesNotepad) {
+    const std::string demo = common::ToLower(common::WideToAnsi(std::wstring(TEVRIN_SOURCE_DIR) + L"\\examples\\demo.vbs"));
+    EXPECT_EQ(RunScript(demo), 0u) << out();
+    EXPECT_TRUE(Printed("Info: " + demo + " (17): Notepad read back: Hello from Tevrin")) << out();
+    EXPECT_TRUE(Printed("Info: Script ended with no errors.\r")) << out();
+}
