@@ -76,11 +76,12 @@ void CDockPaneG::DrawCloseButton(HDC dc, const RECT& button) {
         int inset = 3 + ((closePressed_ && closeHot_) ? 1 : 0);
         HPEN pen = ::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNTEXT));
         HGDIOBJ oldPen = ::SelectObject(dc, pen);
+        // Two pixels wide: each diagonal drawn twice, one pixel apart.
         for (int i = 0; i < 2; ++i) {
             ::MoveToEx(dc, b.left + inset + i, b.top + inset, nullptr);
-            ::LineTo(dc, b.right - inset + i - 1, b.bottom - inset);
-            ::MoveToEx(dc, b.right - inset - i - 1, b.top + inset, nullptr);
-            ::LineTo(dc, b.left + inset - i - 1 + 1 - 1, b.bottom - inset);
+            ::LineTo(dc, b.right - inset + i, b.bottom - inset);
+            ::MoveToEx(dc, b.right - inset - 1 - i, b.top + inset, nullptr);
+            ::LineTo(dc, b.left + inset - 1 - i, b.bottom - inset);
         }
         ::SelectObject(dc, oldPen);
         ::DeleteObject(pen);

@@ -142,7 +142,13 @@ bool CFrameApp::InitInstance() {
         return false;
     }
     SetMainWnd(frame);
-    ::ShowWindow(frame->hwnd(), SW_SHOWMAXIMIZED);
+    // The work area rather than SW_SHOWMAXIMIZED: without a window manager (Xvfb) Wine
+    // maximises the window but not its X window, and the bottom of the frame is cut off.
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    ::SetWindowPos(frame->hwnd(), nullptr, work.left, work.top, work.right - work.left, work.bottom - work.top,
+                   SWP_NOZORDER);
+    ::ShowWindow(frame->hwnd(), SW_SHOW);
     ::UpdateWindow(frame->hwnd());
     return true;
 }
