@@ -144,3 +144,11 @@ TEST_F(RoutingDocumentTest, ClosingAModifiedDocumentAsksFirst) {
     EXPECT_TRUE(app->templates().front()->documents().empty());
     EXPECT_EQ(frame->GetText(), L"Frame Test");
 }
+
+TEST_F(CommandRoutingTest, MenuSelectionShowsThePromptAndClosingTheMenuSaysReady) {
+    HMENU popup = PopupWith(::GetMenu(frame->hwnd()), ID_VIEW_OUTPUT);
+    ::SendMessageW(frame->hwnd(), WM_MENUSELECT, MAKEWPARAM(ID_VIEW_OUTPUT, MF_STRING), reinterpret_cast<LPARAM>(popup));
+    EXPECT_EQ(frame->statusBar.GetPaneText(0), L"Show/hide the output window");
+    ::SendMessageW(frame->hwnd(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_EQ(frame->statusBar.GetPaneText(0), L"Ready");
+}

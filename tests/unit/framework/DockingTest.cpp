@@ -1,6 +1,7 @@
 #include "FrameFixture.h"
 #include "frame/CDockPaneFloatFrame.h"
 #include "framework/MiniDockFrame.h"
+#include "framework/ToolBar.h"
 
 namespace {
 
@@ -247,4 +248,22 @@ TEST_F(DockingTest, FloatingPaneHidesThroughItsFrame) {
 TEST_F(DockingTest, CaptionFontIsTahomaOrArial) {
     std::wstring face = CDockPaneCF::CaptionFontFace();
     EXPECT_TRUE(face == L"Tahoma" || face == L"Arial") << face.c_str();
+}
+
+TEST_F(DockingTest, ASecondToolbarDocksBesideTheFirst) {
+    CToolBar second;
+    ASSERT_TRUE(second.Create(frame, 0xE802, L"Debug"));
+    second.SetButtons({ID_RUN, ID_SEPARATOR, ID_VIEW_TREE});
+    RECT beside = frame->toolBar.layoutRect;
+    ::OffsetRect(&beside, beside.right - beside.left + 1, 0);
+    ASSERT_TRUE(frame->DockControlBar(&second, IDW_DOCKBAR_TOP, &beside));
+    ASSERT_EQ(frame->Rows(IDW_DOCKBAR_TOP).size(), 1u);
+    RECT first = ClientRectOf(frame->toolBar.hwnd()), next = ClientRectOf(second.hwnd());
+    EXPECT_EQ(next.top, first.top);
+    EXPECT_EQ(next.left, first.right);
+    // Docked at the side, a toolbar turns into a column.
+    ASSERT_TRUE(frame->DockControlBar(&second, IDW_DOCKBAR_LEFT));
+    RECT column = ClientRectOf(second.hwnd());
+    EXPECT_GT(column.bottom - column.top, column.right - column.left);
+    EXPECT_EQ(ClientRectOf(frame->mdiClient()).left, column.right);
 }
