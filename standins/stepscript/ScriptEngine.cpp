@@ -691,7 +691,8 @@ RuntimeHost::ErrorAction ScriptEngine::runtimeError(const ScriptError& e, Frame&
             atBreak_ = false;
             if (stopRequested_) throw ScriptAbort{false};
             if (SUCCEEDED(hr)) {
-                bool call = callOnScriptError || callWhenContinuing;
+                // The debug application decides whether the site hears of the error too.
+                bool call = callOnScriptError != FALSE;
                 if (bra != BREAKRESUMEACTION_ABORT) {
                     if (era == ERRORRESUMEACTION_SkipErrorStatement) return ErrorAction::Skip;
                     if (era == ERRORRESUMEACTION_ReexecuteErrorStatement) return ErrorAction::Retry;
