@@ -91,6 +91,7 @@ void CApplication::SetRegistryKey(const wchar_t* company) { profile_.SetKeys(com
 void CApplication::LoadStdProfileSettings(size_t recentFiles) {
     recentFiles_ = CRecentFileList(recentFiles, ID_FILE_MRU_FILE1);
     recentFiles_.Load(profile_);
+    previewPages_ = profile_.GetInt(L"Settings", L"PreviewPages", 0);
     profileLoaded_ = true;
 }
 

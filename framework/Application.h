@@ -58,6 +58,8 @@ public:
     bool WriteProfileInt(const wchar_t* section, const wchar_t* entry, int value) const;
     bool WriteProfileString(const wchar_t* section, const wchar_t* entry, const wchar_t* value) const;
     CRecentFileList& recentFiles() { return recentFiles_; }
+    // The print-preview page count of the profile's "Settings" section.
+    int previewPages() const { return previewPages_; }
     void AddToRecentFileList(const std::wstring& path);
 
     // Documents.
@@ -93,6 +95,7 @@ private:
     CProfile profile_;
     CRecentFileList recentFiles_{4};
     bool profileLoaded_ = false;
+    int previewPages_ = 0;
     std::vector<std::unique_ptr<CDocTemplate>> templates_;
     std::atomic<LONG> locks_{0};
     bool userControl_ = true;

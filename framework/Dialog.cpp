@@ -1,4 +1,6 @@
 #include "framework/Dialog.h"
+#include "framework/Application.h"
+#include "framework/MDIFrameWnd.h"
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = static_cast<CDialog*>(CWindow::FromHandle(hwnd));
@@ -54,8 +56,14 @@ void CDialog::EndDialog(INT_PTR result) {
 }
 
 bool CDialog::PreTranslateMessage(MSG* msg) {
-    return !modal_ && hwnd_ && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
-           ::IsDialogMessageW(hwnd_, msg);
+    if (modal_ || !hwnd_ || msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return false;
+    // A dialog inside the main frame (a pane's content) must not swallow the frame's
+    // accelerators: they come first, then the dialog's own keyboard navigation.
+    CApplication* app = CApplication::Get();
+    if ((::GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) && app && app->mainWnd() && app->mainWnd()->hwnd() &&
+        app->mainWnd()->PreTranslateMessage(msg))
+        return true;
+    return ::IsDialogMessageW(hwnd_, msg) != FALSE;
 }
 
 LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM) { return 0; }

@@ -152,3 +152,20 @@ TEST_F(CommandRoutingTest, MenuSelectionShowsThePromptAndClosingTheMenuSaysReady
     ::SendMessageW(frame->hwnd(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     EXPECT_EQ(frame->statusBar.GetPaneText(0), L"Ready");
 }
+
+TEST_F(CommandRoutingTest, AcceleratorsWorkWhileAPaneHasTheFocus) {
+    HWND edit = frame->watchDialog.Item(IDC_WATCH_EDIT);
+    MSG msg{edit, WM_KEYDOWN, VK_F8, 0x00420001, 0, {0, 0}};
+    EXPECT_TRUE(app->PumpPreTranslate(&msg));
+    Pump();
+    EXPECT_EQ(frame->runCount, 1);
+    // Disabled: the key is still taken, the command does not run.
+    frame->runEnabled = false;
+    EXPECT_TRUE(app->PumpPreTranslate(&msg));
+    Pump();
+    EXPECT_EQ(frame->runCount, 1);
+    // Keys that are no accelerator stay with the dialog (no command).
+    MSG tab{edit, WM_KEYDOWN, VK_TAB, 0x000F0001, 0, {0, 0}};
+    app->PumpPreTranslate(&tab);
+    EXPECT_EQ(frame->runCount, 1);
+}
