@@ -133,22 +133,31 @@ HRESULT DebugApplication::Break(BREAKREASON reason, IActiveScriptErrorDebug* err
         // A statement run by a call serviced at this thread's break does not break again.
         if (thread->atBreak_) return S_OK;
         connection = connection_;
-        thread->waitingForBreak_ = breakOwner_ != 0;
     }
     auto stillConnected = [&] { return connection_ == connection && debugger_ && !closed_; };
 
-    WaitOnThread(*thread.Get(), [&] { return breakOwner_ == 0 || !stillConnected(); });
+    // One thread at a break at a time: the others queue behind it.
     ComPtr<IApplicationDebugger> debugger;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        thread->waitingForBreak_ = false;
-        if (!stillConnected()) return S_OK;
-        breakOwner_ = id;
-        thread->atBreak_ = true;
-        thread->resumeRequested_ = false;
-        flags_ &= ~(APPBREAKFLAG_DEBUGGER_HALT | APPBREAKFLAG_STEP);
-        steppingThread_ = 0;
-        debugger = debugger_;
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!stillConnected()) {
+                thread->waitingForBreak_ = false;
+                return S_OK;
+            }
+            if (breakOwner_ == 0) {
+                thread->waitingForBreak_ = false;
+                breakOwner_ = id;
+                thread->atBreak_ = true;
+                thread->resumeRequested_ = false;
+                flags_ &= ~(APPBREAKFLAG_DEBUGGER_HALT | APPBREAKFLAG_STEP);
+                steppingThread_ = 0;
+                debugger = debugger_;
+                break;
+            }
+            thread->waitingForBreak_ = true;
+        }
+        WaitOnThread(*thread.Get(), [&] { return breakOwner_ == 0 || !stillConnected(); });
     }
 
     HRESULT hr = debugger->onHandleBreakPoint(static_cast<IRemoteDebugApplicationThread*>(thread.Get()), reason,
@@ -169,7 +178,10 @@ HRESULT DebugApplication::Break(BREAKREASON reason, IActiveScriptErrorDebug* err
         thread->atBreak_ = false;
         thread->resumeRequested_ = false;
         breakOwner_ = 0;
-        WakeAllLocked();
+        // Only threads queued behind this break wait for its end.
+        for (auto& entry : threads_) {
+            if (entry.second->waitingForBreak_) entry.second->Wake();
+        }
     }
     return S_OK;
 }

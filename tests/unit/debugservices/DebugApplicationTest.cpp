@@ -436,8 +436,11 @@ TEST_F(DebugApplicationTest, StackFramesComeFromTheThreadsSniffers) {
     ASSERT_TRUE(debugger->WaitForBreak());
     ComPtr<IDebugApplicationThread> thread = engine.thread();
 
+    // As a break watcher does it: the suspended thread still answers.
+    ASSERT_EQ(thread->Suspend(nullptr), S_OK);
     ComPtr<IEnumDebugStackFrames> frames;
     ASSERT_EQ(thread->EnumStackFrames(frames.GetAddressOf()), S_OK);
+    ASSERT_EQ(thread->Resume(nullptr), S_OK);
     std::vector<std::wstring> names;
     DebugStackFrameDescriptor d;
     ULONG fetched = 0;
