@@ -50,7 +50,8 @@ bool RegisterClassEntry(const ClassEntry& entry, const std::wstring& modulePath)
            SetRegString(HKEY_CLASSES_ROOT, classKey + L"\\TypeLib", nullptr, libid);
 }
 
-// ITevrinAcc shares the IID of IAccessible. Registering or unregistering the type
+// ITevrinAcc shares the IID of IAccessible (taken with __uuidof: the IID_IAccessible of
+// MinGW's import library is the address of an import thunk, not the GUID). Registering or unregistering the type
 // library would rewrite (or delete) that interface's key, which names the accessibility
 // library's own proxy that every program's cross-process accessibility depends on; the
 // key is therefore put back exactly as it was, in both places it can live.
@@ -67,13 +68,24 @@ public:
     }
 
 private:
-    static std::wstring keyName() { return L"Interface\\" + common::GuidToString(IID_IAccessible); }
+    static std::wstring keyName() { return L"Interface\\" + common::GuidToString(__uuidof(IAccessible)); }
     static std::wstring machinePath() { return L"Software\\Classes\\" + keyName(); }
     static std::wstring userPath() { return L"Software\\Classes\\" + keyName(); }
 
     RegistrySnapshot machine_;
     RegistrySnapshot user_;
 };
+
+// The type library is registered for locale 1033; Wine's type-library marshaller only
+// looks for the language-neutral entry (locale 0), without which no wrapper interface
+// can cross an apartment. The neutral entry names the same file.
+bool RegisterNeutralTypeLibKey() {
+    const std::wstring version = L"TypeLib\\" + common::GuidToString(LIBID_WRAPPERSLib) + L"\\1.0\\";
+    const wchar_t* platform = sizeof(void*) == 8 ? L"win64" : L"win32";
+    const std::wstring file = common::GetRegString(HKEY_CLASSES_ROOT, version + L"409\\" + platform, nullptr);
+    if (file.empty()) return false;
+    return common::SetRegString(HKEY_CLASSES_ROOT, version + L"0\\" + platform, nullptr, file);
+}
 
 } // namespace
 
@@ -88,6 +100,7 @@ HRESULT RegisterServer() {
         return hr;
     }
     typeLib->Release();
+    if (!RegisterNeutralTypeLibKey()) return SELFREG_E_TYPELIB;
     for (const ClassEntry& entry : kClasses) {
         if (!RegisterClassEntry(entry, path)) return SELFREG_E_CLASS;
     }
@@ -104,6 +117,8 @@ HRESULT UnregisterServer() {
     AccessibleKeyGuard accessibleKey;
     HRESULT hr = ::UnRegisterTypeLib(LIBID_WRAPPERSLib, 1, 0, 1033, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
     if (!accessibleKey.restore()) ok = false;
+    // Also the language-neutral entry written at registration.
+    ok = common::DeleteRegTree(HKEY_CLASSES_ROOT, L"TypeLib\\" + common::GuidToString(LIBID_WRAPPERSLib)) && ok;
     if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED) return hr;
     return ok ? S_OK : SELFREG_E_CLASS;
 }

@@ -32,7 +32,7 @@ void WindowBinding::bind(HWND target) {
     const AccessibilityLibrary& oleacc = AccessibilityLibrary::instance();
     if (oleacc.accessibleObjectFromWindow) {
         accessible.Reset();
-        oleacc.accessibleObjectFromWindow(target, static_cast<DWORD>(OBJID_WINDOW), IID_IAccessible,
+        oleacc.accessibleObjectFromWindow(target, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IAccessible),
                                           reinterpret_cast<void**>(accessible.ReleaseAndGetAddressOf()));
     }
 }

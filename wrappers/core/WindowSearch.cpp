@@ -166,8 +166,14 @@ HWND findWindow(HWND bound, DWORD processId, const WindowId& id, const std::wstr
         if (search.error) std::rethrow_exception(search.error);
         if (search.result) return search.result;
     }
-    if (!classPattern.empty() && bound && ::IsWindow(bound) && matchText(readClassName(bound), classPattern))
-        return bound;
+    // The bound window itself, when its class matches. A title must match it too:
+    // otherwise waiting for a dialog by title from a main window of the dialog class
+    // would answer at once with the main window.
+    if (!classPattern.empty() && bound && ::IsWindow(bound) && matchText(readClassName(bound), classPattern)) {
+        if (id.kind == WindowId::Kind::Index) return bound;
+        if (id.kind == WindowId::Kind::Title && (id.title.empty() || matchText(readWindowText(bound), id.title)))
+            return bound;
+    }
     return nullptr;
 }
 

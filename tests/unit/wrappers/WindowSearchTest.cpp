@@ -95,6 +95,9 @@ TEST_F(WindowSearchTest, OwnClassFallbackReturnsTheBoundWindow) {
     EXPECT_EQ(findWindow(edit_, processId_, WindowId::ofIndex(0), L"Edit", false), edit_);
     EXPECT_EQ(findWindow(edit_, processId_, WindowId::ofIndex(7), L"Edit", false), edit_);
     EXPECT_EQ(findWindow(edit_, processId_, WindowId::ofIndex(0), L"Button", false), nullptr);
+    // A title must be the bound window's own.
+    EXPECT_EQ(findWindow(panel_, processId_, WindowId::ofTitle(L"panel"), L"Static", false), panel_);
+    EXPECT_EQ(findWindow(panel_, processId_, WindowId::ofTitle(L"other"), L"Static", false), nullptr);
     // The panel's own descendants come first.
     EXPECT_EQ(findWindow(panel_, processId_, WindowId::ofIndex(0), L"Button", false), inner_);
     EXPECT_EQ(findWindow(panel_, processId_, WindowId::ofIndex(1), L"Static", false), panel_);

@@ -1,0 +1,139 @@
+#include "AutomationClient.h"
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+using Microsoft::WRL::ComPtr;
+
+namespace e2e {
+namespace {
+
+// One single-threaded apartment for the whole run, as a script thread has: joining and
+// leaving COM around every test would unload and reload the library each time.
+class ComEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    void TearDown() override { ::CoUninitialize(); }
+};
+
+::testing::Environment* const g_com = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
+
+} // namespace
+
+ComPtr<IDispatch> CallResult::object() const {
+    ComPtr<IDispatch> result;
+    if (value.type() == VT_DISPATCH && value.get()->pdispVal) result = value.get()->pdispVal;
+    return result;
+}
+
+std::wstring CallResult::text() const {
+    std::wstring s;
+    value.toString(s);
+    return s;
+}
+
+long CallResult::number() const {
+    long n = 0;
+    value.toLong(n);
+    return n;
+}
+
+namespace {
+
+CallResult invoke(IDispatch* object, const wchar_t* member, std::vector<common::Variant> args, WORD flags,
+                  const common::Variant* putValue) {
+    CallResult result;
+    if (!object) {
+        result.hr = E_POINTER;
+        result.description = L"no object";
+        return result;
+    }
+    DISPID id = 0;
+    LPOLESTR name = const_cast<LPOLESTR>(member);
+    result.hr = object->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(result.hr)) return result;
+    if (putValue) args.push_back(*putValue);
+    std::vector<VARIANT> reversed;
+    for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(*it->get());
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), putValue ? &named : nullptr,
+                         static_cast<UINT>(reversed.size()), putValue ? 1u : 0u};
+    EXCEPINFO exception = {};
+    ::SetErrorInfo(0, nullptr);
+    result.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, putValue ? nullptr : result.value.put(),
+                               &exception, nullptr);
+    if (result.hr == DISP_E_EXCEPTION) {
+        if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
+        result.hr = exception.scode ? exception.scode : E_FAIL;
+        if (exception.bstrDescription) result.description = exception.bstrDescription;
+        if (exception.bstrSource) result.source = exception.bstrSource;
+    } else if (FAILED(result.hr)) {
+        ComPtr<IErrorInfo> info;
+        if (::GetErrorInfo(0, &info) == S_OK && info) {
+            BSTR text = nullptr;
+            if (SUCCEEDED(info->GetDescription(&text)) && text) result.description = text;
+            ::SysFreeString(text);
+            if (SUCCEEDED(info->GetSource(&text)) && text) result.source = text;
+            ::SysFreeString(text);
+        }
+    }
+    ::SysFreeString(exception.bstrDescription);
+    ::SysFreeString(exception.bstrSource);
+    ::SysFreeString(exception.bstrHelpFile);
+    return result;
+}
+
+} // namespace
+
+CallResult call(IDispatch* object, const wchar_t* member, const std::vector<common::Variant>& args, WORD flags) {
+    return invoke(object, member, args, flags, nullptr);
+}
+
+CallResult put(IDispatch* object, const wchar_t* member, const std::vector<common::Variant>& args,
+               const common::Variant& value) {
+    return invoke(object, member, args, DISPATCH_PROPERTYPUT, &value);
+}
+
+common::Variant Bool(bool value) {
+    common::Variant v;
+    v.get()->vt = VT_BOOL;
+    v.get()->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+}
+
+ComPtr<IDispatch> newWrapper() {
+    ComPtr<IDispatch> wrapper;
+    CLSID clsid;
+    HRESULT hr = ::CLSIDFromProgID(L"Wrappers.WNDWrapper", &clsid);
+    if (SUCCEEDED(hr)) hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&wrapper));
+    if (FAILED(hr)) ADD_FAILURE() << "Wrappers.WNDWrapper cannot be created: 0x" << std::hex << hr;
+    return wrapper;
+}
+
+std::wstring BinPath(const wchar_t* fileName) { return std::wstring(TEVRIN_BIN_DIR) + L"\\" + fileName; }
+
+void KillProcesses(const wchar_t* exeName) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+        if (::lstrcmpiW(entry.szExeFile, exeName) != 0) continue;
+        if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+            ::TerminateProcess(process, 1);
+            ::WaitForSingleObject(process, 5000);
+            ::CloseHandle(process);
+        }
+    }
+    ::CloseHandle(snapshot);
+}
+
+HWND WaitForTitle(const wchar_t* title, DWORD milliseconds) {
+    const ULONGLONG start = ::GetTickCount64();
+    do {
+        if (HWND window = ::FindWindowW(nullptr, title)) return window;
+        ::Sleep(100);
+    } while (::GetTickCount64() - start < milliseconds);
+    return nullptr;
+}
+
+} // namespace e2e
