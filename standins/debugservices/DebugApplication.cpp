@@ -237,22 +237,26 @@ STDMETHODIMP DebugApplication::ResumeFromBreakPoint(IRemoteDebugApplicationThrea
             HRESULT hr = focus->GetSystemThreadId(&focusId);
             if (FAILED(hr)) return hr;
         }
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (breakOwner_ == 0) return E_UNEXPECTED;  // nothing is at a break
-        auto owner = threads_.find(breakOwner_);
-        if (owner == threads_.end()) return E_UNEXPECTED;
-        DebugThread& thread = *owner->second.Get();
-        thread.resumeRequested_ = true;
-        thread.resumeAction_ = action;
-        thread.errorAction_ = errorAction;
-        if (IsStep(action)) {
-            flags_ |= APPBREAKFLAG_STEP;
-            steppingThread_ = focusId ? focusId : breakOwner_;
-        } else {
-            flags_ &= ~APPBREAKFLAG_STEP;
-            steppingThread_ = 0;
+        ComPtr<DebugThread> resumed;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (breakOwner_ == 0) return E_UNEXPECTED;  // nothing is at a break
+            auto owner = threads_.find(breakOwner_);
+            if (owner == threads_.end()) return E_UNEXPECTED;
+            resumed = owner->second;
+            resumed->resumeRequested_ = true;
+            resumed->resumeAction_ = action;
+            resumed->errorAction_ = errorAction;
+            if (IsStep(action)) {
+                flags_ |= APPBREAKFLAG_STEP;
+                steppingThread_ = focusId ? focusId : breakOwner_;
+            } else {
+                flags_ &= ~APPBREAKFLAG_STEP;
+                steppingThread_ = 0;
+            }
         }
-        thread.Wake();
+        // Woken after the lock is free, so that it does not at once wait for the lock.
+        resumed->Wake();
         return S_OK;
     });
 }

@@ -178,10 +178,13 @@ STDMETHODIMP DebugThread::Suspend(DWORD* count) {
 }
 
 STDMETHODIMP DebugThread::Resume(DWORD* count) {
-    std::lock_guard<std::mutex> lock(application_->mutex_);
-    if (count) *count = suspendCount_;
-    if (suspendCount_ == 0) return S_FALSE;
-    if (--suspendCount_ == 0) Wake();
+    {
+        std::lock_guard<std::mutex> lock(application_->mutex_);
+        if (count) *count = suspendCount_;
+        if (suspendCount_ == 0) return S_FALSE;
+        if (--suspendCount_ > 0) return S_OK;
+    }
+    Wake();
     return S_OK;
 }
 
