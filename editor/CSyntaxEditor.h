@@ -66,6 +66,7 @@ private:
     void ColorVisibleUnguarded(bool useColoredRanges);
     void ColorLines(long start, long end);
     void ApplyStyleRuns();
+    ComPtr<ITextFont> TemplateFont() const;
 
     bool OnKeyDown(WPARAM key);
     bool OnChar(WPARAM ch);
