@@ -8,6 +8,28 @@
 #include <ole2.h>
 
 namespace host {
+
+// The wrappers' synchronizer as the watcher calls it: through its dispatch interface,
+// with the member's id looked up once (every call crosses apartments).
+class SynchronizerCall {
+public:
+    explicit SynchronizerCall(ComPtr<IDispatch> synchronizer) : synchronizer_(std::move(synchronizer)) {
+        LPOLESTR name = const_cast<LPOLESTR>(L"synchronize");
+        if (synchronizer_ && FAILED(synchronizer_->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id_)))
+            synchronizer_.Reset();
+    }
+    bool available() const { return synchronizer_ != nullptr; }
+    HRESULT operator()() const {
+        DISPPARAMS none = {nullptr, nullptr, 0, 0};
+        return synchronizer_->Invoke(id_, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr,
+                                     nullptr);
+    }
+
+private:
+    ComPtr<IDispatch> synchronizer_;
+    DISPID id_ = 0;
+};
+
 namespace {
 
 struct ThreadStart {
@@ -17,16 +39,6 @@ struct ThreadStart {
 
 const DWORD kWatcherEndTimeout = 10000;
 const DWORD kPromptInterval = 5000;
-
-// Calls synchronize() of the wrappers' synchronizer through its dispatch interface.
-HRESULT Synchronize(IDispatch* synchronizer) {
-    LPOLESTR name = const_cast<LPOLESTR>(L"synchronize");
-    DISPID id = 0;
-    HRESULT hr = synchronizer->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) return hr;
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    return synchronizer->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
-}
 
 ComPtr<IDispatch> CreateSynchronizer() {
     CLSID clsid;
@@ -339,7 +351,7 @@ DWORD WINAPI ScriptHost::WatcherThreadProc(void* param) {
 void ScriptHost::WatcherMain(const std::shared_ptr<RunContext>& run) {
     ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     {
-        ComPtr<IDispatch> synchronizer = CreateSynchronizer();
+        SynchronizerCall synchronize(CreateSynchronizer());
         HANDLE events[3] = {endEvent, stepEvent, breakEvent};
         for (;;) {
             DWORD r = ::WaitForMultipleObjects(3, events, FALSE, INFINITE);
@@ -348,7 +360,7 @@ void ScriptHost::WatcherMain(const std::shared_ptr<RunContext>& run) {
             ::ResetEvent(stepEvent);
             if (r != WAIT_OBJECT_0 + 1 && r != WAIT_OBJECT_0 + 2) break;
             if (!IsCurrent(*run)) break;
-            WatcherPass(run, synchronizer.Get(), r == WAIT_OBJECT_0 + 1);
+            WatcherPass(run, synchronize.available() ? &synchronize : nullptr, r == WAIT_OBJECT_0 + 1);
         }
     }
     ::CoUninitialize();
@@ -361,7 +373,8 @@ bool ScriptHost::BreakpointHit(const std::string& file, int line) {
     return false;
 }
 
-void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, IUnknown* synchronizer, bool stepPass) {
+void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, const SynchronizerCall* synchronize,
+                             bool stepPass) {
     HostLockGuard lock(hostLock_);
     ComPtr<IRemoteDebugApplicationThread> thread = FindScriptThread();
     ComPtr<IDebugApplicationThread> appThread;
@@ -395,11 +408,7 @@ void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, IUnknown* s
                     currentLine = static_cast<int>(line) + 1;
             }
         }
-        if (synchronizer) {
-            ComPtr<IDispatch> dispatch;
-            common::ThrowIfFailed(synchronizer->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.GetAddressOf())));
-            common::ThrowIfFailed(Synchronize(dispatch.Get()));
-        }
+        if (synchronize) common::ThrowIfFailed((*synchronize)());
 
         bool stop = !stepPass || atBreak;
         if (!stop) {

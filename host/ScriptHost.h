@@ -64,6 +64,8 @@ struct RunContext {
 // Runs one script file at a time on a script thread, single-stepped under Active
 // Script Debugging, with a watcher thread that decides at every statement whether
 // to step on or stop.
+class SynchronizerCall;
+
 class ScriptHost {
 public:
     ScriptHost();
@@ -139,7 +141,7 @@ private:
     static DWORD WINAPI WatcherThreadProc(void* param);
     void ScriptThreadMain(const std::shared_ptr<RunContext>& run);
     void WatcherMain(const std::shared_ptr<RunContext>& run);
-    void WatcherPass(const std::shared_ptr<RunContext>& run, IUnknown* synchronizer, bool stepPass);
+    void WatcherPass(const std::shared_ptr<RunContext>& run, const SynchronizerCall* synchronize, bool stepPass);
     bool IsCurrent(const RunContext& run);
     void EndRunState(const RunContext& run);
     HRESULT SetUpDebugger(RunContext& run);
