@@ -567,23 +567,13 @@ HRESULT ScriptHost::Continue() {
                                              ERRORRESUMEACTION_SkipErrorStatement);
 }
 
-HRESULT ScriptHost::StepInto() {
-    if (!(running && atBreak)) return S_OK;
-    HostLockGuard lock(hostLock_);
-    std::shared_ptr<RunContext> run = currentRun();
-    ComPtr<IDebugApplication> application = run ? run->application() : nullptr;
-    ComPtr<IRemoteDebugApplicationThread> thread = FindScriptThread();
-    ComPtr<IDebugApplicationThread> appThread;
-    if (!application || !thread || FAILED(thread.As(&appThread))) return E_FAIL;
-    DWORD count = 0;
-    appThread->Suspend(&count);
-    atBreak = false;
-    stepping = true;
-    application->ResumeFromBreakPoint(thread.Get(), BREAKRESUMEACTION_STEP_INTO, ERRORRESUMEACTION_SkipErrorStatement);
-    return appThread->Resume(&count);
-}
+HRESULT ScriptHost::StepInto() { return StepFromBreak(false); }
 
-HRESULT ScriptHost::StepOver() {
+HRESULT ScriptHost::StepOver() { return StepFromBreak(true); }
+
+// Resumes the stopped script with a step into; the watcher then stops at the next
+// statement (Step Into) or once the stack is back to its present depth (Step Over).
+HRESULT ScriptHost::StepFromBreak(bool over) {
     if (!(running && atBreak)) return S_OK;
     HostLockGuard lock(hostLock_);
     std::shared_ptr<RunContext> run = currentRun();
@@ -593,9 +583,9 @@ HRESULT ScriptHost::StepOver() {
     if (!application || !thread || FAILED(thread.As(&appThread))) return E_FAIL;
     DWORD count = 0;
     appThread->Suspend(&count);
-    stepOverDepth = CountStackFrames(appThread.Get());
+    if (over) stepOverDepth = CountStackFrames(appThread.Get());
     atBreak = false;
-    stepping = false;
+    stepping = !over;
     application->ResumeFromBreakPoint(thread.Get(), BREAKRESUMEACTION_STEP_INTO, ERRORRESUMEACTION_SkipErrorStatement);
     return appThread->Resume(&count);
 }

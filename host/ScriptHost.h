@@ -147,6 +147,7 @@ private:
     HRESULT SetUpDebugger(RunContext& run);
     void TearDown(RunContext& run);
     bool BreakpointHit(const std::string& file, int line);
+    HRESULT StepFromBreak(bool over);
     void Log(int kind, const std::wstring& text);
     bool Ask(const std::wstring& question);
 
