@@ -1,6 +1,7 @@
 #include "host/ScriptHost.h"
 #include "host/ScriptLoader.h"
 #include "host/ScriptSite.h"
+#include "host/SynchronizerObject.h"
 #include "debugger/DebugSessionClient.h"
 #include "common/Bstr.h"
 #include "common/ComError.h"
@@ -39,19 +40,6 @@ struct ThreadStart {
 
 const DWORD kWatcherEndTimeout = 10000;
 const DWORD kPromptInterval = 5000;
-
-ComPtr<IDispatch> CreateSynchronizer() {
-    CLSID clsid;
-    if (FAILED(::CLSIDFromProgID(L"Wrappers.Synchronizer", &clsid))) return nullptr;
-    ComPtr<IUnknown> unknown;
-    if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown,
-                                  reinterpret_cast<void**>(unknown.GetAddressOf()))))
-        return nullptr;
-    ::OleRun(unknown.Get());
-    ComPtr<IDispatch> dispatch;
-    unknown.As(&dispatch);
-    return dispatch;
-}
 
 std::wstring EndOfRunReport(unsigned errors) {
     if (errors == 0) return L"Script ended with no errors.\r";
@@ -351,7 +339,9 @@ DWORD WINAPI ScriptHost::WatcherThreadProc(void* param) {
 void ScriptHost::WatcherMain(const std::shared_ptr<RunContext>& run) {
     ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     {
-        SynchronizerCall synchronize(CreateSynchronizer());
+        ComPtr<IDispatch> dispatch;
+        if (ComPtr<IUnknown> object = CreateSynchronizerObject()) object.As(&dispatch);
+        SynchronizerCall synchronize(dispatch);
         HANDLE events[3] = {endEvent, stepEvent, breakEvent};
         for (;;) {
             DWORD r = ::WaitForMultipleObjects(3, events, FALSE, INFINITE);

@@ -2,6 +2,7 @@
 #include "host/Env.h"
 #include "host/ModuleLock.h"
 #include "host/ScriptHost.h"
+#include "host/SynchronizerObject.h"
 #include "common/Bstr.h"
 #include "common/ComError.h"
 #include "common/TextConv.h"
@@ -15,19 +16,6 @@ namespace host {
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-// Typed access to the process-wide synchronizer object of the wrappers library.
-HRESULT CreateSynchronizer(IUnknown** object) {
-    CLSID clsid;
-    HRESULT hr = ::CLSIDFromProgID(L"Wrappers.Synchronizer", &clsid);
-    if (FAILED(hr)) return hr;
-    ComPtr<IUnknown> unknown;
-    hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void**>(unknown.GetAddressOf()));
-    if (FAILED(hr)) return hr;
-    ::OleRun(unknown.Get());
-    *object = unknown.Detach();
-    return S_OK;
-}
 
 HRESULT FillItem(IUnknown* object, IUnknown** item, ITypeInfo** typeInfo) {
     if (item) {
@@ -87,9 +75,8 @@ STDMETHODIMP ScriptSite::GetItemInfo(LPCOLESTR name, DWORD, IUnknown** item, ITy
         if (!name) return E_INVALIDARG;
         if (::lstrcmpiW(name, L"Env") == 0) return FillItem(env_.Get(), item, typeInfo);
         if (::lstrcmpiW(name, L"Sync") == 0) {
-            ComPtr<IUnknown> sync;
-            HRESULT hr = CreateSynchronizer(sync.GetAddressOf());
-            if (FAILED(hr)) return hr;
+            ComPtr<IUnknown> sync = CreateSynchronizerObject();
+            if (!sync) return TYPE_E_ELEMENTNOTFOUND;
             return FillItem(sync.Get(), item, typeInfo);
         }
         return TYPE_E_ELEMENTNOTFOUND;
