@@ -1,0 +1,21 @@
+#pragma once
+// Real mouse and keyboard input for the click members of the wrappers, and the
+// screenshots. Everything runs on the caller's thread.
+#include <windows.h>
+
+namespace wrappers {
+
+// Climbs from `window` with GetParent while it yields a window and makes the last one
+// the foreground window.
+void BringToForeground(HWND window);
+
+// The screen point of a click: offsets from the top-left corner of `rect`, -1 meaning
+// the middle along that axis.
+POINT ClickPoint(const RECT& rect, LONG x, LONG y);
+
+// One SendInput batch: modifier keys down (shift, control, alt), an absolute move to
+// `screenPoint`, button down and up (twice when `doubleClick`), modifier keys up.
+// button: 0 left, 1 middle, 2 right, anything else left.
+void ClickAt(POINT screenPoint, LONG button, bool shift, bool ctrl, bool alt, bool doubleClick);
+
+} // namespace wrappers
