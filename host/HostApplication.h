@@ -18,6 +18,8 @@ public:
     virtual void RefreshDebugPanes() = 0;
     // hint 0: breakpoints changed; hint 1: current position changed.
     virtual void UpdateScriptViews(int hint) = 0;
+    // Breakpoint markers of the script views and the Breakpoints pane.
+    virtual void RefreshBreakpointViews() { UpdateScriptViews(0); }
     // A Yes/No question; true for Yes.
     virtual bool AskYesNo(const std::wstring& question) = 0;
     virtual void ShowMessage(const std::wstring& text) = 0;

@@ -86,6 +86,13 @@ public:
     HRESULT StepOver();
     ComPtr<IRemoteDebugApplicationThread> FindScriptThread();
 
+    // Breakpoints (debugger/Breakpoints.cpp). ToggleBreakpoint adds the breakpoint or
+    // removes the equal one (same line and file); ApplyBreakpoints places the list on the
+    // engine's code at the start of a run. Both lock breakpointMutex.
+    void ToggleBreakpoint(BreakpointRecord record);
+    void ApplyBreakpoints(RunContext& run);
+    std::recursive_mutex breakpointMutex;
+
     // Called by the debugger object while the script thread waits inside a break.
     void OnHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAKREASON reason,
                             IActiveScriptErrorDebug* error);
