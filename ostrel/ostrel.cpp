@@ -21,6 +21,7 @@ UINT g_nMsgGetRichEditInterface = 0;
 UINT g_nMsgUnknownFromWndData = 0;
 UINT g_nMsgSendMessage = 0;
 UINT g_nMsgTerminate = 0;
+UINT g_nMsgMenuInfo = 0;
 
 namespace {
 
@@ -79,6 +80,7 @@ void RegisterMessages() {
     g_nMsgUnknownFromWndData = ::RegisterWindowMessageA("Tevrin.Ostrel.UnknownFromWndData");
     g_nMsgSendMessage = ::RegisterWindowMessageA("Tevrin.Ostrel.SendMessage");
     g_nMsgTerminate = ::RegisterWindowMessageA("Tevrin.Ostrel.Terminate");
+    g_nMsgMenuInfo = ::RegisterWindowMessageA("Tevrin.Ostrel.MenuInfo");
     g_nMsgHtmlGetObject = ::RegisterWindowMessageA("WM_HTML_GETOBJECT");
 }
 
@@ -301,6 +303,41 @@ void OnInterfaceRequest(LPARAM lParam, IUnknown* (*obtain)(HWND)) {
     WriteOwn(address, &request, sizeof request);
 }
 
+void OnMenuInfo(LPARAM lParam) {
+    const ULONG_PTR address = static_cast<ULONG_PTR>(lParam);
+    OstrelRequest request{};
+    if (!ReadOwn(address, &request, sizeof request)) return;
+    // The menu functions check the handle themselves; a stale one gives their failure.
+    HMENU menu = reinterpret_cast<HMENU>(request.window);
+    const int position = static_cast<int>(request.wParam);
+    switch (request.message) {
+    case kOstrelMenuItemCount:
+        request.wParam = static_cast<ULONG_PTR>(static_cast<LONG_PTR>(::GetMenuItemCount(menu)));
+        break;
+    case kOstrelMenuSubMenu:
+        request.wParam = reinterpret_cast<ULONG_PTR>(::GetSubMenu(menu, position));
+        break;
+    case kOstrelMenuItemId:
+        request.wParam = ::GetMenuItemID(menu, position);
+        break;
+    case kOstrelMenuString: {
+        const ULONG_PTR size = request.unused[1];
+        if (size == 0 || size > kOstrelMaxBlockSize) return;
+        std::vector<char> text(size, '\0');
+        const int length = ::GetMenuStringA(menu, static_cast<UINT>(position), text.data(), static_cast<int>(size),
+                                            MF_BYPOSITION);
+        text[size - 1] = '\0';
+        if (!WriteOwn(static_cast<ULONG_PTR>(request.lParam), text.data(), size)) return;
+        request.wParam = static_cast<ULONG_PTR>(static_cast<LONG_PTR>(length));
+        break;
+    }
+    default:
+        return;
+    }
+    request.unused[0] = 1;
+    WriteOwn(address, &request, sizeof request);
+}
+
 void OnTerminate(WPARAM wParam) {
     // wParam 1 comes when a wrapper moves to another window: the application goes on.
     if (wParam != 0) return;
@@ -312,7 +349,8 @@ void OnTerminate(WPARAM wParam) {
 bool IsRequest(UINT message) {
     return message != 0 && (message == g_nMsgAllocMem || message == g_nMsgFreeMem ||
                             message == g_nMsgSendMessage || message == g_nMsgUnknownFromWndData ||
-                            message == g_nMsgGetRichEditInterface || message == g_nMsgTerminate);
+                            message == g_nMsgGetRichEditInterface || message == g_nMsgTerminate ||
+                            message == g_nMsgMenuInfo);
 }
 
 } // namespace
@@ -327,6 +365,7 @@ extern "C" LRESULT CALLBACK CallWndProc(int code, WPARAM wParam, LPARAM lParam) 
             else if (id == g_nMsgSendMessage) OnSendMessage(message->wParam, message->lParam);
             else if (id == g_nMsgUnknownFromWndData) OnInterfaceRequest(message->lParam, WindowDataObject);
             else if (id == g_nMsgGetRichEditInterface) OnInterfaceRequest(message->lParam, RichEditDocument);
+            else if (id == g_nMsgMenuInfo) OnMenuInfo(message->lParam);
             else OnTerminate(message->wParam);
             // Not passed on: every wrapper bound to a window of this thread installs its own
             // hook, and each would carry out the same request again.

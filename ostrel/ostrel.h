@@ -15,6 +15,13 @@ OSTREL_API UINT g_nMsgGetRichEditInterface;
 OSTREL_API UINT g_nMsgUnknownFromWndData;
 OSTREL_API UINT g_nMsgSendMessage;
 OSTREL_API UINT g_nMsgTerminate;
+// Reads a menu of the target: menus of another process cannot be read with the menu
+// functions on every system. lParam: a request block whose window field is the menu,
+// message field the query below and wParam field the item position; out: wParam the
+// answer as the menu function gives it (also for a handle that is not a menu). The
+// text query writes the item's ANSI text, zero-terminated, into the block whose address
+// is in lParam, of unused[1] bytes.
+OSTREL_API UINT g_nMsgMenuInfo;
 
 // WH_CALLWNDPROC hook procedure; take its address through this declaration or
 // GetProcAddress, never through a plain extern (that would be the import thunk).
@@ -33,6 +40,14 @@ struct OstrelRequest {
     ULONG_PTR unused[3];
 };
 static_assert(sizeof(OstrelRequest) == 7 * sizeof(void*), "request block layout");
+
+// Queries of g_nMsgMenuInfo (by position).
+enum OstrelMenuQuery : ULONG_PTR {
+    kOstrelMenuItemCount = 1,  // GetMenuItemCount
+    kOstrelMenuSubMenu = 2,    // GetSubMenu
+    kOstrelMenuItemId = 3,     // GetMenuItemID
+    kOstrelMenuString = 4,     // GetMenuStringA
+};
 
 // What lParam of g_nMsgAllocMem points to, in the caller's process.
 struct OstrelAllocRequest {

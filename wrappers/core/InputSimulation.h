@@ -2,6 +2,7 @@
 // Real mouse and keyboard input for the click members of the wrappers, and the
 // screenshots. Everything runs on the caller's thread.
 #include <windows.h>
+#include <vector>
 
 namespace wrappers {
 
@@ -17,5 +18,12 @@ POINT ClickPoint(const RECT& rect, LONG x, LONG y);
 // `screenPoint`, button down and up (twice when `doubleClick`), modifier keys up.
 // button: 0 left, 1 middle, 2 right, anything else left.
 void ClickAt(POINT screenPoint, LONG button, bool shift, bool ctrl, bool alt, bool doubleClick);
+
+// The batch that ClickAt passes to SendInput, in order.
+std::vector<INPUT> ClickInputs(POINT screenPoint, LONG button, bool shift, bool ctrl, bool alt, bool doubleClick);
+
+// click/dblclick of a window: foreground first, then one batch at the point given by
+// offsets from the window rectangle (frame and caption included).
+void ClickWindow(HWND window, LONG button, LONG x, LONG y, bool shift, bool ctrl, bool alt, bool doubleClick);
 
 } // namespace wrappers

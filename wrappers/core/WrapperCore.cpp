@@ -5,9 +5,12 @@
 #include "common/Variant.h"
 #include "wrappers/core/AccessibilityLibrary.h"
 #include "wrappers/core/ApplicationControl.h"
+#include "wrappers/core/InputSimulation.h"
 #include "wrappers/core/MatchText.h"
+#include "wrappers/core/Screenshot.h"
 #include "wrappers/core/WindowSearch.h"
 #include "wrappers/core/WrapperError.h"
+#include "wrappers/controls/MenuCtrl.h"
 #include <vector>
 
 using Microsoft::WRL::ComPtr;
@@ -289,22 +292,35 @@ HRESULT WrapperCore::mshtml(VARIANT, BSTR, IDispatch** result) {
     return unavailable(L"mshtml");
 }
 
-HRESULT WrapperCore::menu(VARIANT, IDispatch** result) {
-    if (result) *result = nullptr;
-    return unavailable(L"menu");
+HRESULT WrapperCore::menu(VARIANT wndID, IDispatch** result) {
+    return WrapperCall([&] {
+        if (!result) return E_POINTER;
+        *result = nullptr;
+        *result = menuOf(*this, wndID).Detach();
+        return S_OK;
+    });
 }
 
-HRESULT WrapperCore::click(LONG, LONG, LONG, LONG, LONG, LONG, bool doubleClick) {
-    return unavailable(doubleClick ? L"dblclick" : L"click");
+HRESULT WrapperCore::click(LONG button, LONG x, LONG y, LONG shift, LONG ctrl, LONG alt, bool doubleClick) {
+    return WrapperCall([&] {
+        ClickWindow(window(), button, x, y, shift != 0, ctrl != 0, alt != 0, doubleClick);
+        return S_OK;
+    });
 }
 
-HRESULT WrapperCore::screenshot(VARIANT_BOOL, BSTR) { return unavailable(L"screenshot"); }
+HRESULT WrapperCore::screenshot(VARIANT_BOOL windowOnly, BSTR fileName) {
+    try {
+        // Failures carry no error information, not even a stale one from an earlier call.
+        ::SetErrorInfo(0, nullptr);
+        return TakeScreenshot(window(), windowOnly != VARIANT_FALSE, text(fileName));
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
 
 HRESULT WrapperCore::bringToForeground() {
     return WrapperCall([&] {
-        HWND top = window();
-        while (HWND parent = ::GetParent(top)) top = parent;
-        if (top) ::SetForegroundWindow(top);
+        BringToForeground(window());
         return S_OK;
     });
 }

@@ -1,0 +1,93 @@
+#include "wrappers/core/InputSimulation.h"
+#include <vector>
+
+namespace wrappers {
+namespace {
+
+// Used when the system reports no screen size (no display attached).
+const LONG kFallbackScreenWidth = 800;
+const LONG kFallbackScreenHeight = 600;
+
+INPUT keyInput(WORD key, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+INPUT mouseInput(LONG dx, LONG dy, DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    return input;
+}
+
+// Absolute input coordinates span 0..65535 over the primary screen.
+LONG absoluteCoordinate(LONG pixel, LONG screenSize) {
+    return static_cast<LONG>(static_cast<LONGLONG>(pixel) * 65536 / screenSize);
+}
+
+} // namespace
+
+void BringToForeground(HWND window) {
+    HWND top = window;
+    while (HWND parent = ::GetParent(top)) top = parent;
+    if (top) ::SetForegroundWindow(top);
+}
+
+POINT ClickPoint(const RECT& rect, LONG x, LONG y) {
+    const LONG px = x == -1 ? rect.left + (rect.right - rect.left) / 2 : rect.left + x;
+    const LONG py = y == -1 ? rect.top + (rect.bottom - rect.top) / 2 : rect.top + y;
+    // Screen positions are 16-bit signed values.
+    return POINT{static_cast<SHORT>(px), static_cast<SHORT>(py)};
+}
+
+std::vector<INPUT> ClickInputs(POINT screenPoint, LONG button, bool shift, bool ctrl, bool alt, bool doubleClick) {
+    LONG width = ::GetSystemMetrics(SM_CXSCREEN);
+    LONG height = ::GetSystemMetrics(SM_CYSCREEN);
+    if (width == 0) width = kFallbackScreenWidth;
+    if (height == 0) height = kFallbackScreenHeight;
+    const LONG dx = absoluteCoordinate(screenPoint.x, width);
+    const LONG dy = absoluteCoordinate(screenPoint.y, height);
+
+    DWORD down = MOUSEEVENTF_LEFTDOWN, up = MOUSEEVENTF_LEFTUP;
+    if (button == 1) {
+        down = MOUSEEVENTF_MIDDLEDOWN;
+        up = MOUSEEVENTF_MIDDLEUP;
+    } else if (button == 2) {
+        down = MOUSEEVENTF_RIGHTDOWN;
+        up = MOUSEEVENTF_RIGHTUP;
+    }
+
+    std::vector<INPUT> inputs;
+    if (shift) inputs.push_back(keyInput(VK_SHIFT, false));
+    if (ctrl) inputs.push_back(keyInput(VK_CONTROL, false));
+    if (alt) inputs.push_back(keyInput(VK_MENU, false));
+    inputs.push_back(mouseInput(dx, dy, MOUSEEVENTF_MOVE));
+    for (int i = 0; i < (doubleClick ? 2 : 1); ++i) {
+        inputs.push_back(mouseInput(dx, dy, down));
+        inputs.push_back(mouseInput(dx, dy, up));
+    }
+    if (shift) inputs.push_back(keyInput(VK_SHIFT, true));
+    if (ctrl) inputs.push_back(keyInput(VK_CONTROL, true));
+    if (alt) inputs.push_back(keyInput(VK_MENU, true));
+    return inputs;
+}
+
+void ClickAt(POINT screenPoint, LONG button, bool shift, bool ctrl, bool alt, bool doubleClick) {
+    std::vector<INPUT> inputs = ClickInputs(screenPoint, button, shift, ctrl, alt, doubleClick);
+    // Blocked input is not an error: the click simply does not land.
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void ClickWindow(HWND window, LONG button, LONG x, LONG y, bool shift, bool ctrl, bool alt, bool doubleClick) {
+    BringToForeground(window);
+    RECT rect = {};
+    ::GetWindowRect(window, &rect);
+    ClickAt(ClickPoint(rect, x, y), button, shift, ctrl, alt, doubleClick);
+}
+
+} // namespace wrappers
