@@ -3,8 +3,8 @@
 
 namespace wrappers {
 
-// Wrapper of a rich edit control. Its text object model (tom) needs the hook library's
-// interface request and is not part of this version.
+// Wrapper of a rich edit control: its text object model document (tom) is fetched
+// inside the application through the hook library and used here through marshalling.
 class RichEditCtrl final : public WrapperBase<IRichEditCtrl> {
 public:
     STDMETHODIMP get_tom(IDispatch** pVal) override;

@@ -5,6 +5,7 @@
 #include "common/Variant.h"
 #include "wrappers/core/AccessibilityLibrary.h"
 #include "wrappers/core/ApplicationControl.h"
+#include "wrappers/core/HtmlDocumentAccess.h"
 #include "wrappers/core/InputSimulation.h"
 #include "wrappers/core/MatchText.h"
 #include "wrappers/core/Screenshot.h"
@@ -24,10 +25,6 @@ const DWORD kTextMessageTimeout = 30000;
 const int kMaxAccessibleDepth = 64;
 
 std::wstring text(BSTR value) { return std::wstring(value ? value : L"", ::SysStringLen(value)); }
-
-HRESULT unavailable(const wchar_t* member) {
-    return ReportError(std::wstring(member) + L" is not supported by this version of wrappers");
-}
 
 VARIANT selfChild() {
     VARIANT v;
@@ -287,9 +284,29 @@ HRESULT WrapperCore::accObj(ULONG objectId, BSTR className, VARIANT wndID, IDisp
     });
 }
 
-HRESULT WrapperCore::mshtml(VARIANT, BSTR, IDispatch** result) {
-    if (result) *result = nullptr;
-    return unavailable(L"mshtml");
+HRESULT WrapperCore::mshtml(VARIANT wndID, BSTR className, IDispatch** result) {
+    return WrapperCall([&] {
+        if (!result) return E_POINTER;
+        *result = nullptr;
+        const WindowId id = WindowId::from(&wndID);
+        const std::wstring pattern = text(className);
+        HWND bound;
+        DWORD processId;
+        HookChannel channel;
+        ComPtr<ISynchronizer> synchronizer;
+        {
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            bound = binding_.window;
+            processId = binding_.processId;
+            channel = channelOf(binding_);
+            synchronizer = binding_.synchronizer;
+        }
+        HWND found = findWindow(bound, processId, id, pattern, false);
+        if (!found) throw WrapperError(windowNotFoundMessage(id, pattern));
+        *result = handOutHtmlDocument(found, &channel, synchronizer.Get(), L"Could not obtain an IHTMLDocument2 pointer")
+                      .Detach();
+        return S_OK;
+    });
 }
 
 HRESULT WrapperCore::menu(VARIANT wndID, IDispatch** result) {
@@ -475,8 +492,21 @@ HRESULT WrapperCore::putAccValue(VARIANT child, BSTR value) { TEVRIN_FORWARD_CHI
 #undef TEVRIN_FORWARD_CHILD
 #undef TEVRIN_FORWARD
 
-HRESULT WrapperCore::accClick(VARIANT, LONG, LONG, LONG, LONG, LONG, LONG, bool doubleClick) {
-    return unavailable(doubleClick ? L"accDblClick" : L"accClick");
+HRESULT WrapperCore::accClick(VARIANT wndID, LONG button, LONG x, LONG y, LONG shift, LONG ctrl, LONG alt,
+                              bool doubleClick) {
+    return WrapperCall([&]() -> HRESULT {
+        ComPtr<IAccessible> object = accessible();
+        if (!object) return E_FAIL;
+        ResolvedChild resolved = resolveChild(object, wndID);
+        BringToForeground(window());
+        LONG left = 0, top = 0, width = 0, height = 0;
+        // Clicking at a made-up point would hit whatever lies there.
+        if (FAILED(resolved.target->accLocation(&left, &top, &width, &height, *resolved.child.get())))
+            throw WrapperError(L"Cannot find the location of the accessible object");
+        const POINT point{left + (x == -1 ? width / 2 : x), top + (y == -1 ? height / 2 : y)};
+        ClickAt(point, button, shift != 0, ctrl != 0, alt != 0, doubleClick);
+        return S_OK;
+    });
 }
 
 HRESULT WrapperCore::accExists(VARIANT wndID, LONG role, VARIANT_BOOL* result) {

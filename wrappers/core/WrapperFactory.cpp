@@ -1,4 +1,5 @@
 #include "wrappers/core/WrapperFactory.h"
+#include "wrappers/core/HtmlDocumentAccess.h"
 #include "wrappers/core/WindowSearch.h"
 #include "wrappers/core/WrapperCore.h"
 #include "wrappers/core/WrapperError.h"
@@ -73,8 +74,12 @@ WrapperKind kindOfWindow(HWND window) {
 }
 
 ComPtr<IDispatch> objectForWindow(HWND window) {
-    if (ansiClassName(window) == kHtmlWindowClass)
-        throw WrapperError(L"Could not obtain a IHTMLDocument2 pointer");
+    if (ansiClassName(window) == kHtmlWindowClass) {
+        ComPtr<ISynchronizer> synchronizer;
+        ::CoCreateInstance(CLSID_Synchronizer, nullptr, CLSCTX_INPROC_SERVER, IID_ISynchronizer,
+                           reinterpret_cast<void**>(synchronizer.GetAddressOf()));
+        return handOutHtmlDocument(window, nullptr, synchronizer.Get(), L"Could not obtain a IHTMLDocument2 pointer");
+    }
     WrapperKind kind = kindOfWindow(window);
     if (!makers()[static_cast<size_t>(kind)]) kind = WrapperKind::Wnd;
     ComPtr<IDispatch> object;

@@ -25,7 +25,14 @@ Microsoft::WRL::ComPtr<IUnknown> unmarshalUnknown(const std::vector<BYTE>& trans
     return object;
 }
 
-Microsoft::WRL::ComPtr<IUnknown> requestRemoteInterface(const HookChannel& channel, UINT hookMessage, HWND window) {
+namespace {
+
+struct HookAnswer {
+    bool handled = false;  // the hook library marks the block when it carried the request out
+    RemoteObject result;
+};
+
+HookAnswer askHook(const HookChannel& channel, UINT hookMessage, HWND window) {
     RemoteProcess process(channel);
     RemoteBuffer transfer(process, kOstrelTransferSize);
     RemoteBuffer block(process, sizeof(OstrelRequest));
@@ -39,10 +46,28 @@ Microsoft::WRL::ComPtr<IUnknown> requestRemoteInterface(const HookChannel& chann
                                kHookRequestTimeout, &ignored))
         throw RemoteError(L"The application did not answer the hook library");
     block.read(request);
-    if (request.wParam == 0) return nullptr;
+    HookAnswer answer;
+    answer.handled = request.unused[0] == 1;
+    if (request.wParam == 0) return answer;
+    answer.result.found = true;
     std::vector<BYTE> bytes(kOstrelTransferSize);
     transfer.read(bytes.data(), bytes.size());
-    return unmarshalUnknown(bytes);
+    answer.result.object = unmarshalUnknown(bytes);
+    return answer;
+}
+
+} // namespace
+
+RemoteObject requestRemoteObject(const HookChannel& channel, UINT hookMessage, HWND window) {
+    HookAnswer answer = askHook(channel, hookMessage, window);
+    // Without the hook the window answers the message itself and the block comes back as
+    // it was sent, which would read as success.
+    if (!answer.handled) throw RemoteError(L"The hook library is not active in the application");
+    return answer.result;
+}
+
+Microsoft::WRL::ComPtr<IUnknown> requestRemoteInterface(const HookChannel& channel, UINT hookMessage, HWND window) {
+    return askHook(channel, hookMessage, window).result.object;
 }
 
 } // namespace wrappers
