@@ -25,9 +25,10 @@ INPUT mouseInput(LONG dx, LONG dy, DWORD flags) {
     return input;
 }
 
-// Absolute input coordinates span 0..65535 over the primary screen.
+// Absolute input coordinates span 0..65535 over the primary screen. The pixel's centre is
+// used: its left edge converts back to the pixel before it whenever the division rounds.
 LONG absoluteCoordinate(LONG pixel, LONG screenSize) {
-    return static_cast<LONG>(static_cast<LONGLONG>(pixel) * 65536 / screenSize);
+    return static_cast<LONG>((2 * static_cast<LONGLONG>(pixel) + 1) * 65536 / (2 * static_cast<LONGLONG>(screenSize)));
 }
 
 } // namespace
