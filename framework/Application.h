@@ -71,7 +71,7 @@ public:
     CDocument* FindOpenDocument(const std::wstring& path) const;
     virtual void OnFileNew();
     virtual void OnFileOpen();
-    bool SaveAllModified();
+    virtual bool SaveAllModified();
     void CloseAllDocuments();
 
     // OLE lock count.

@@ -1,5 +1,6 @@
 // Program entry: the COM server of Env, the command-line runner or the interactive
 // window, chosen from the command line.
+#include "frame/CTevrinApp.h"
 #include "host/AccessibilityLibrary.h"
 #include "host/CommandLine.h"
 #include "host/ConsoleApplication.h"
@@ -19,64 +20,10 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-const wchar_t kMainWindowClass[] = L"TevrinMainWindow";
 // A COM-server start that nobody connects to does not live for ever.
 const UINT kIdleServerTimeout = 60000;
 
 std::wstring g_startupDirectory;
-
-// The window side until the main frame exists: questions and messages in message boxes.
-class WindowApplication : public host::HostApplication {
-public:
-    void LogRecord(int, const std::wstring& text) override { ::OutputDebugStringW(text.c_str()); }
-    void ShowPosition(const std::string&, int, bool) override {}
-    void RefreshDebugPanes() override {}
-    void UpdateScriptViews(int) override {}
-    bool AskYesNo(const std::wstring& question) override {
-        return ::MessageBoxW(nullptr, question.c_str(), L"Tevrin", MB_YESNO | MB_ICONQUESTION) == IDYES;
-    }
-    void ShowMessage(const std::wstring& text) override {
-        ::MessageBoxW(nullptr, text.c_str(), L"Tevrin", MB_OK | MB_ICONEXCLAMATION);
-    }
-    void SetWaitCursor(bool on) override {
-        ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(on ? IDC_WAIT : IDC_ARROW)));
-    }
-};
-
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        ::PostQuitMessage(0);
-        return 0;
-    }
-    return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-int MessageLoop() {
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
-}
-
-int RunInteractive(HINSTANCE instance) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(128));
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    wc.lpszClassName = kMainWindowClass;
-    if (!::RegisterClassExW(&wc)) return 1;
-    HWND window = ::CreateWindowExW(0, kMainWindowClass, L"Tevrin", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-    if (!window) return 1;
-    ::ShowWindow(window, SW_SHOWMAXIMIZED);
-    ::UpdateWindow(window);
-    return MessageLoop();
-}
 
 // Serves Env objects until the last one and the last server lock are released.
 int RunComServer() {
@@ -112,7 +59,7 @@ void RecordStartupDirectory() {
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
@@ -148,9 +95,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
             exitCode = console.RunScript(args.fileName);
             scriptHost.setApplication(nullptr);
         } else {
-            WindowApplication window;
-            scriptHost.setApplication(&window);
-            exitCode = RunInteractive(instance);
+            // The application object reports the host's records and positions in the window.
+            CTevrinApp app(scriptHost);
+            exitCode = app.Start();
             scriptHost.setApplication(nullptr);
         }
     }

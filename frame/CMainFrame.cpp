@@ -1,0 +1,307 @@
+#include "frame/CMainFrame.h"
+#include "frame/CDockPaneFloatFrame.h"
+#include "frame/CTevrinApp.h"
+#include "frame/ScriptViews.h"
+#include "common/TextConv.h"
+#include "debugger/DebugPanes.h"
+#include "explorer/ExplorerCommands.h"
+#include "framework/Application.h"
+#include "framework/Dialog.h"
+#include "framework/DocTemplate.h"
+#include "framework/Document.h"
+#include "host/ResultsPane.h"
+#include "host/ScriptHost.h"
+#include "resources/frame/frameids.h"
+#include "resources/panes/panesids.h"
+#include <cwchar>
+#include <mutex>
+#include <set>
+
+namespace {
+
+// Sent requests whose sender still waits. A request that reaches the frame after its
+// sender gave up (time-out) points into a stack frame that is gone: it is dropped.
+std::mutex g_pendingMutex;
+std::set<const ShowPositionRequest*> g_pending;
+
+// Bounded waits for the window-side work that other threads ask for. Showing a position
+// has the host's 3000 ms limit; pane refreshes walk the debugger's stack and may take
+// longer, but never as long as a hung frame would.
+const DWORD kShowPositionTimeout = 3000;
+const DWORD kRefreshTimeout = 10000;
+
+struct PaneInfo {
+    const wchar_t* title;
+    UINT id;
+    const wchar_t* profileName;
+    UINT viewCommand;
+};
+
+const PaneInfo kPanes[CMainFrame::PaneCount] = {
+    {L"Call Stack", IDD_CALLSTACK_PANE, L"CallStack", ID_VIEW_CALLSTACK},
+    {L"Variables", IDD_VARIABLES_PANE, L"Variables", ID_VIEW_VARIABLES},
+    {L"Watch", IDD_WATCH_PANE, L"Watch", ID_VIEW_WATCH},
+    {L"Breakpoints", IDD_BREAKPOINTS_PANE, L"Breakpoints", ID_VIEW_BREAKPOINTS},
+    {L"Results", IDD_RESULTS_PANE, L"Results", ID_VIEW_RESULTS},
+    {L"Application Threads", IDD_THREADS_PANE, L"Threads", ID_VIEW_THREADS},
+    {L"Applications", IDD_APPLICATIONS_PANE, L"Applications", ID_VIEW_APPLICATIONS},
+};
+
+// Saving order of the pane sizes.
+const CMainFrame::PaneIndex kSaveOrder[] = {CMainFrame::CallStack, CMainFrame::Variables, CMainFrame::Watch,
+                                            CMainFrame::Breakpoints, CMainFrame::Threads,
+                                            CMainFrame::Applications, CMainFrame::Results};
+
+} // namespace
+
+CMainFrame::CMainFrame(host::ScriptHost& host) : host_(host) {
+    for (int i = 0; i < PaneCount; ++i) {
+        const PaneIndex index = static_cast<PaneIndex>(i);
+        AddCommand(kPanes[i].viewCommand, [this, index] { TogglePane(index); });
+        AddUpdate(kPanes[i].viewCommand, [this, index](CCmdUI& ui) { ui.SetCheck(panes_[index].IsBarVisible()); });
+    }
+    AddCommand(ID_TOOLS_EXPLORER, [this] { ToggleExplorer(); });
+    AddUpdate(ID_TOOLS_EXPLORER, [this](CCmdUI& ui) {
+        ui.Enable(explorer_ != nullptr);
+        ui.SetCheck(explorer_ && explorer_->IsVisible());
+    });
+}
+
+CMainFrame::~CMainFrame() = default;
+
+const wchar_t* CMainFrame::ProfileName(PaneIndex index) { return kPanes[index].profileName; }
+
+std::vector<UINT> CMainFrame::LoadToolBarButtons(UINT resourceId) {
+    // RT_TOOLBAR: version, image width, image height, count, then the command ids.
+    std::vector<UINT> ids;
+    HINSTANCE instance = FrameworkInstance();
+    HRSRC info = ::FindResourceW(instance, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(241));
+    if (!info) return ids;
+    HGLOBAL data = ::LoadResource(instance, info);
+    const WORD* words = data ? static_cast<const WORD*>(::LockResource(data)) : nullptr;
+    const DWORD size = ::SizeofResource(instance, info);
+    if (!words || size < 4 * sizeof(WORD)) return ids;
+    const WORD count = words[3];
+    if (size < (4u + count) * sizeof(WORD)) return ids;
+    for (WORD i = 0; i < count; ++i) ids.push_back(words[4 + i]);
+    return ids;
+}
+
+bool CMainFrame::CreateToolBars() {
+    if (!mainBar_.Create(this, IDW_TOOLBAR, L"Standard")) return false;
+    mainBar_.SetButtons(LoadToolBarButtons(IDR_MAINFRAME));
+    if (!statusBar_.Create(this, IDW_STATUS_BAR) ||
+        !statusBar_.SetIndicators({ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL}))
+        return false;
+    SetStatusBar(&statusBar_);
+
+    mainBar_.SetImageLists(CToolBar::LoadImageList(IDB_MAINBAR, 20, RGB(255, 255, 255)),
+                           CToolBar::LoadImageList(IDB_MAINBAR_HOT, 20, RGB(255, 128, 64)));
+    mainBar_.EnableDocking(DOCK_ANY);
+    DockControlBar(&mainBar_, IDW_DOCKBAR_TOP);
+
+    if (!debugBar_.Create(this, IDR_DEBUGBAR, L"Debug")) return false;
+    debugBar_.SetButtons(LoadToolBarButtons(IDR_DEBUGBAR));
+    debugBar_.EnableDocking(DOCK_ANY);
+    RecalcLayout();
+    // Beside the main toolbar, in its row.
+    RECT beside = mainBar_.layoutRect;
+    ::OffsetRect(&beside, beside.right - beside.left + 1, 0);
+    DockControlBar(&debugBar_, IDW_DOCKBAR_TOP, &beside);
+    debugBar_.SetImageLists(CToolBar::LoadImageList(IDB_DEBUGBAR, 20, RGB(255, 255, 255)),
+                            CToolBar::LoadImageList(IDB_DEBUGBAR_HOT, 20, RGB(255, 128, 64)));
+    return true;
+}
+
+bool CMainFrame::CreatePanes() {
+    results_ = std::make_unique<host::ResultsPane>(host_);
+    debugPanes_ = std::make_unique<debugger::DebugPanes>(host_);
+    auto create = [this](PaneIndex index) {
+        const PaneInfo& info = kPanes[index];
+        CDialog* content = index == Results ? results_.get() : debugPanes_->content(info.id);
+        return panes_[index].Create(info.title, this, content, info.id);
+    };
+    auto dockBeside = [this](PaneIndex index, PaneIndex previous, UINT side, int dx, int dy) {
+        RecalcLayout();
+        RECT where = panes_[previous].layoutRect;
+        ::OffsetRect(&where, dx, dy);
+        DockControlBar(&panes_[index], side, &where);
+    };
+
+    if (!create(CallStack)) return false;
+    DockControlBar(&panes_[CallStack], IDW_DOCKBAR_BOTTOM);
+    if (!create(Variables)) return false;
+    dockBeside(Variables, CallStack, IDW_DOCKBAR_BOTTOM, 300, 0);
+    if (!create(Watch)) return false;
+    dockBeside(Watch, Variables, IDW_DOCKBAR_BOTTOM, 300, 0);
+    if (!create(Breakpoints)) return false;
+    DockControlBar(&panes_[Breakpoints], IDW_DOCKBAR_RIGHT);
+    if (!create(Results)) return false;
+    panes_[Results].EnableDocking(DOCK_LEFT | DOCK_RIGHT | DOCK_BOTTOM);
+    dockBeside(Results, Breakpoints, IDW_DOCKBAR_RIGHT, 0, 250);
+    ShowControlBar(&panes_[Results], false);
+    if (!create(Threads)) return false;
+    panes_[Threads].EnableDocking(0);
+    FloatControlBar(&panes_[Threads], POINT{400, 100});
+    ShowControlBar(&panes_[Threads], false);
+    if (!create(Applications)) return false;
+    panes_[Applications].EnableDocking(0);
+    FloatControlBar(&panes_[Applications], POINT{100, 100});
+    ShowControlBar(&panes_[Applications], false);
+    RecalcLayout();
+    return true;
+}
+
+void CMainFrame::LoadPaneStates() {
+    for (int i = 0; i < PaneCount; ++i) panes_[i].LoadState(kPanes[i].profileName);
+    RecalcLayout();
+}
+
+void CMainFrame::SavePaneStates() {
+    for (PaneIndex index : kSaveOrder) panes_[index].SaveState(kPanes[index].profileName);
+}
+
+int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
+    thread_ = ::GetCurrentThreadId();
+    if (CMDIFrameWnd::OnCreate(cs) == -1) return -1;
+    if (!CreateToolBars()) return -1;
+    SetFloatingFrameFactory([] { return new CDockPaneFloatFrame; });
+    if (!CreatePanes()) return -1;
+    LoadPaneStates();
+    explorer_ = explorer::CreateWindowExplorer(this);
+    return 0;
+}
+
+void CMainFrame::OnClose() {
+    SavePaneStates();
+    CMDIFrameWnd::OnClose();
+}
+
+void CMainFrame::OnDestroy() {
+    // Late requests from other threads find no window to send to.
+    thread_ = 0;
+    // The explorer goes with the frame (it deletes itself).
+    explorer_ = nullptr;
+    if (auto* app = dynamic_cast<CTevrinApp*>(CApplication::Get()))
+        if (app->windowApplication().frame() == this) app->windowApplication().SetFrame(nullptr);
+    CMDIFrameWnd::OnDestroy();
+}
+
+void CMainFrame::TogglePane(PaneIndex index) {
+    CDockPaneCF& bar = panes_[index];
+    ShowControlBar(&bar, !bar.IsBarVisible());
+}
+
+void CMainFrame::ToggleExplorer() {
+    if (explorer_) explorer::ToggleWindowExplorer(explorer_);
+}
+
+std::wstring CMainFrame::RunStateSuffix(bool running, bool atBreak) {
+    if (!running) return std::wstring();
+    return atBreak ? L" - [break]" : L" - [run]";
+}
+
+void CMainFrame::OnUpdateFrameTitle() {
+    CApplication* app = CApplication::Get();
+    std::wstring title = app ? app->appTitle() : GetText();
+    if (CDocument* doc = GetActiveDocument()) {
+        std::wstring docTitle = doc->GetTitle();
+        // A document titled during a run carries the suffix already; the frame adds its own.
+        for (const wchar_t* suffix : {L" - [run]", L" - [break]"}) {
+            const size_t at = docTitle.find(suffix);
+            if (at != std::wstring::npos) docTitle.erase(at, std::wcslen(suffix));
+        }
+        title += L" - " + docTitle;
+    }
+    const std::wstring suffix = RunStateSuffix(host_.running, host_.atBreak);
+    if (!suffix.empty() && title.find(suffix) == std::wstring::npos) title += suffix;
+    if (GetText() != title) SetText(title);
+}
+
+bool CMainFrame::OnFrameThread() const { return ::GetCurrentThreadId() == thread_; }
+
+bool CMainFrame::SendBounded(UINT msg, WPARAM wParam, DWORD milliseconds) {
+    if (!hwnd_ || !thread_) return false;
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(hwnd_, msg, wParam, 0, SMTO_ABORTIFHUNG, milliseconds, &result) != 0;
+}
+
+bool CMainFrame::SendShowPosition(const ShowPositionRequest& request) {
+    if (!hwnd_ || !thread_) return false;
+    {
+        std::lock_guard<std::mutex> guard(g_pendingMutex);
+        g_pending.insert(&request);
+    }
+    const bool answered = SendBounded(WM_SHOW_POSITION, reinterpret_cast<WPARAM>(&request), kShowPositionTimeout);
+    std::lock_guard<std::mutex> guard(g_pendingMutex);
+    g_pending.erase(&request);
+    return answered;
+}
+
+LRESULT CMainFrame::OnShowPosition(const ShowPositionRequest* pending) {
+    ShowPositionRequest request;
+    {
+        std::lock_guard<std::mutex> guard(g_pendingMutex);
+        if (!pending || g_pending.count(pending) == 0) return 1;
+        request = *pending;
+    }
+    ::SetForegroundWindow(hwnd_);
+    // A position without a file (the engine named no document) has nothing to open.
+    if (request.file.empty()) return 1;
+    CApplication* app = CApplication::Get();
+    CDocument* doc = app ? app->OpenDocumentFile(common::AnsiToWide(request.file)) : nullptr;
+    if (!doc) return 1;
+    ShowScriptLine(doc->FirstView(), request.line, request.markFrame);
+    return 1;
+}
+
+void CMainFrame::RefreshDebugPanes() {
+    if (OnFrameThread()) DoRefreshDebugPanes();
+    else SendBounded(WM_REFRESH_DEBUG_PANES, 0, kRefreshTimeout);
+}
+
+void CMainFrame::UpdateScriptViews(int hint) {
+    if (OnFrameThread()) DoUpdateScriptViews(hint);
+    else SendBounded(WM_UPDATE_SCRIPT_VIEWS, static_cast<WPARAM>(hint), kRefreshTimeout);
+}
+
+void CMainFrame::RefreshBreakpointViews() {
+    if (OnFrameThread()) DoRefreshBreakpointViews();
+    else SendBounded(WM_REFRESH_BREAKPOINTS, 0, kRefreshTimeout);
+}
+
+void CMainFrame::DoRefreshDebugPanes() {
+    if (debugPanes_) debugPanes_->Refresh();
+    OnUpdateFrameTitle();
+    DoUpdateScriptViews(1);
+}
+
+void CMainFrame::DoUpdateScriptViews(int hint) {
+    CApplication* app = CApplication::Get();
+    if (!app) return;
+    for (const auto& docTemplate : app->templates())
+        for (CDocument* doc : std::vector<CDocument*>(docTemplate->documents())) doc->UpdateAllViews(nullptr, hint);
+}
+
+void CMainFrame::DoRefreshBreakpointViews() {
+    DoUpdateScriptViews(0);
+    if (debugPanes_) debugPanes_->RefreshBreakpoints();
+}
+
+LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_SHOW_POSITION:
+        return OnShowPosition(reinterpret_cast<const ShowPositionRequest*>(wParam));
+    case WM_REFRESH_DEBUG_PANES:
+        DoRefreshDebugPanes();
+        return 1;
+    case WM_UPDATE_SCRIPT_VIEWS:
+        DoUpdateScriptViews(static_cast<int>(wParam));
+        return 1;
+    case WM_REFRESH_BREAKPOINTS:
+        DoRefreshBreakpointViews();
+        return 1;
+    default:
+        return CMDIFrameWnd::WindowProc(msg, wParam, lParam);
+    }
+}
