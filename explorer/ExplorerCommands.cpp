@@ -1,22 +1,60 @@
 #include "explorer/ExplorerCommands.h"
-#include "framework/Dialog.h"
+#include "explorer/CAboutDialog.h"
+#include "explorer/CWindowExplorer.h"
+#include "framework/MDIFrameWnd.h"
+#include "resources/explorer/explorerids.h"
 #include <htmlhelp.h>
 #include <string>
 
 namespace explorer {
 
-CDialog* CreateWindowExplorer(CMDIFrameWnd*) { return nullptr; }
+namespace {
 
-void ShowAbout(HWND owner) {
-    ::MessageBoxW(owner, L"Tevrin test development environment", L"About Tevrin", MB_OK | MB_ICONINFORMATION);
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
+} // namespace
+
+CDialog* CreateWindowExplorer(CMDIFrameWnd* frame) {
+    auto* explorer = new CWindowExplorer(frame ? frame->hwnd() : nullptr, OleaccFunctions::Load());
+    if (!explorer->Create()) {
+        delete explorer;
+        return nullptr;
+    }
+    explorer->deleteOnDestroy = true;
+    return explorer;
+}
+
+bool ToggleWindowExplorer(CDialog* explorer) {
+    auto* windowExplorer = dynamic_cast<CWindowExplorer*>(explorer);
+    return windowExplorer && windowExplorer->hwnd() && windowExplorer->Toggle();
+}
+
+void ShowAbout(HWND owner) {
+    CAboutDialog about;
+    about.DoModal(IDD_ABOUT, owner);
+}
+
+const wchar_t* HelpFileName() { return L"Tevrin.chm"; }
+
 void ShowHelp(HWND owner) {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring help(path, n);
-    help = help.substr(0, help.find_last_of(L'\\') + 1) + L"Tevrin.chm::/Tevrin_about.htm";
-    ::HtmlHelpW(owner, help.c_str(), HH_DISPLAY_TOPIC, 0);
+    const std::wstring file = ProgramFolder() + HelpFileName();
+    const std::wstring topic = file + L"::/Tevrin_about.htm>Mainwin";
+    if (::GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES ||
+        !::HtmlHelpW(owner, topic.c_str(), HH_DISPLAY_TOPIC, 0)) {
+        const std::wstring text = L"The help file " + file + L" cannot be opened.";
+        ::MessageBoxW(owner, text.c_str(), L"Tevrin", MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 } // namespace explorer

@@ -10,10 +10,17 @@ class CMDIFrameWnd;
 namespace explorer {
 
 // Creates the Window Explorer, hidden, owned by `frame`. Null when it cannot be made.
+// The dialog deletes itself when its window is destroyed (with the frame); the caller
+// keeps the pointer only while the frame exists.
 CDialog* CreateWindowExplorer(CMDIFrameWnd* frame);
+// The frame's command 32785: hides the frame and shows the explorer, or the other way
+// round. Returns whether the explorer is visible now (the command's check mark).
+bool ToggleWindowExplorer(CDialog* explorer);
 // The about box with the program's version.
 void ShowAbout(HWND owner);
 // Opens the compiled help file beside the program at its first page.
 void ShowHelp(HWND owner);
+// Where ShowHelp looks for the help file: Tevrin.chm beside the program.
+const wchar_t* HelpFileName();
 
 } // namespace explorer
