@@ -20,6 +20,10 @@
 //                 "Complete" afterwards; title "Served Document"
 //   "Blank"       class "Internet Explorer_Server" (id 302) at (320,200) 150x150: serves no
 //                 document
+//   "Accessible"  class "Internet Explorer_Server" (id 303) at (480,200) 150x150: serves a
+//                 second document, title "Accessible Document" (same readyState rule), only
+//                 through accessibility: its accessible object (OBJID_WINDOW, a pane named
+//                 "Accessible") is a service provider of IHTMLWindow2, whose document it is
 //
 // Accessible tree (the main window answers WM_GETOBJECT for OBJID_WINDOW with its root;
 // each "TevrinAccControl" and the "TevrinAccList" window answer with their own node of
@@ -46,6 +50,7 @@
 // where <name> is the control's name, or the row's name for the list.
 #include "AccNode.h"
 #include "HtmlDocument.h"
+#include "HtmlWindow.h"
 #include <windows.h>
 #include <oleacc.h>
 #include <richedit.h>
@@ -73,6 +78,7 @@ FILE* g_log = nullptr;
 UINT g_htmlGetObject = 0;
 accapp::AccNode* g_root = nullptr;
 accapp::HtmlDocument* g_document = nullptr;
+accapp::HtmlDocument* g_accessibleDocument = nullptr;
 
 void Record(const wchar_t* event, const std::wstring& name, const wchar_t* button, HWND window, LPARAM lParam,
             WPARAM keys) {
@@ -172,6 +178,7 @@ LRESULT CALLBACK HtmlProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     }
     if (RecordMouse(window, message, wParam, lParam, WindowName(window))) return 0;
+    if (message == WM_GETOBJECT) return AnswerGetObject(window, wParam, lParam);
     if (message == WM_PAINT) {
         PaintText(window, WindowName(window).c_str());
         return 0;
@@ -269,6 +276,12 @@ void CreateDocumentWindows(HWND main) {
                       reinterpret_cast<HMENU>(301), instance, nullptr);
     ::CreateWindowExW(WS_EX_CLIENTEDGE, kHtmlClass, L"Blank", WS_CHILD | WS_VISIBLE, 320, 200, 150, 150, main,
                       reinterpret_cast<HMENU>(302), instance, nullptr);
+    HWND accessible = ::CreateWindowExW(WS_EX_CLIENTEDGE, kHtmlClass, L"Accessible", WS_CHILD | WS_VISIBLE, 480, 200,
+                                        150, 150, main, reinterpret_cast<HMENU>(303), instance, nullptr);
+    accapp::AccNode* pane = WindowNode(ROLE_SYSTEM_PANE, accessible, 0);
+    auto* htmlWindow = new accapp::HtmlWindow(g_accessibleDocument);
+    pane->setHtmlWindow(htmlWindow);
+    htmlWindow->Release();
 }
 
 LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -314,7 +327,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     ::OleInitialize(nullptr);
     ::LoadLibraryW(L"riched20.dll");
     g_htmlGetObject = ::RegisterWindowMessageW(L"WM_HTML_GETOBJECT");
-    g_document = accapp::HtmlDocument::completingAt(::GetTickCount64() + g_options.loadingMs, L"Served Document");
+    const ULONGLONG loaded = ::GetTickCount64() + g_options.loadingMs;
+    g_document = accapp::HtmlDocument::completingAt(loaded, L"Served Document");
+    g_accessibleDocument = accapp::HtmlDocument::completingAt(loaded, L"Accessible Document");
 
     Register(kMainClass, MainProc);
     Register(kControlClass, ControlProc);

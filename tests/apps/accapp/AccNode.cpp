@@ -1,4 +1,5 @@
 #include "AccNode.h"
+#include <mshtml.h>
 
 namespace accapp {
 
@@ -7,6 +8,20 @@ AccNode::AccNode(LONG role, std::wstring name, LONG state, HWND window, Locator 
 
 AccNode::~AccNode() {
     for (AccNode* child : children_) child->Release();
+    if (htmlWindow_) htmlWindow_->Release();
+}
+
+void AccNode::setHtmlWindow(IUnknown* htmlWindow) {
+    if (htmlWindow) htmlWindow->AddRef();
+    if (htmlWindow_) htmlWindow_->Release();
+    htmlWindow_ = htmlWindow;
+}
+
+STDMETHODIMP AccNode::QueryService(REFGUID service, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (!htmlWindow_ || service != IID_IHTMLWindow2) return E_NOINTERFACE;
+    return htmlWindow_->QueryInterface(riid, ppv);
 }
 
 void AccNode::addChild(AccNode* child) {
@@ -21,6 +36,8 @@ STDMETHODIMP AccNode::QueryInterface(REFIID riid, void** ppv) {
         *ppv = static_cast<IAccessible*>(this);
     else if (riid == IID_IOleWindow)
         *ppv = static_cast<IOleWindow*>(this);
+    else if (riid == IID_IServiceProvider && htmlWindow_)
+        *ppv = static_cast<IServiceProvider*>(this);
     else
         return E_NOINTERFACE;
     AddRef();

@@ -4,13 +4,14 @@
 // bars), and may hold simple elements (child ids 1..n) such as the rows of a list.
 #include <windows.h>
 #include <oleacc.h>
+#include <servprov.h>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace accapp {
 
-class AccNode final : public IAccessible, public IOleWindow {
+class AccNode final : public IAccessible, public IOleWindow, public IServiceProvider {
 public:
     struct Element {
         std::wstring name;
@@ -28,6 +29,9 @@ public:
     void setParent(AccNode* parent) { parent_ = parent; }
     void setName(std::wstring name) { name_ = std::move(name); }
     HWND window() const { return window_; }
+    // Makes the node a service provider of this browser window object (IHTMLWindow2),
+    // the way browser windows give their document to accessibility clients.
+    void setHtmlWindow(IUnknown* htmlWindow);
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
@@ -67,6 +71,9 @@ public:
     STDMETHODIMP GetWindow(HWND* window) override;
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
+    // IServiceProvider: answered only by a node that has a browser window object.
+    STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override;
+
 private:
     ~AccNode();
     // -1 for the node itself, the element index for a simple element, -2 for no such child.
@@ -81,6 +88,7 @@ private:
     AccNode* parent_ = nullptr;  // not counted: the parent owns its children
     std::vector<AccNode*> children_;
     std::vector<Element> elements_;
+    IUnknown* htmlWindow_ = nullptr;  // counted
 };
 
 } // namespace accapp

@@ -142,6 +142,14 @@ TEST_F(DocumentWrappersTest, MshtmlGivesTheServedDocument) {
     EXPECT_EQ(call(again.object().Get(), L"title").text(), L"Renamed");
 }
 
+TEST_F(DocumentWrappersTest, MshtmlAsksAccessibilityFirst) {
+    // This window gives its document only to accessibility clients, as a service of its
+    // accessible object; it ignores the hook library's request.
+    CallResult document = call(root(), L"mshtml", {Variant(L"Accessible")});
+    ASSERT_EQ(document.hr, S_OK) << Narrow(document.description);
+    EXPECT_EQ(call(document.object().Get(), L"title").text(), L"Accessible Document");
+}
+
 TEST_F(DocumentWrappersTest, MshtmlFailures) {
     CallResult blank = call(root(), L"mshtml", {Variant(L"Blank")});
     EXPECT_EQ(blank.hr, E_FAIL);

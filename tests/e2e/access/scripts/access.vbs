@@ -1,0 +1,34 @@
+' Drives the accessible test application as a tester's script would: accessible objects
+' by role, name and state, a click, the rich edit's text object model and the served
+' HTML document with the synchronizer. Argument: the path of accapp.exe.
+Option Explicit
+Dim app, list, editor, document, sync, start, blank
+Set app = CreateObject("Wrappers.WNDWrapper")
+app.appExecute """" & WScript.Arguments(0) & """ /title ""Script Accessible"" /loading 10000", "Script Accessible"
+
+WScript.Echo "cancel=" & app.accPushButton("Cancel").accName()
+WScript.Echo "second=" & app.accPushButton(1).accName()
+WScript.Echo "third=" & app.accPushButton(2).accName()
+WScript.Echo "exists=" & app.accExists("OK", 43) & "," & app.accExists("Nope", 43)
+Set list = app.accList("Items")
+WScript.Echo "alpha=" & list.accIsChecked("Alpha") & " beta=" & list.accIsChecked("Beta")
+WScript.Echo "invisible=" & app.accIsInvisible("Vertical")
+app.accPushButton("Help").accClick
+
+Set editor = app.richedit()
+editor.tom.Range(0, 4).Text = "Script"
+WScript.Echo "tom=" & Replace(editor.tom.Range(0, 1000).Text, vbCr, "")
+
+Set document = app.mshtml()
+WScript.Echo "before=" & document.readyState
+Set sync = CreateObject("Wrappers.Synchronizer")
+sync.synchronize
+WScript.Echo "after=" & document.readyState
+
+On Error Resume Next
+Set blank = app.mshtml("Blank")
+WScript.Echo "blank=" & Err.Description & "|" & Err.Source
+Err.Clear
+On Error Goto 0
+app.appRelease True
+WScript.Echo "done"
