@@ -1,42 +1,48 @@
 #include "debugger/DebugPanes.h"
 #include "host/ScriptHost.h"
 #include "resources/panes/panesids.h"
+#include "common/TextConv.h"
 
 namespace debugger {
 
-// Each content dialog holds one control that follows the pane's size.
-class FillingDialog : public CAnchorDialog {
-public:
-    explicit FillingDialog(int controlId) : controlId_(controlId) {}
-
-protected:
-    bool OnInitDialog() override {
-        CAnchorDialog::OnInitDialog();
-        SetAnchor(controlId_, ANCHOR_ALL);
-        return true;
-    }
-
-private:
-    int controlId_;
-};
-
-DebugPanes::DebugPanes(host::ScriptHost& host) : host_(host) {
-    const std::pair<UINT, int> panes[] = {
-        {IDD_THREADS_PANE, IDC_THREADS_LIST},       {IDD_VARIABLES_PANE, IDC_VARIABLES_LIST},
-        {IDD_CALLSTACK_PANE, IDC_CALLSTACK_LIST},   {IDD_APPLICATIONS_PANE, IDC_APPLICATIONS_LIST},
-        {IDD_BREAKPOINTS_PANE, IDC_BREAKPOINTS_LIST}, {IDD_WATCH_PANE, IDC_WATCH_LIST}};
-    for (const auto& pane : panes) contents_[pane.first] = std::make_unique<FillingDialog>(pane.second);
+DebugPanes::DebugPanes(host::ScriptHost& host)
+    : host_(host), threads_(host), variables_(host), callStack_(host), applications_(host), breakpoints_(host),
+      watch_(host) {
+    callStack_.setOnFrameSelected([this](const std::wstring& document, int line) { SelectFrame(document, line); });
 }
 
 DebugPanes::~DebugPanes() = default;
 
 CDialog* DebugPanes::content(UINT dialogId) {
-    auto it = contents_.find(dialogId);
-    return it == contents_.end() ? nullptr : it->second.get();
+    switch (dialogId) {
+    case IDD_THREADS_PANE: return &threads_;
+    case IDD_VARIABLES_PANE: return &variables_;
+    case IDD_CALLSTACK_PANE: return &callStack_;
+    case IDD_APPLICATIONS_PANE: return &applications_;
+    case IDD_BREAKPOINTS_PANE: return &breakpoints_;
+    case IDD_WATCH_PANE: return &watch_;
+    }
+    return nullptr;
 }
 
-void DebugPanes::Refresh() {}
+// A pane whose window is not created (yet) has nothing to show.
+void DebugPanes::Refresh() {
+    if (watch_.hwnd()) watch_.Refresh();
+    if (callStack_.hwnd()) callStack_.Refresh();
+    if (variables_.hwnd()) variables_.Refresh();
+    if (threads_.hwnd()) threads_.Refresh();
+    if (applications_.hwnd()) applications_.Clear();
+}
 
-void DebugPanes::RefreshBreakpoints() {}
+void DebugPanes::RefreshBreakpoints() {
+    if (breakpoints_.hwnd()) breakpoints_.Refresh();
+}
+
+void DebugPanes::SelectFrame(const std::wstring& document, int line) {
+    if (watch_.hwnd()) watch_.Refresh();
+    if (variables_.hwnd()) variables_.Refresh();
+    if (host::HostApplication* application = host_.application())
+        application->ShowPosition(common::WideToAnsi(document), line, true);
+}
 
 } // namespace debugger

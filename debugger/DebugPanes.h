@@ -4,9 +4,14 @@
 //     debugger::DebugPanes panes(scriptHost);
 //     callStackPane.Create(L"Call Stack", frame, panes.content(IDD_CALLSTACK_PANE), IDD_CALLSTACK_PANE);
 // Refresh runs on the user-interface thread after every stop and at the end of a run.
+#include "debugger/ApplicationsPane.h"
+#include "debugger/BreakpointsPane.h"
+#include "debugger/CallStackPane.h"
+#include "debugger/ThreadsPane.h"
+#include "debugger/VariablesPane.h"
+#include "debugger/WatchPane.h"
 #include "frame/CAnchorDialog.h"
-#include <map>
-#include <memory>
+#include <string>
 
 namespace host { class ScriptHost; }
 
@@ -25,10 +30,25 @@ public:
     void Refresh();
     // The Breakpoints pane from the host's breakpoint list.
     void RefreshBreakpoints();
+    // A frame chosen in the Call Stack pane: the Watch and Variables panes evaluate in
+    // it and the frame's line is shown, marked.
+    void SelectFrame(const std::wstring& document, int line);
+
+    CallStackPane& callStack() { return callStack_; }
+    ThreadsPane& threads() { return threads_; }
+    ApplicationsPane& applications() { return applications_; }
+    VariablesPane& variables() { return variables_; }
+    WatchPane& watch() { return watch_; }
+    BreakpointsPane& breakpoints() { return breakpoints_; }
 
 private:
     host::ScriptHost& host_;
-    std::map<UINT, std::unique_ptr<CAnchorDialog>> contents_;
+    ThreadsPane threads_;
+    VariablesPane variables_;
+    CallStackPane callStack_;
+    ApplicationsPane applications_;
+    BreakpointsPane breakpoints_;
+    WatchPane watch_;
 };
 
 } // namespace debugger

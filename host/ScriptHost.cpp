@@ -246,6 +246,8 @@ void ScriptHost::ScriptThreadMain(const std::shared_ptr<RunContext>& run) {
     if (SUCCEEDED(hr)) {
         ScriptLoader loader(*this, *run, run->scriptPath);
         hr = loader.PrepareEngine();
+        // Breakpoints go onto the loaded code before the first statement runs.
+        if (SUCCEEDED(hr)) ApplyBreakpoints(*run);
         if (FAILED(hr)) {
             if (errorText().empty())
                 setErrorText(L"The script could not be prepared: " + common::SystemMessage(static_cast<DWORD>(hr)));
@@ -357,6 +359,7 @@ void ScriptHost::WatcherMain(const std::shared_ptr<RunContext>& run) {
 }
 
 bool ScriptHost::BreakpointHit(const std::string& file, int line) {
+    std::lock_guard<std::recursive_mutex> guard(breakpointMutex);
     for (const BreakpointRecord& breakpoint : breakpointList)
         if (breakpoint.enabled && breakpoint.line == line && ::lstrcmpiA(breakpoint.file.c_str(), file.c_str()) == 0)
             return true;
