@@ -207,6 +207,9 @@ void ShowLastCommand(int id) {
     tool.uId = reinterpret_cast<UINT_PTR>(g_main);
     tool.lpszText = g_tipText;
     ::SendMessageW(g_tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    // Shown again, so that the tip (and its window text) carries the new text.
+    ::SendMessageW(g_tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(g_tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
 }
 
 const wchar_t* PopupName(HMENU popup) {
