@@ -8,7 +8,7 @@ namespace {
 
 const char kCommentedScript[] =
     "#language StepScript\r\n"   // 1
-    "' set up\r\n"               // 2
+    "Dim x\r\n"                  // 2
     "x = 1\r\n"                  // 3
     "' the second step\r\n"      // 4
     "' comes next\r\n"           // 5
@@ -112,8 +112,13 @@ TEST_F(Breakpoints, ToggleDuringARunPlacesTheBreakpointOnCode) {
     ASSERT_TRUE(Stopped());
     ASSERT_EQ(host_.currentLine, 10);
 
-    // On the comment line in front of the call: the breakpoint lands on the call.
+    // On the comment line in front of the statement it stops at: that statement's
+    // breakpoint goes, and comes back.
     host_.ToggleBreakpoint({8, OffsetOfLine(kProcedureScript, 9), true, path});
+    EXPECT_TRUE(Lines().empty());
+    host_.ToggleBreakpoint({8, OffsetOfLine(kProcedureScript, 9), true, path});
+    EXPECT_EQ(Lines(), (std::vector<int>{10}));
+    BreakAt(path, kProcedureScript, 11);
     EXPECT_EQ(Lines(), (std::vector<int>{10, 11}));
     // A file that is not part of the run has no code.
     host_.ToggleBreakpoint({2, OffsetOfLine(kCommentedScript, 3), true, other});

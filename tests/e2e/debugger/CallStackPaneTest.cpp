@@ -90,11 +90,12 @@ TEST_F(CallStack, ThreadsPaneShowsTheScriptThreadAtABreak) {
 TEST_F(CallStack, EveryPaneIsEmptyInTheRunStateAndAfterTheRun) {
     const std::string script =
         "#language StepScript\r\n"
+        "Dim x\r\n"
         "x = 1\r\n"
         "Env.Sleep 1500\r\n"
         "x = 2\r\n";
     const std::string path = WriteScript("tevrin_cs_empty.vbs", script);
-    BreakAt(path, script, 3);
+    BreakAt(path, script, 4);
     Start(path);
     ASSERT_TRUE(Stopped());
     ::SendMessageW(panes_->applications().control(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"left over"));
