@@ -117,7 +117,8 @@ STDMETHODIMP ToolBarCtrl::select(VARIANT item) {
         const bool post = binding().takeAsync();
         std::optional<LONG> index = chooseButton(item);
         TBBUTTON button = {};
-        if (!index || !buttons.read(*index, button) || (button.fsStyle & TBSTYLE_SEP)) return S_OK;
+        // Without an owner the command would go to this thread's own queue.
+        if (!owner || !index || !buttons.read(*index, button) || (button.fsStyle & TBSTYLE_SEP)) return S_OK;
         const WPARAM command = static_cast<WPARAM>(button.idCommand);
         const LPARAM source = reinterpret_cast<LPARAM>(toolbar);
         if (post) {

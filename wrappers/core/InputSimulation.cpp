@@ -84,11 +84,14 @@ void ClickAt(POINT screenPoint, LONG button, bool shift, bool ctrl, bool alt, bo
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-void ClickWindow(HWND window, LONG button, LONG x, LONG y, bool shift, bool ctrl, bool alt, bool doubleClick) {
+bool ClickWindow(HWND window, LONG button, LONG x, LONG y, bool shift, bool ctrl, bool alt, bool doubleClick) {
+    // A window that is gone has no rectangle; the click would land at the screen's corner.
+    if (!window || !::IsWindow(window)) return false;
     BringToForeground(window);
     RECT rect = {};
-    ::GetWindowRect(window, &rect);
+    if (!::GetWindowRect(window, &rect)) return false;
     ClickAt(ClickPoint(rect, x, y), button, shift, ctrl, alt, doubleClick);
+    return true;
 }
 
 } // namespace wrappers

@@ -23,7 +23,8 @@ void ClickAt(POINT screenPoint, LONG button, bool shift, bool ctrl, bool alt, bo
 std::vector<INPUT> ClickInputs(POINT screenPoint, LONG button, bool shift, bool ctrl, bool alt, bool doubleClick);
 
 // click/dblclick of a window: foreground first, then one batch at the point given by
-// offsets from the window rectangle (frame and caption included).
-void ClickWindow(HWND window, LONG button, LONG x, LONG y, bool shift, bool ctrl, bool alt, bool doubleClick);
+// offsets from the window rectangle (frame and caption included). False, and no input,
+// when the window no longer exists.
+bool ClickWindow(HWND window, LONG button, LONG x, LONG y, bool shift, bool ctrl, bool alt, bool doubleClick);
 
 } // namespace wrappers

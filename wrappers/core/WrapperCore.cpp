@@ -115,10 +115,24 @@ ResolvedChild resolveChild(const ComPtr<IAccessible>& accessible, const VARIANT&
     return resolved;
 }
 
+// Objects whose children a role search has visited, by COM identity.
+using VisitedObjects = std::vector<ComPtr<IUnknown>>;
+
+// False when `object` was visited before: a server that lists an ancestor among its
+// children would otherwise make the search run through the same objects again and again.
+bool firstVisit(IAccessible* object, VisitedObjects& visited) {
+    ComPtr<IUnknown> identity;
+    if (FAILED(object->QueryInterface(IID_PPV_ARGS(&identity)))) return true;
+    for (const ComPtr<IUnknown>& seen : visited)
+        if (seen == identity) return false;
+    visited.push_back(identity);
+    return true;
+}
+
 // Depth-first search for the accessible object of `role` named or numbered by `id`.
 HRESULT searchRole(IAccessible* parent, LONG role, const WindowId& id, long& counter,
-                   ComPtr<IAccessible>& found, int depth) {
-    if (depth > kMaxAccessibleDepth) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+                   ComPtr<IAccessible>& found, int depth, VisitedObjects& visited) {
+    if (depth > kMaxAccessibleDepth || !firstVisit(parent, visited)) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
     std::vector<common::Variant> children = childrenOf(parent);
     if (children.empty()) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
     auto wanted = [&](const std::optional<std::wstring>& name) {
@@ -138,7 +152,7 @@ HRESULT searchRole(IAccessible* parent, LONG role, const WindowId& id, long& cou
                 }
                 ++counter;
             }
-            if (searchRole(object.Get(), role, id, counter, found, depth + 1) == S_OK) return S_OK;
+            if (searchRole(object.Get(), role, id, counter, found, depth + 1, visited) == S_OK) return S_OK;
         } else if (child.type() == VT_I4) {
             if (roleOf(parent, *child.get()) == role) {
                 if (wanted(nameOf(parent, *child.get()))) {
@@ -151,7 +165,7 @@ HRESULT searchRole(IAccessible* parent, LONG role, const WindowId& id, long& cou
             ComPtr<IAccessible> innerObject;
             if (SUCCEEDED(parent->get_accChild(*child.get(), &inner)) && inner &&
                 SUCCEEDED(inner.As(&innerObject)) &&
-                searchRole(innerObject.Get(), role, id, counter, found, depth + 1) == S_OK)
+                searchRole(innerObject.Get(), role, id, counter, found, depth + 1, visited) == S_OK)
                 return S_OK;
         }
     }
@@ -320,7 +334,8 @@ HRESULT WrapperCore::menu(VARIANT wndID, IDispatch** result) {
 
 HRESULT WrapperCore::click(LONG button, LONG x, LONG y, LONG shift, LONG ctrl, LONG alt, bool doubleClick) {
     return WrapperCall([&] {
-        ClickWindow(window(), button, x, y, shift != 0, ctrl != 0, alt != 0, doubleClick);
+        if (!ClickWindow(window(), button, x, y, shift != 0, ctrl != 0, alt != 0, doubleClick))
+            throw WrapperError(L"Cannot click: the window no longer exists");
         return S_OK;
     });
 }
@@ -456,7 +471,22 @@ HRESULT WrapperCore::appRelease(VARIANT_BOOL terminate, LONG* exitCode) {
 
 HRESULT WrapperCore::accParent(IDispatch** result) { TEVRIN_FORWARD(target->get_accParent(result)); }
 HRESULT WrapperCore::accChildCount(LONG* result) { TEVRIN_FORWARD(target->get_accChildCount(result)); }
-HRESULT WrapperCore::accChild(VARIANT child, IDispatch** result) { TEVRIN_FORWARD(target->get_accChild(child, result)); }
+HRESULT WrapperCore::accChild(VARIANT child, IDispatch** result) {
+    return WrapperCall([&]() -> HRESULT {
+        ComPtr<IAccessible> object = accessible();
+        if (!object) return E_NOTIMPL;
+        ResolvedChild resolved = resolveChild(object, child);
+        // A name that picked a child object: that object is the answer.
+        if (resolved.target != object && resolved.child.type() == VT_I4 &&
+            resolved.child.get()->lVal == CHILDID_SELF) {
+            if (!result) return E_POINTER;
+            *result = resolved.target.Get();  // IAccessible is an IDispatch
+            (*result)->AddRef();
+            return S_OK;
+        }
+        return resolved.target->get_accChild(*resolved.child.get(), result);
+    });
+}
 HRESULT WrapperCore::accName(VARIANT child, BSTR* result) { TEVRIN_FORWARD_CHILD(target->get_accName(resolvedChild, result)); }
 HRESULT WrapperCore::accValue(VARIANT child, BSTR* result) { TEVRIN_FORWARD_CHILD(target->get_accValue(resolvedChild, result)); }
 HRESULT WrapperCore::accDescription(VARIANT child, BSTR* result) {
@@ -529,7 +559,8 @@ HRESULT WrapperCore::accRoleProperty(LONG role, VARIANT wndID, IDispatch** resul
         const WindowId id = WindowId::from(&wndID);
         long counter = 0;
         ComPtr<IAccessible> found;
-        HRESULT hr = searchRole(root.Get(), role, id, counter, found, 0);
+        VisitedObjects visited;
+        HRESULT hr = searchRole(root.Get(), role, id, counter, found, 0, visited);
         if (hr != S_OK) return hr;
         WrapperObject* object = makeUnboundWrapper(WrapperKind::Wnd);
         ComPtr<IWNDWrapper> wrapper;

@@ -144,3 +144,22 @@ TEST_F(InputSimulationTest, BringToForegroundActivatesTheTopLevelWindowOfAChild)
     EXPECT_EQ(::GetForegroundWindow(), app_.main());
     ::DestroyWindow(other);
 }
+
+TEST_F(InputSimulationTest, AWindowThatIsGoneIsNotClickedAtTheScreenCorner) {
+    Microsoft::WRL::ComPtr<IDispatch> stale = e2e::newWrapper();
+    HWND gone = ::CreateWindowExW(0, L"STATIC", L"gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(call(stale.Get(), L"connect", {Variant(static_cast<long>(reinterpret_cast<LONG_PTR>(gone)))}).ok());
+    ::DestroyWindow(gone);
+    POINT before = {};
+    ::GetCursorPos(&before);
+    for (const wchar_t* member : {L"click", L"dblclick"}) {
+        CallResult r = call(stale.Get(), member);
+        EXPECT_EQ(r.hr, E_FAIL);
+        EXPECT_EQ(r.description, L"Cannot click: the window no longer exists");
+        EXPECT_EQ(r.source, L"Runtime Error");
+    }
+    POINT after = {};
+    ::GetCursorPos(&after);
+    EXPECT_EQ(after.x, before.x);
+    EXPECT_EQ(after.y, before.y);
+}
