@@ -166,10 +166,10 @@ protected:
         if (msg == WM_APP_REFRESH) {
             panes.Refresh();
             OnUpdateFrameTitle();
-            if (frameAtFirstStop > 0 && host_.running && host_.atBreak) {
-                panes.callStack().SelectFrame(frameAtFirstStop);
+            // At the first stop deep enough for it.
+            if (frameAtFirstStop > 0 && host_.running && host_.atBreak &&
+                panes.callStack().SelectFrame(frameAtFirstStop))
                 frameAtFirstStop = -1;
-            }
             return 0;
         }
         if (msg == WM_APP_STATUS) {
