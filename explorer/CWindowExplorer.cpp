@@ -86,7 +86,23 @@ CWindowExplorer::~CWindowExplorer() {
 bool CWindowExplorer::Create() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&icc);
-    return CDialog::Create(IDD_WINDOW_EXPLORER, frame_);
+    // Not owned by the frame: an owned window does not stay topmost everywhere (Wine
+    // drops it), and the frame is hidden whenever the explorer shows anyway. The frame's
+    // destruction still takes the explorer with it.
+    if (!CDialog::Create(IDD_WINDOW_EXPLORER, nullptr)) return false;
+    if (frame_) ::SetWindowSubclass(frame_, FrameProc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this));
+    return true;
+}
+
+LRESULT CALLBACK CWindowExplorer::FrameProc(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                            DWORD_PTR data) {
+    if (msg == WM_DESTROY) {
+        ::RemoveWindowSubclass(frame, FrameProc, id);
+        auto* self = reinterpret_cast<CWindowExplorer*>(data);
+        self->frame_ = nullptr;
+        if (self->hwnd()) ::DestroyWindow(self->hwnd());
+    }
+    return ::DefSubclassProc(frame, msg, wParam, lParam);
 }
 
 bool CWindowExplorer::OnInitDialog() {
@@ -187,6 +203,7 @@ bool CWindowExplorer::Toggle() {
     }
     if (frame_) ::ShowWindow(frame_, SW_HIDE);
     ::ShowWindow(hwnd_, SW_SHOW);
+    ApplyKeepOnTop();
     ::SetForegroundWindow(hwnd_);
     return true;
 }
@@ -201,6 +218,7 @@ void CWindowExplorer::Close() {
 }
 
 void CWindowExplorer::OnDestroy() {
+    if (frame_) ::RemoveWindowSubclass(frame_, FrameProc, reinterpret_cast<UINT_PTR>(this));
     if (dragging_) EndDrag();
     bool wasOpen = ::IsWindowVisible(hwnd_) != FALSE;
     DeleteAllItems();
@@ -355,7 +373,9 @@ void CWindowExplorer::DragTo(POINT screen) {
 }
 
 void CWindowExplorer::Inspect(HWND window, POINT screen, bool select) {
-    if (useMsaa_ && oleacc_.objectFromPoint && InspectAccessible(screen, select)) return;
+    // Accessible objects in the accessible tree, windows in the window tree: the fields
+    // and the selection always describe what the tree shows.
+    if (useMsaa_ && accessibleMode() && oleacc_.objectFromPoint && InspectAccessible(window, screen, select)) return;
     RECT rect{};
     if (!::GetWindowRect(window, &rect) || ::EqualRect(&rect, &highlight_)) return;
     EraseHighlight();
@@ -364,22 +384,110 @@ void CWindowExplorer::Inspect(HWND window, POINT screen, bool select) {
     DrawHighlight(rect);
 }
 
-bool CWindowExplorer::InspectAccessible(POINT screen, bool select) {
+bool CWindowExplorer::InspectAccessible(HWND window, POINT screen, bool select) {
     ComPtr<IAccessible> object;
     common::Variant child;
-    if (FAILED(oleacc_.objectFromPoint(screen, &object, child.put())) || !object) return false;
+    if ((FAILED(oleacc_.objectFromPoint(screen, &object, child.put())) || !object) &&
+        !HitTest(window, screen, object, child))
+        return false;
     long left = 0, top = 0, width = 0, height = 0;
     if (FAILED(object->accLocation(&left, &top, &width, &height, *child.get()))) return false;
     RECT rect{left, top, left + width, top + height};
     if (!::EqualRect(&rect, &highlight_)) {
         EraseHighlight();
-        HWND window = nullptr;
-        if (oleacc_.windowFromObject) oleacc_.windowFromObject(object.Get(), &window);
-        if (!window) window = ::WindowFromPoint(screen);
-        FillFromAccessible(object.Get(), *child.get(), window);
-        if (select) SelectKey(ItemKey{window, rect.left, rect.top, rect.right, rect.bottom});
+        HWND objectWindow = nullptr;
+        if (oleacc_.windowFromObject) oleacc_.windowFromObject(object.Get(), &objectWindow);
+        if (!objectWindow) objectWindow = window;
+        FillFromAccessible(object.Get(), *child.get(), objectWindow);
+        if (select) SelectKey(ItemKey{objectWindow, rect.left, rect.top, rect.right, rect.bottom});
         DrawHighlight(rect);
     }
+    return true;
+}
+
+namespace {
+
+bool HasState(IAccessible* object, const VARIANT& child, long bits) {
+    common::Variant state;
+    return SUCCEEDED(object->get_accState(child, state.put())) && state.type() == VT_I4 &&
+           (state.get()->lVal & bits) != 0;
+}
+
+bool LocationHolds(IAccessible* object, const VARIANT& child, POINT p) {
+    long left = 0, top = 0, width = 0, height = 0;
+    if (FAILED(object->accLocation(&left, &top, &width, &height, child))) return false;
+    return p.x >= left && p.x < left + width && p.y >= top && p.y < top + height;
+}
+
+} // namespace
+
+bool CWindowExplorer::HitTest(HWND window, POINT screen, ComPtr<IAccessible>& object, common::Variant& child) const {
+    // What AccessibleObjectFromPoint does, for systems where it is a stub (Wine): from
+    // the window's accessible object down to the deepest visible object at the point,
+    // by hit-testing where objects answer it and by their rectangles where not.
+    if (!oleacc_.objectFromWindow) return false;
+    const VARIANT self = SelfChild();
+    ComPtr<IAccessible> current;
+    common::Variant role;
+    if (FAILED(oleacc_.objectFromWindow(window, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(current.GetAddressOf()))) ||
+        !current || FAILED(current->get_accRole(self, role.put()))) {
+        current.Reset();
+        if (FAILED(oleacc_.objectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                            reinterpret_cast<void**>(current.GetAddressOf()))) ||
+            !current)
+            return false;
+    }
+    if (!LocationHolds(current.Get(), self, screen)) return false;
+    for (int depth = 0; depth < kMaxDepth; ++depth) {
+        common::Variant hit;
+        if (SUCCEEDED(current->accHitTest(screen.x, screen.y, hit.put()))) {
+            if (hit.type() == VT_I4) {
+                object = current;
+                child = hit;
+                return true;
+            }
+            ComPtr<IAccessible> next;
+            if (hit.type() == VT_DISPATCH && hit.get()->pdispVal &&
+                SUCCEEDED(hit.get()->pdispVal->QueryInterface(__uuidof(IAccessible),
+                                                              reinterpret_cast<void**>(next.GetAddressOf()))) &&
+                !SameObject(next.Get(), current.Get())) {
+                current = next;
+                continue;
+            }
+        }
+        ComPtr<IAccessible> next;
+        long count = 0;
+        if (oleacc_.children && SUCCEEDED(current->get_accChildCount(&count)) && count > 0) {
+            count = std::min(count, kMaxChildren);
+            ChildVariants children(static_cast<size_t>(count));
+            LONG obtained = 0;
+            if (SUCCEEDED(oleacc_.children(current.Get(), 0, count, children.items.data(), &obtained))) {
+                for (LONG i = 0; i < std::min<LONG>(obtained, count) && !next; ++i) {
+                    const VARIANT& c = children.items[static_cast<size_t>(i)];
+                    if (c.vt == VT_I4) {
+                        if (HasState(current.Get(), c, STATE_SYSTEM_INVISIBLE) ||
+                            !LocationHolds(current.Get(), c, screen))
+                            continue;
+                        object = current;
+                        ::VariantCopy(child.put(), const_cast<VARIANT*>(&c));
+                        return true;
+                    }
+                    ComPtr<IAccessible> candidate;
+                    if (c.vt == VT_DISPATCH && c.pdispVal &&
+                        SUCCEEDED(c.pdispVal->QueryInterface(__uuidof(IAccessible),
+                                                             reinterpret_cast<void**>(candidate.GetAddressOf()))) &&
+                        !HasState(candidate.Get(), self, STATE_SYSTEM_INVISIBLE) &&
+                        LocationHolds(candidate.Get(), self, screen) && !SameObject(candidate.Get(), current.Get()))
+                        next = candidate;
+                }
+            }
+        }
+        if (!next) break;
+        current = next;
+    }
+    object = current;
+    ::VariantCopy(child.put(), const_cast<VARIANT*>(&self));
     return true;
 }
 
@@ -439,7 +547,7 @@ void CWindowExplorer::ReadCheckBoxes() {
 
 void CWindowExplorer::ApplyKeepOnTop() {
     ::SetWindowPos(hwnd_, keepOnTop_ ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 void CWindowExplorer::DeleteAllItems() {

@@ -8,6 +8,7 @@
 // Created hidden with the main frame; showing it hides the frame, closing it shows the
 // frame again. The tree is built when the finder reaches a new application and on
 // Refresh, tab, "Use MSAA" and "Show Invisible Items" changes, never by itself.
+#include "common/Variant.h"
 #include "explorer/OleaccFunctions.h"
 #include "frame/CAnchorDialog.h"
 #include <commctrl.h>
@@ -36,7 +37,7 @@ public:
     CWindowExplorer(HWND frame, OleaccFunctions oleacc);
     ~CWindowExplorer() override;
 
-    // Creates the dialog (resource 102), hidden, owned by the frame.
+    // Creates the dialog (resource 102), hidden; it is destroyed with the frame.
     bool Create();
 
     // The frame hides and the explorer shows, or the other way round. Returns whether the
@@ -70,7 +71,8 @@ protected:
 private:
     void Close();
     void Inspect(HWND window, POINT screen, bool select);
-    bool InspectAccessible(POINT screen, bool select);
+    bool InspectAccessible(HWND window, POINT screen, bool select);
+    bool HitTest(HWND window, POINT screen, Microsoft::WRL::ComPtr<IAccessible>& object, common::Variant& child) const;
     void FillFromAccessible(IAccessible* object, const VARIANT& child, HWND window);
     void FillFromWindow(HWND window);
     void SetFields(const std::wstring& name, const std::wstring& role, const std::wstring& value,
@@ -91,6 +93,7 @@ private:
     ItemKey KeyOfAccessible(IAccessible* object, const VARIANT& child) const;
     HTREEITEM FindKey(HTREEITEM first, const ItemKey& key) const;
 
+    static LRESULT CALLBACK FrameProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK FinderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     HWND frame_;

@@ -9,7 +9,8 @@ class CMDIFrameWnd;
 
 namespace explorer {
 
-// Creates the Window Explorer, hidden, owned by `frame`. Null when it cannot be made.
+// Creates the Window Explorer, hidden; it lives until `frame` is destroyed. Null when it
+// cannot be made.
 // The dialog deletes itself when its window is destroyed (with the frame); the caller
 // keeps the pointer only while the frame exists.
 CDialog* CreateWindowExplorer(CMDIFrameWnd* frame);
