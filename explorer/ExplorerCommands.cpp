@@ -47,11 +47,16 @@ void ShowAbout(HWND owner) {
 
 const wchar_t* HelpFileName() { return L"Tevrin.chm"; }
 
+HWND OpenHelpFile(HWND owner, const std::wstring& file) {
+    if (::GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return nullptr;
+    const std::wstring topic = file + L"::/Tevrin_about.htm>Mainwin";
+    return ::HtmlHelpW(owner, topic.c_str(), HH_DISPLAY_TOPIC, 0);
+}
+
 void ShowHelp(HWND owner) {
     const std::wstring file = ProgramFolder() + HelpFileName();
-    const std::wstring topic = file + L"::/Tevrin_about.htm>Mainwin";
-    if (::GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES ||
-        !::HtmlHelpW(owner, topic.c_str(), HH_DISPLAY_TOPIC, 0)) {
+    if (!OpenHelpFile(owner, file)) {
+        // Silence would look like a dead menu entry.
         const std::wstring text = L"The help file " + file + L" cannot be opened.";
         ::MessageBoxW(owner, text.c_str(), L"Tevrin", MB_OK | MB_ICONEXCLAMATION);
     }

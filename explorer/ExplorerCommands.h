@@ -3,6 +3,7 @@
 // (resource 102, created hidden; closing it shows the frame again), the about box
 // and the help file.
 #include <windows.h>
+#include <string>
 
 class CDialog;
 class CMDIFrameWnd;
@@ -23,5 +24,8 @@ void ShowAbout(HWND owner);
 void ShowHelp(HWND owner);
 // Where ShowHelp looks for the help file: Tevrin.chm beside the program.
 const wchar_t* HelpFileName();
+// Opens a compiled help file at its first page in its main window; returns the help
+// window, or null when the file is missing or cannot be shown.
+HWND OpenHelpFile(HWND owner, const std::wstring& file);
 
 } // namespace explorer
