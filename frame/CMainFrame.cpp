@@ -72,18 +72,29 @@ CMainFrame::~CMainFrame() = default;
 const wchar_t* CMainFrame::ProfileName(PaneIndex index) { return kPanes[index].profileName; }
 
 std::vector<UINT> CMainFrame::LoadToolBarButtons(UINT resourceId) {
-    // RT_TOOLBAR: version, image width, image height, count, then the command ids.
+    // RT_TOOLBAR comes in two layouts: WORDs {version 1, width, height, count, ids...} as
+    // Microsoft's compiler writes it, and DWORDs {width, height, count, ids...} as the
+    // GNU resource compiler does.
     std::vector<UINT> ids;
     HINSTANCE instance = FrameworkInstance();
     HRSRC info = ::FindResourceW(instance, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(241));
     if (!info) return ids;
     HGLOBAL data = ::LoadResource(instance, info);
-    const WORD* words = data ? static_cast<const WORD*>(::LockResource(data)) : nullptr;
+    const BYTE* bytes = data ? static_cast<const BYTE*>(::LockResource(data)) : nullptr;
     const DWORD size = ::SizeofResource(instance, info);
-    if (!words || size < 4 * sizeof(WORD)) return ids;
-    const WORD count = words[3];
-    if (size < (4u + count) * sizeof(WORD)) return ids;
-    for (WORD i = 0; i < count; ++i) ids.push_back(words[4 + i]);
+    if (!bytes || size < 8) return ids;
+    const WORD* words = reinterpret_cast<const WORD*>(bytes);
+    if (words[0] == 1) {
+        const DWORD count = words[3];
+        if (size < (4 + count) * sizeof(WORD)) return ids;
+        for (DWORD i = 0; i < count; ++i) ids.push_back(words[4 + i]);
+    } else {
+        const DWORD* dwords = reinterpret_cast<const DWORD*>(bytes);
+        if (size < 3 * sizeof(DWORD)) return ids;
+        const DWORD count = dwords[2];
+        if (count > (size / sizeof(DWORD)) - 3) return ids;
+        for (DWORD i = 0; i < count; ++i) ids.push_back(dwords[3 + i]);
+    }
     return ids;
 }
 
@@ -100,7 +111,7 @@ bool CMainFrame::CreateToolBars() {
     mainBar_.EnableDocking(DOCK_ANY);
     DockControlBar(&mainBar_, IDW_DOCKBAR_TOP);
 
-    if (!debugBar_.Create(this, IDR_DEBUGBAR, L"Debug")) return false;
+    if (!debugBar_.Create(this, IDW_DEBUGBAR, L"Debug")) return false;
     debugBar_.SetButtons(LoadToolBarButtons(IDR_DEBUGBAR));
     debugBar_.EnableDocking(DOCK_ANY);
     RecalcLayout();

@@ -7,6 +7,8 @@
 #define IDR_MAINFRAME 128
 #define IDR_SCRIPTTYPE 129
 #define IDR_DEBUGBAR 130
+// Control id of the debug toolbar (the resource id 130 is also the Threads pane's bar id).
+#define IDW_DEBUGBAR 0xE806
 
 // Toolbar image strips (20x20): normal images use white as mask colour, hot images
 // RGB(255,128,64).
