@@ -124,7 +124,7 @@ bool firstVisit(IAccessible* object, VisitedObjects& visited) {
     ComPtr<IUnknown> identity;
     if (FAILED(object->QueryInterface(IID_PPV_ARGS(&identity)))) return true;
     for (const ComPtr<IUnknown>& seen : visited)
-        if (seen == identity) return false;
+        if (seen.Get() == identity.Get()) return false;  // ComPtr has no comparison of its own
     visited.push_back(identity);
     return true;
 }
@@ -477,7 +477,7 @@ HRESULT WrapperCore::accChild(VARIANT child, IDispatch** result) {
         if (!object) return E_NOTIMPL;
         ResolvedChild resolved = resolveChild(object, child);
         // A name that picked a child object: that object is the answer.
-        if (resolved.target != object && resolved.child.type() == VT_I4 &&
+        if (resolved.target.Get() != object.Get() && resolved.child.type() == VT_I4 &&
             resolved.child.get()->lVal == CHILDID_SELF) {
             if (!result) return E_POINTER;
             *result = resolved.target.Get();  // IAccessible is an IDispatch

@@ -80,7 +80,7 @@ STDMETHODIMP Synchronizer::synchronize() {
                 continue;
             }
             std::lock_guard<std::mutex> lock(mutex_);
-            if (i < documents_.size() && documents_[i] == stream) documents_.erase(documents_.begin() + static_cast<ptrdiff_t>(i));
+            if (i < documents_.size() && documents_[i].Get() == stream.Get()) documents_.erase(documents_.begin() + static_cast<ptrdiff_t>(i));
         }
         return S_OK;
     });

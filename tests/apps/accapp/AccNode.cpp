@@ -24,8 +24,8 @@ STDMETHODIMP AccNode::QueryService(REFGUID service, REFIID riid, void** ppv) {
     return htmlWindow_->QueryInterface(riid, ppv);
 }
 
-void AccNode::addChild(AccNode* child) {
-    child->setParent(this);
+void AccNode::addChild(AccNode* child, bool adopt) {
+    if (adopt) child->setParent(this);
     children_.push_back(child);
 }
 

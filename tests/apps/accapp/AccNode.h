@@ -23,8 +23,9 @@ public:
 
     AccNode(LONG role, std::wstring name, LONG state, HWND window, Locator locator);
 
-    // Takes over the reference of `child`.
-    void addChild(AccNode* child);
+    // Takes over the reference of `child`. Without `adopt` the child keeps its parent:
+    // a node listed by two parents, as faulty servers list an ancestor.
+    void addChild(AccNode* child, bool adopt = true);
     void addElement(Element element) { elements_.push_back(std::move(element)); }
     void setParent(AccNode* parent) { parent_ = parent; }
     void setName(std::wstring name) { name_ = std::move(name); }
