@@ -285,6 +285,9 @@ void CMainFrame::DoRefreshDebugPanes() {
     if (debugPanes_) debugPanes_->Refresh();
     OnUpdateFrameTitle();
     DoUpdateScriptViews(1);
+    // A stop or an end arrives by sent message, which never makes the message loop idle:
+    // bring the run buttons up to date now rather than at the user's next input.
+    UpdateBarsCmdUI();
 }
 
 void CMainFrame::DoUpdateScriptViews(int hint) {
