@@ -64,6 +64,9 @@ CMardelDoc* CMardelView::mardelDoc() const { return dynamic_cast<CMardelDoc*>(Ge
 
 bool CMardelView::Create(CMDIChildWnd* parent, CDocument* document) {
     if (!CRichEditView::Create(parent, document)) return false;
+    // The margin is set up from the control's size: give it its real size first.
+    const RECT client = parent->ClientRect();
+    ::MoveWindow(hwnd_, 0, 0, client.right, client.bottom, FALSE);
     if (FAILED(editor_->Attach(hwnd_, L"languages", L"tagclass", nullptr, nullptr)) ||
         FAILED(editor_->GetTextDocument(&textDocument_))) {
         if (!(g_scriptHost && g_scriptHost->consoleMode))
@@ -87,6 +90,14 @@ void CMardelView::OnDestroy() {
     }
     anchors_.clear();
     CRichEditView::OnDestroy();
+}
+
+void CMardelView::OnSize(UINT type, int cx, int cy) {
+    CRichEditView::OnSize(type, cx, cy);
+    if (!editor_ || cx <= 0 || cy <= 0) return;
+    // The text keeps its distance from the margin at any size.
+    RECT rect{editor::CSyntaxEditor::kMarginWidth, 0, cx, cy};
+    ::SendMessageW(hwnd_, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&rect));
 }
 
 LRESULT CALLBACK CMardelView::ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {

@@ -82,6 +82,7 @@ public:
 protected:
     DWORD EditStyle() const override;
     void OnDestroy() override;
+    void OnSize(UINT type, int cx, int cy) override;
 
 private:
     // A breakpoint of this view's file: a degenerate range at its position and the

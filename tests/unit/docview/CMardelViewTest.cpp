@@ -1,0 +1,230 @@
+#include "DocAppFixture.h"
+#include <map>
+
+namespace docview {
+
+namespace {
+
+std::string Lines(int count) {
+    std::string text;
+    for (int i = 1; i <= count; ++i) text += "Env.LogInfo \"line " + std::to_string(i) + "\"\n";
+    return text;
+}
+
+// 0-based first and last fully visible lines of a control.
+void VisibleLines(HWND edit, long& first, long& last) {
+    first = static_cast<long>(::SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
+    RECT rect{};
+    ::SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rect));
+    POINTL bottom{rect.left, rect.bottom - 1};
+    const long lastChar = static_cast<long>(::SendMessageW(edit, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&bottom)));
+    last = static_cast<long>(::SendMessageW(edit, EM_EXLINEFROMCHAR, 0, lastChar)) - 1;
+}
+
+} // namespace
+
+class ViewTest : public DocAppFixture {
+protected:
+    host::ScriptHost& host() { return app->host; }
+    std::vector<host::BreakpointRecord> Breakpoints() {
+        std::lock_guard<std::recursive_mutex> guard(host().breakpointMutex);
+        return host().breakpointList;
+    }
+    // Puts the caret on a 0-based line (a few characters in) and presses F9.
+    void ToggleOnLine(CMardelDoc* doc, long line0) {
+        HWND edit = EditOf(doc);
+        const long start = LineStart(edit, line0);
+        Select(edit, start + 2, start + 2);
+        PressKey(edit, VK_F9);
+    }
+};
+
+TEST_F(ViewTest, ReadOnlyWhileAScriptRuns) {
+    CMardelDoc* doc = Open(L"run.vbs", "Dim a\n");
+    ASSERT_NE(nullptr, doc);
+    HWND edit = EditOf(doc);
+    Select(edit, 0, 0);
+    host().running = true;
+    TypeChars(edit, L"x");
+    EXPECT_NE(0, ::GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
+    EXPECT_EQ(L"Dim a\r", TextOf(doc));
+    EXPECT_FALSE(doc->IsModified());
+
+    // Editable again at the first key after the run.
+    host().running = false;
+    TypeChars(edit, L"y");
+    EXPECT_EQ(0, ::GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
+    EXPECT_EQ(L"yDim a\r", TextOf(doc));
+}
+
+TEST_F(ViewTest, ShowLineScrollsWithFiveLinesOfContextAndMarksTheFrame) {
+    CMardelDoc* doc = Open(L"long.vbs", Lines(300));
+    ASSERT_NE(nullptr, doc);
+    HWND edit = EditOf(doc);
+    CMardelView* view = ViewOf(doc);
+    long first = 0, last = 0;
+    VisibleLines(edit, first, last);
+    ASSERT_EQ(0, first);
+    ASSERT_LT(last, 150);
+
+    // Downwards: line 200 comes in with lines 195-205.
+    view->ShowLine(200, false);
+    VisibleLines(edit, first, last);
+    EXPECT_LE(first, 194);
+    EXPECT_EQ(204, last);
+    EXPECT_EQ(-1, view->syntaxEditor().FrameLine());
+
+    // A visible line does not scroll; the frame mark follows the request.
+    const long before = first;
+    view->ShowLine(200, true);
+    VisibleLines(edit, first, last);
+    EXPECT_EQ(before, first);
+    EXPECT_EQ(200, view->syntaxEditor().FrameLine());
+
+    // Upwards: line 20 comes in with lines 15-25, at the top.
+    view->ShowLine(20, true);
+    VisibleLines(edit, first, last);
+    EXPECT_EQ(14, first);
+    EXPECT_EQ(20, view->syntaxEditor().FrameLine());
+
+    // The last line of the script.
+    view->ShowLine(300, false);
+    VisibleLines(edit, first, last);
+    EXPECT_LE(first, 299);
+    EXPECT_GE(last, 299);
+}
+
+TEST_F(ViewTest, CurrentLineMarkerOnlyInTheViewOfTheCurrentFile) {
+    CMardelDoc* one = Open(L"one.vbs", Lines(10));
+    CMardelDoc* two = Open(L"two.vbs", Lines(10));
+    ASSERT_NE(nullptr, one);
+    ASSERT_NE(nullptr, two);
+    // The host knows files lower-cased; the comparison ignores case anyway.
+    host().setCurrentFile(common::WideToAnsi(common::ToLower(PathOf(L"ONE.vbs"))));
+    host().currentLine = 4;
+    app->UpdateScriptViews(1);
+    EXPECT_EQ(4, ViewOf(one)->syntaxEditor().CurrentLine());
+    EXPECT_EQ(-1, ViewOf(two)->syntaxEditor().CurrentLine());
+
+    host().setCurrentFile(two->HostPath());
+    host().currentLine = 7;
+    app->UpdateScriptViews(1);
+    EXPECT_EQ(-1, ViewOf(one)->syntaxEditor().CurrentLine());
+    EXPECT_EQ(7, ViewOf(two)->syntaxEditor().CurrentLine());
+
+    // Hint 0 is about breakpoints: the position stays.
+    host().currentLine = 2;
+    app->UpdateScriptViews(0);
+    EXPECT_EQ(7, ViewOf(two)->syntaxEditor().CurrentLine());
+}
+
+TEST_F(ViewTest, F9AddsAndRemovesTheBreakpointWithItsMarker) {
+    CMardelDoc* doc = Open(L"toggle.vbs", Lines(10));
+    ASSERT_NE(nullptr, doc);
+    CMardelView* view = ViewOf(doc);
+    ToggleOnLine(doc, 2);
+    auto list = Breakpoints();
+    ASSERT_EQ(1u, list.size());
+    EXPECT_EQ(2, list[0].line);
+    EXPECT_EQ(LineStart(EditOf(doc), 2) + 2, list[0].charPosition);
+    EXPECT_TRUE(list[0].enabled);
+    EXPECT_EQ(doc->HostPath(), list[0].file);
+    EXPECT_EQ(common::WideToAnsi(common::ToLower(PathOf(L"toggle.vbs"))), list[0].file);
+    EXPECT_EQ((std::map<int, bool>{{3, true}}), view->syntaxEditor().Breakpoints());
+    EXPECT_GE(app->breakpointRefreshes, 1);
+
+    ToggleOnLine(doc, 5);
+    EXPECT_EQ((std::map<int, bool>{{3, true}, {6, true}}), view->syntaxEditor().Breakpoints());
+
+    // Anywhere on the same line removes it.
+    const long start = LineStart(EditOf(doc), 2);
+    Select(EditOf(doc), start + 9, start + 9);
+    PressKey(EditOf(doc), VK_F9);
+    list = Breakpoints();
+    ASSERT_EQ(1u, list.size());
+    EXPECT_EQ(5, list[0].line);
+    EXPECT_EQ((std::map<int, bool>{{6, true}}), view->syntaxEditor().Breakpoints());
+    EXPECT_EQ(1u, view->anchorCount());
+}
+
+TEST_F(ViewTest, BreakpointFollowsItsLineWhenLinesAreInsertedAbove) {
+    CMardelDoc* doc = Open(L"follow.vbs", Lines(10));
+    ASSERT_NE(nullptr, doc);
+    HWND edit = EditOf(doc);
+    CMardelView* view = ViewOf(doc);
+    ToggleOnLine(doc, 4);
+    const int refreshes = app->breakpointRefreshes;
+
+    // Two new lines at the start of line 2.
+    Select(edit, LineStart(edit, 1), LineStart(edit, 1));
+    PressKey(edit, VK_RETURN);
+    PressKey(edit, VK_RETURN);
+    auto list = Breakpoints();
+    ASSERT_EQ(1u, list.size());
+    EXPECT_EQ(6, list[0].line);
+    EXPECT_EQ((std::map<int, bool>{{7, true}}), view->syntaxEditor().Breakpoints());
+    EXPECT_GT(app->breakpointRefreshes, refreshes);
+
+    // Another breakpoint change reloads the anchors: this one stays with its text.
+    ToggleOnLine(doc, 8);
+    EXPECT_EQ((std::map<int, bool>{{7, true}, {9, true}}), view->syntaxEditor().Breakpoints());
+    list = Breakpoints();
+    ASSERT_EQ(2u, list.size());
+    EXPECT_EQ(6, list[0].line);
+
+    // Deleting the new lines brings it back.
+    Select(edit, LineStart(edit, 1), LineStart(edit, 3));
+    PressKey(edit, VK_DELETE);
+    list = Breakpoints();
+    EXPECT_EQ(4, list[0].line);
+    EXPECT_EQ(6, list[1].line);
+    EXPECT_EQ((std::map<int, bool>{{5, true}, {7, true}}), view->syntaxEditor().Breakpoints());
+}
+
+TEST_F(ViewTest, MarkersShowDisabledBreakpointsAndOnlyThoseOfTheFile) {
+    CMardelDoc* doc = Open(L"marks.vbs", Lines(10));
+    ASSERT_NE(nullptr, doc);
+    const std::string file = doc->HostPath();
+    {
+        std::lock_guard<std::recursive_mutex> guard(host().breakpointMutex);
+        const long line3 = LineStart(EditOf(doc), 2);
+        const long line6 = LineStart(EditOf(doc), 5);
+        host().breakpointList.push_back(host::BreakpointRecord{2, line3, false, file});
+        host().breakpointList.push_back(host::BreakpointRecord{5, line6, true, file});
+        host().breakpointList.push_back(host::BreakpointRecord{1, 10, true, "c:\\elsewhere\\other.vbs"});
+    }
+    app->UpdateScriptViews(0);
+    EXPECT_EQ((std::map<int, bool>{{3, false}, {6, true}}), ViewOf(doc)->syntaxEditor().Breakpoints());
+
+    // Closed and opened again, the script shows its breakpoints again.
+    doc->OnCloseDocument();
+    Pump();
+    CMardelDoc* again = dynamic_cast<CMardelDoc*>(app->OpenDocumentFile(PathOf(L"marks.vbs")));
+    ASSERT_NE(nullptr, again);
+    Pump();
+    EXPECT_EQ((std::map<int, bool>{{3, false}, {6, true}}), ViewOf(again)->syntaxEditor().Breakpoints());
+    // Opening did not move them.
+    auto list = Breakpoints();
+    EXPECT_EQ(2, list[0].line);
+    EXPECT_EQ(5, list[1].line);
+}
+
+TEST_F(ViewTest, AnUnnamedScriptTakesNoBreakpoint) {
+    CMardelDoc* doc = NewDocument();
+    ASSERT_NE(nullptr, doc);
+    TypeChars(EditOf(doc), L"Dim a");
+    PressKey(EditOf(doc), VK_F9);
+    EXPECT_TRUE(Breakpoints().empty());
+}
+
+TEST_F(ViewTest, PrintMarginsAreHalfAnInch) {
+    CMardelDoc* doc = Open(L"print.vbs", "Dim a\n");
+    ASSERT_NE(nullptr, doc);
+    const RECT& margins = ViewOf(doc)->printMargins();
+    EXPECT_EQ(720, margins.left);
+    EXPECT_EQ(720, margins.top);
+    EXPECT_EQ(720, margins.right);
+    EXPECT_EQ(720, margins.bottom);
+}
+
+} // namespace docview
