@@ -9,6 +9,7 @@ DebugPanes::DebugPanes(host::ScriptHost& host)
     : host_(host), threads_(host), variables_(host), callStack_(host), applications_(host), breakpoints_(host),
       watch_(host) {
     callStack_.setOnFrameSelected([this](const std::wstring& document, int line) { SelectFrame(document, line); });
+    callStack_.setOnDeferredRefresh([this] { Refresh(); });
 }
 
 DebugPanes::~DebugPanes() = default;
@@ -27,6 +28,13 @@ CDialog* DebugPanes::content(UINT dialogId) {
 
 // A pane whose window is not created (yet) has nothing to show.
 void DebugPanes::Refresh() {
+    // Asked by a message sent from another thread (the watcher after a stop): that
+    // thread holds the host lock the panes need to reach the script, and waits for
+    // this thread. Refresh once it is free again.
+    if (::InSendMessage() && callStack_.hwnd()) {
+        callStack_.PostDeferredRefresh();
+        return;
+    }
     if (watch_.hwnd()) watch_.Refresh();
     if (callStack_.hwnd()) callStack_.Refresh();
     if (variables_.hwnd()) variables_.Refresh();

@@ -109,6 +109,10 @@ public:
         ::SetWindowTextW(hwnd_, title.c_str());
     }
 
+private:
+    host::ScriptHost& host_;
+
+public:
     std::string scriptPath;
     int frameAtFirstStop = -1;
     PanesHostApplication* application = nullptr;
@@ -186,9 +190,6 @@ protected:
         }
         CMDIFrameWnd::OnClose();
     }
-
-private:
-    host::ScriptHost& host_;
 };
 
 void PanesHostApplication::SetStatus(const std::wstring& text) {

@@ -115,3 +115,39 @@ TEST_F(CallStack, EveryPaneIsEmptyInTheRunStateAndAfterTheRun) {
     EXPECT_EQ(panes_->callStack().list().RowCount(), 0);
     EXPECT_EQ(panes_->variables().list().RowCount(), 0);
 }
+
+namespace {
+
+struct SentRefresh {
+    host::ScriptHost* host;
+    HWND window;
+    LRESULT answered = 0;
+};
+
+DWORD WINAPI SendRefreshHoldingTheLock(void* param) {
+    auto* sent = static_cast<SentRefresh*>(param);
+    host::HostLockGuard lock(sent->host->hostLock());
+    DWORD_PTR result = 0;
+    sent->answered = ::SendMessageTimeoutW(sent->window, WM_SENT_REFRESH, 0, 0, SMTO_NORMAL, 5000, &result);
+    return 0;
+}
+
+} // namespace
+
+TEST_F(CallStack, ARefreshSentByTheHolderOfTheHostLockDoesNotWaitForIt) {
+    const std::string path = WriteScript("tevrin_cs_sent.vbs", kProcedureScript);
+    BreakAt(path, kProcedureScript, 6);
+    Start(path);
+    ASSERT_TRUE(Stopped());
+    panes_->callStack().list().DeleteAll();
+
+    SentRefresh sent{&host_, window_};
+    HANDLE thread = ::CreateThread(nullptr, 0, SendRefreshHoldingTheLock, &sent, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_TRUE(host::WaitDispatching(thread, 20000));
+    ::CloseHandle(thread);
+    EXPECT_NE(sent.answered, 0) << "the sender waited for the refresh until its time-out";
+    EXPECT_TRUE(WaitFor([&] { return panes_->callStack().list().RowCount() == 2; }, 5000));
+    Go();
+    ASSERT_TRUE(Ended());
+}

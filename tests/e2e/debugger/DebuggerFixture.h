@@ -21,6 +21,8 @@
 namespace debuggertest {
 
 const UINT WM_REFRESH_PANES = WM_APP + 1;
+// A refresh sent by another thread, as the main frame forwards the watcher's.
+const UINT WM_SENT_REFRESH = WM_APP + 2;
 
 struct Shown {
     std::string file;
@@ -158,6 +160,10 @@ protected:
             self->panes_->Refresh();
             ++self->app_->handled;
             return 0;
+        }
+        if (msg == WM_SENT_REFRESH && self) {
+            self->panes_->Refresh();
+            return 1;
         }
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     }
