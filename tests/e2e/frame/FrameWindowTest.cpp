@@ -73,29 +73,34 @@ std::wstring ClassOf(HWND window) {
     return name;
 }
 
+struct WindowsOfProcess {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+// Enumeration callbacks are stdcall functions (lambdas do not convert to them in 32-bit builds).
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
+    auto* query = reinterpret_cast<WindowsOfProcess*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == query->pid) query->found.push_back(window);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> TopLevelWindows(DWORD processId) {
-    struct Query { DWORD pid; std::vector<HWND> found; } query{processId, {}};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* q = reinterpret_cast<Query*>(param);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(window, &pid);
-            if (pid == q->pid) q->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&query));
+    WindowsOfProcess query{processId, {}};
+    ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&query));
     return query.found;
 }
 
 std::vector<HWND> Descendants(HWND parent) {
     std::vector<HWND> found;
-    ::EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM param) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    ::EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
