@@ -41,16 +41,15 @@ CMardelView::CMardelView() : editor_(std::make_unique<editor::CSyntaxEditor>()) 
     AddUpdate(kToggleBreakpointCommand, [this](CCmdUI& ui) { ui.Enable(mardelDoc() && !mardelDoc()->GetPathName().empty()); });
     AddCommand(kFindCommand, [this] {
         bool handled = false;
-        editor_->OnMessage(WM_COMMAND, kFindCommand, 0, &handled);
+        if (editor_) editor_->OnMessage(WM_COMMAND, kFindCommand, 0, &handled);
     });
     AddCommand(kReplaceCommand, [this] {
         bool handled = false;
-        editor_->OnMessage(WM_COMMAND, kReplaceCommand, 0, &handled);
+        if (editor_) editor_->OnMessage(WM_COMMAND, kReplaceCommand, 0, &handled);
     });
 }
 
 CMardelView::~CMardelView() {
-    // The ranges belong to the control's text object model: let them go before it.
     anchors_.clear();
     textDocument_.Reset();
     editor_.reset();
@@ -88,7 +87,12 @@ void CMardelView::OnDestroy() {
         ::RemoveWindowSubclass(subclassedParent_, &CMardelView::ParentProc, kReflectSubclassId);
         subclassedParent_ = nullptr;
     }
+    // Every reference into the control's text object model goes while the control still
+    // exists: the last one released after it would free the text services on a host that
+    // is gone. The component holds such references too, so it goes with them.
     anchors_.clear();
+    textDocument_.Reset();
+    editor_.reset();
     CRichEditView::OnDestroy();
 }
 
@@ -154,6 +158,7 @@ void CMardelView::UpdateTitle() {
 }
 
 void CMardelView::OnInitialUpdate() {
+    if (!editor_) return;
     printMargins_ = RECT{kPrintMargin, kPrintMargin, kPrintMargin, kPrintMargin};
     CMardelDoc* doc = mardelDoc();
     editor_->SetLanguageByExtension(doc ? ExtensionOf(doc->GetPathName()) : std::wstring());
