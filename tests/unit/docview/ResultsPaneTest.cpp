@@ -4,6 +4,18 @@
 
 namespace docview {
 
+struct ThreadArgs {
+    host::ResultsPane* pane;
+    std::atomic<bool>* done;
+};
+
+DWORD WINAPI WriteFromThread(void* param) {
+    auto* args = static_cast<ThreadArgs*>(param);
+    args->pane->AddRecord(host::RecordInfo, L"from the script thread");
+    *args->done = true;
+    return 0;
+}
+
 class ResultsTest : public DocAppFixture {
 protected:
     void SetUp() override {
@@ -178,13 +190,8 @@ TEST_F(ResultsTest, ConsoleModeWritesNothingIntoThePane) {
 TEST_F(ResultsTest, RecordsFromAnotherThreadArrive) {
     At(-1);
     std::atomic<bool> done{false};
-    struct Args { host::ResultsPane* pane; std::atomic<bool>* done; } args{&results(), &done};
-    HANDLE thread = ::CreateThread(nullptr, 0, [](void* p) -> DWORD {
-        auto* a = static_cast<Args*>(p);
-        a->pane->AddRecord(host::RecordInfo, L"from the script thread");
-        *a->done = true;
-        return 0;
-    }, &args, 0, nullptr);
+    ThreadArgs args{&results(), &done};
+    HANDLE thread = ::CreateThread(nullptr, 0, &WriteFromThread, &args, 0, nullptr);
     ASSERT_NE(nullptr, thread);
     const DWORD deadline = ::GetTickCount() + 10000;
     while (!done && ::GetTickCount() < deadline) {
