@@ -1,40 +1,54 @@
 // Breakpoints of the script host: the list that lasts as long as the program, and
 // its placement on the engine's code.
 #include "host/ScriptHost.h"
+#include "debugger/BreakpointPlacement.h"
 #include "debugger/DebuggerMessages.h"
 #include <algorithm>
 
-namespace host {
+namespace debugger {
+
+using host::ComPtr;
 
 namespace {
 
-// Where the engine found code for a breakpoint's position.
-struct Placement {
-    bool failed = false;              // the engine knows no code there (or no run)
-    ComPtr<IDebugCodeContext> code;   // the first code context, when there is one
-    bool located = false;             // line and position below are valid
-    int line = 0;
-    long position = 0;
-};
+// The offset kept in a record is where the caret was when it was set; edits above the
+// breakpoint move its line but not that offset. The line, which the user sees, wins.
+ULONG PositionOnLine(IDebugDocumentHelper* helper, const host::BreakpointRecord& record) {
+    const ULONG kept = record.charPosition > 0 ? static_cast<ULONG>(record.charPosition) : 0;
+    ComPtr<IDebugDocumentContext> context;
+    ComPtr<IDebugDocument> document;
+    ComPtr<IDebugDocumentText> text;
+    if (!helper || record.line < 0 || FAILED(helper->CreateDebugDocumentContext(0, 1, &context)) || !context ||
+        FAILED(context->GetDocument(&document)) || !document || FAILED(document.As(&text)))
+        return kept;
+    ULONG line = 0, offset = 0, start = 0;
+    if (record.charPosition >= 0 && SUCCEEDED(text->GetLineOfPosition(kept, &line, &offset)) &&
+        line == static_cast<ULONG>(record.line))
+        return kept;
+    if (SUCCEEDED(text->GetPositionOfLine(static_cast<ULONG>(record.line), &start))) return start;
+    return kept;
+}
 
-Placement PlaceOnCode(RunContext& run, const BreakpointRecord& record) {
+} // namespace
+
+Placement PlaceOnCode(host::RunContext& run, const host::BreakpointRecord& record) {
     Placement placement;
     ComPtr<IActiveScriptDebug> engine;
+    ComPtr<IDebugDocumentHelper> helper;
     DWORD_PTR cookie = 0;
-    bool known = false;
     {
         std::lock_guard<std::mutex> guard(run.mutex);
         engine = run.engineDebug;
         auto it = run.fileMap.find(record.file);
-        if (it != run.fileMap.end() && it->second.helper) {
+        if (it != run.fileMap.end()) {
             cookie = it->second.cookie;
-            known = true;
+            helper = it->second.helper;
         }
     }
     // A file outside the run has no code in this engine.
     ComPtr<IEnumDebugCodeContexts> contexts;
-    if (!engine || !known || record.charPosition < 0 ||
-        FAILED(engine->EnumCodeContextsOfPosition(cookie, static_cast<ULONG>(record.charPosition), 1, &contexts)) ||
+    if (!engine || !helper ||
+        FAILED(engine->EnumCodeContextsOfPosition(cookie, PositionOnLine(helper.Get(), record), 1, &contexts)) ||
         !contexts) {
         placement.failed = true;
         return placement;
@@ -59,7 +73,12 @@ Placement PlaceOnCode(RunContext& run, const BreakpointRecord& record) {
     return placement;
 }
 
-} // namespace
+} // namespace debugger
+
+namespace host {
+
+using debugger::Placement;
+using debugger::PlaceOnCode;
 
 void ScriptHost::ToggleBreakpoint(BreakpointRecord record) {
     // The engine is asked before the list is locked: the watcher reads the list at

@@ -1,4 +1,5 @@
 #include "debugger/BreakpointsPane.h"
+#include "debugger/BreakpointPlacement.h"
 #include "resources/panes/panesids.h"
 #include "common/TextConv.h"
 
@@ -12,22 +13,8 @@ namespace {
 void SetStateOnCode(host::ScriptHost& host, const host::BreakpointRecord& record, BREAKPOINT_STATE state) {
     std::shared_ptr<host::RunContext> run = host.running ? host.currentRun() : nullptr;
     if (!run) return;
-    ComPtr<IActiveScriptDebug> engine;
-    DWORD_PTR cookie = 0;
-    {
-        std::lock_guard<std::mutex> guard(run->mutex);
-        engine = run->engineDebug;
-        auto it = run->fileMap.find(record.file);
-        if (it == run->fileMap.end()) return;
-        cookie = it->second.cookie;
-    }
-    ComPtr<IEnumDebugCodeContexts> contexts;
-    ComPtr<IDebugCodeContext> code;
-    ULONG fetched = 0;
-    if (engine && record.charPosition >= 0 &&
-        SUCCEEDED(engine->EnumCodeContextsOfPosition(cookie, static_cast<ULONG>(record.charPosition), 1, &contexts)) &&
-        contexts && contexts->Next(1, &code, &fetched) == S_OK && fetched == 1 && code)
-        code->SetBreakPoint(state);
+    Placement placement = PlaceOnCode(*run, record);
+    if (placement.code) placement.code->SetBreakPoint(state);
 }
 
 const WPARAM kRefreshViews = 1;

@@ -161,3 +161,17 @@ TEST_F(Breakpoints, DeleteInThePaneRemovesTheSelectedBreakpointOnly) {
     EXPECT_EQ(shown.back().line, 10);
     EXPECT_FALSE(shown.back().markFrame);
 }
+
+TEST_F(Breakpoints, TheLineWinsOverAnOffsetLeftBehindByEdits) {
+    const std::string path = WriteScript("tevrin_bp_edited.vbs", kProcedureScript);
+    // Lines were inserted above the breakpoint after it was set: its line followed the
+    // text, its offset still points two lines higher.
+    host_.ToggleBreakpoint({11, OffsetOfLine(kProcedureScript, 10), true, path});
+    Start(path);
+    EXPECT_FALSE(host_.breakpointsMoved);
+    ASSERT_TRUE(Stopped());
+    EXPECT_EQ(host_.currentLine, 12);
+    EXPECT_EQ(Lines(), (std::vector<int>{12}));
+    Go();
+    ASSERT_TRUE(Ended());
+}
