@@ -66,13 +66,11 @@ STDMETHODIMP HtmlDocument::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 
 STDMETHODIMP HtmlDocument::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (!names || !ids || count == 0) return E_INVALIDARG;
-    HRESULT hr = S_OK;
+    // The members take no named arguments: only the first name can be known.
     for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-    ids[0] = DISPID_UNKNOWN;
     for (const Member& member : kMembers)
         if (names[0] && ::lstrcmpiW(names[0], member.name) == 0) ids[0] = member.id;
-    if (ids[0] == DISPID_UNKNOWN || count > 1) hr = DISP_E_UNKNOWNNAME;
-    return hr;
+    return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
 }
 
 STDMETHODIMP HtmlDocument::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,

@@ -71,7 +71,7 @@ TEST(Synchronizer, DropsAnObjectThatIsNotAnHtmlDocument) {
 }
 
 TEST(Synchronizer, WaitsUntilTheServedDocumentIsComplete) {
-    e2e::AccAppSession app(L"Synchronizer Test", 8000);
+    e2e::AccAppSession app(L"Synchronizer Test", 15000);
     ASSERT_TRUE(app.started());
     CallResult document = call(app.root(), L"mshtml");
     ASSERT_EQ(document.hr, S_OK) << Narrow(document.description);

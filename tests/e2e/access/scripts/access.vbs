@@ -1,10 +1,14 @@
 ' Drives the accessible test application as a tester's script would: accessible objects
 ' by role, name and state, a click, the rich edit's text object model and the served
-' HTML document with the synchronizer. Argument: the path of accapp.exe.
+' HTML document with the synchronizer. Arguments: the path of accapp.exe and of its
+' click log.
 Option Explicit
-Dim app, list, editor, document, sync, start, blank
+Dim app, list, editor, document, sync, blank
 Set app = CreateObject("Wrappers.WNDWrapper")
-app.appExecute """" & WScript.Arguments(0) & """ /title ""Script Accessible"" /loading 10000", "Script Accessible"
+app.appExecute """" & WScript.Arguments(0) & """ /log """ & WScript.Arguments(1) & """ /title ""Script Accessible"" /loading 15000", "Script Accessible"
+' The served document reads "loading" for 15 seconds after the start.
+Set document = app.mshtml()
+WScript.Echo "before=" & document.readyState
 
 WScript.Echo "cancel=" & app.accPushButton("Cancel").accName()
 WScript.Echo "second=" & app.accPushButton(1).accName()
@@ -19,8 +23,6 @@ Set editor = app.richedit()
 editor.tom.Range(0, 4).Text = "Script"
 WScript.Echo "tom=" & Replace(editor.tom.Range(0, 1000).Text, vbCr, "")
 
-Set document = app.mshtml()
-WScript.Echo "before=" & document.readyState
 Set sync = CreateObject("Wrappers.Synchronizer")
 sync.synchronize
 WScript.Echo "after=" & document.readyState
