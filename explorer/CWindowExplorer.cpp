@@ -73,6 +73,20 @@ struct ChildVariants {
     std::vector<VARIANT> items;
 };
 
+// The top-level windows of one process, in z-order.
+struct ProcessWindows {
+    DWORD process;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<ProcessWindows*>(data);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == search->process) search->windows.push_back(window);
+    return TRUE;
+}
+
 } // namespace
 
 CWindowExplorer::CWindowExplorer(HWND frame, OleaccFunctions oleacc) : frame_(frame), oleacc_(oleacc) {}
@@ -582,16 +596,8 @@ void CWindowExplorer::BuildTree() {
 
         DWORD process = 0;
         ::GetWindowThreadProcessId(target_, &process);
-        struct Search { DWORD process; std::vector<HWND> windows; } search{process, {}};
-        ::EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(data);
-                DWORD owner = 0;
-                ::GetWindowThreadProcessId(window, &owner);
-                if (owner == s->process) s->windows.push_back(window);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        ProcessWindows search{process, {}};
+        ::EnumWindows(CollectProcessWindow, reinterpret_cast<LPARAM>(&search));
         const bool accessible = accessibleMode();
         for (HWND window : search.windows) {
             if (accessible)

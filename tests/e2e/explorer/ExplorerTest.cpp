@@ -243,18 +243,20 @@ TEST_F(ExplorerTest, WindowModeShowsWindowTextsAndNotApplicable) {
 // The message box of the tab rule, answered from inside its own modal loop.
 std::wstring g_boxText;
 CWindowExplorer* g_explorer = nullptr;
+BOOL CALLBACK AnswerIfMessageBox(HWND window, LPARAM) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(window, cls, 16);
+    if (::lstrcmpW(cls, L"#32770") != 0 || !::IsWindowVisible(window) ||
+        ::GetWindow(window, GW_OWNER) != g_explorer->hwnd())
+        return TRUE;
+    for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (TextOf(child).find(L"Please") == 0) g_boxText = TextOf(child);
+    ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
 void CALLBACK AnswerMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND window, LPARAM) -> BOOL {
-        wchar_t cls[16] = {};
-        ::GetClassNameW(window, cls, 16);
-        if (::lstrcmpW(cls, L"#32770") != 0 || !::IsWindowVisible(window) ||
-            ::GetWindow(window, GW_OWNER) != g_explorer->hwnd())
-            return TRUE;
-        for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-            if (TextOf(child).find(L"Please") == 0) g_boxText = TextOf(child);
-        ::PostMessageW(window, WM_COMMAND, IDOK, 0);
-        return FALSE;
-    }, 0);
+    ::EnumThreadWindows(::GetCurrentThreadId(), AnswerIfMessageBox, 0);
     if (!g_boxText.empty()) ::KillTimer(nullptr, timer);
 }
 
