@@ -1,4 +1,5 @@
 #include "DocAppFixture.h"
+#include "editor/LanguageDefinitions.h"
 #include <map>
 
 namespace docview {
@@ -225,6 +226,43 @@ TEST_F(ViewTest, PrintMarginsAreHalfAnInch) {
     EXPECT_EQ(720, margins.top);
     EXPECT_EQ(720, margins.right);
     EXPECT_EQ(720, margins.bottom);
+}
+
+} // namespace docview
+
+namespace docview {
+
+// Moves the program's languages.ini aside for one test and puts it back in any case.
+class LanguagesAside {
+public:
+    LanguagesAside()
+        : path_(common::AnsiToWide(editor::LanguageDefinitions::IniPathBesideProgram(L"languages"))),
+          aside_(path_ + L".aside") {
+        moved_ = ::MoveFileExW(path_.c_str(), aside_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }
+    ~LanguagesAside() {
+        if (moved_) ::MoveFileExW(aside_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    bool moved() const { return moved_; }
+
+private:
+    std::wstring path_, aside_;
+    bool moved_ = false;
+};
+
+TEST_F(ViewTest, WithoutItsInitializationFilesTheScriptDoesNotOpen) {
+    WriteBytes(PathOf(L"lost.vbs"), "Dim a\n");
+    {
+        LanguagesAside aside;
+        ASSERT_TRUE(aside.moved());
+        EXPECT_EQ(nullptr, app->OpenDocumentFile(PathOf(L"lost.vbs")));
+        Pump();
+    }
+    ASSERT_FALSE(app->messages.empty());
+    EXPECT_EQ(L"Cannot find initialization files", app->messages.front());
+    EXPECT_TRUE(app->Documents().empty());
+    // With the files back, the same script opens.
+    EXPECT_NE(nullptr, Open(L"lost.vbs", "Dim a\n"));
 }
 
 } // namespace docview
