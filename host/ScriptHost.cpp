@@ -513,13 +513,14 @@ HRESULT ScriptHost::Stop() {
     if (!atBreak) {
         if (ComPtr<IActiveScript> engine = run->script())
             engine->InterruptScriptThread(SCRIPTTHREADID_ALL, nullptr, 0);
-        while (!WaitDispatching(endEvent, kPromptInterval)) {
+        // The end is awaited on the script thread itself: endEvent is auto-reset and the
+        // watcher takes it, so waiting for the event could miss the end for ever.
+        HANDLE ended = run->scriptThread ? run->scriptThread : endEvent;
+        while (!WaitDispatching(ended, kPromptInterval)) {
             if (!Ask(L"Script failed to stop within 5 seconds, would you like to retry?\n\tYes: Wait another 5 "
                      L"seconds for the script to stop\n\tNo: Kill script"))
                 return Kill();
         }
-        // The watcher waits for the same auto-reset event: hand the end on to it.
-        ::SetEvent(endEvent);
     }
     ComPtr<IDebugApplication> application = run->application();
     ComPtr<IRemoteDebugApplicationThread> thread = FindScriptThread();
