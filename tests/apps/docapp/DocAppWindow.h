@@ -19,8 +19,9 @@
 class CDocAppWindow : public CMDIFrameWnd {
 public:
     explicit CDocAppWindow(host::ScriptHost& host);
-    CDockPaneCF resultsBar;
+    // The content outlives its bar: the bar still reaches it while it goes.
     host::ResultsPane results;
+    CDockPaneCF resultsBar;
 
 protected:
     int OnCreate(CREATESTRUCTW* cs) override;
