@@ -580,6 +580,26 @@ TEST_F(FrameWindowTest, ClosingWhileAScriptRunsAsksAndNoKeepsItRunning) {
     frame_ = nullptr;
 }
 
+// Yes while the script executes (no break): the script is interrupted and the program
+// ends, however the watcher and the stop race for the end of the run.
+TEST_F(FrameWindowTest, ClosingWhileAScriptExecutesStopsItAndEnds) {
+    const std::wstring script = WaitingScript(L"closing_run.vbs");
+    SetRecentFiles({script});
+    Start();
+    OpenRecent(0, script);
+    Keys({VK_CONTROL}, VK_F5);
+    ASSERT_TRUE(WaitUntil([&] { return ResultsContain(L"second record") && CaptionEndsWith(L" - [run]"); }));
+
+    ::PostMessageW(frame_, WM_CLOSE, 0, 0);
+    HWND box = WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageText(box), L"This operation will close the debugger. Continue?");
+    Answer(box, IDYES);
+    ASSERT_TRUE(tevrin_->wait(kTimeout)) << "Tevrin.exe did not end after the script was stopped";
+    EXPECT_EQ(tevrin_->exitCode(), 0u);
+    frame_ = nullptr;
+}
+
 TEST_F(FrameWindowTest, RunWithoutAScriptWindowSaysSo) {
     Start();
     Keys({VK_CONTROL}, VK_F5);
