@@ -110,6 +110,14 @@ prepare_prefix() {
             "$WINESERVER" -w
             [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-run: wineboot failed" >&2; exit 1; }
         fi
+        # A crashing program ends at once with a failure: Wine's default crash debugger
+        # (winedbg --auto) can hang on a loaded machine until ctest's time-out.
+        if [ ! -f "$WINEPREFIX/.tevrin-no-crash-debugger" ]; then
+            local aedebug='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
+            "$WINELOADER" reg add "$aedebug" /v Debugger /t REG_SZ /d 'cmd.exe /c exit 1 %ld %ld' /f >/dev/null 2>&1 &&
+                "$WINELOADER" reg add "$aedebug" /v Auto /t REG_SZ /d 1 /f >/dev/null 2>&1 &&
+                touch "$WINEPREFIX/.tevrin-no-crash-debugger"
+        fi
         # Every component newer than the last registration, judged before any is registered.
         local stamp="$WINEPREFIX/.tevrin-registered" dll pending=()
         for dll in "$dist/wrappers.dll" "$TEVRIN_BUILD_DIR"/standins/*.dll; do
