@@ -127,21 +127,21 @@ protected:
         statusBar.SetIndicators({ID_SEPARATOR});
         SetStatusBar(&statusBar);
         SetFloatingFrameFactory([] { return new CDockPaneFloatFrame; });
-        struct PaneSpec {
+        struct PanePlacement {
             CDockPaneCF* pane;
             const wchar_t* title;
             UINT id;
         };
-        const PaneSpec bottom[] = {{&watchPane, L"Watch", IDD_WATCH_PANE},
+        const PanePlacement bottom[] = {{&watchPane, L"Watch", IDD_WATCH_PANE},
                                    {&variablesPane, L"Variables", IDD_VARIABLES_PANE},
                                    {&callStackPane, L"Call Stack", IDD_CALLSTACK_PANE}};
-        const PaneSpec right[] = {{&breakpointsPane, L"Breakpoints", IDD_BREAKPOINTS_PANE},
+        const PanePlacement right[] = {{&breakpointsPane, L"Breakpoints", IDD_BREAKPOINTS_PANE},
                                   {&threadsPane, L"Application Threads", IDD_THREADS_PANE},
                                   {&applicationsPane, L"Applications", IDD_APPLICATIONS_PANE}};
-        for (const PaneSpec& spec : bottom)
-            if (!spec.pane->Create(spec.title, this, panes.content(spec.id), spec.id)) return -1;
-        for (const PaneSpec& spec : right)
-            if (!spec.pane->Create(spec.title, this, panes.content(spec.id), spec.id)) return -1;
+        for (const PanePlacement& placement : bottom)
+            if (!placement.pane->Create(placement.title, this, panes.content(placement.id), placement.id)) return -1;
+        for (const PanePlacement& placement : right)
+            if (!placement.pane->Create(placement.title, this, panes.content(placement.id), placement.id)) return -1;
         // The bottom panes side by side in one row, the others stacked on the right.
         DockControlBar(&watchPane, IDW_DOCKBAR_BOTTOM);
         RecalcLayout();
