@@ -438,6 +438,10 @@ void CMDIFrameWnd::OnClose() {
 }
 
 void CMDIFrameWnd::OnDestroy() {
+    // The client and the child frames go after this. A child frame going asks the frame
+    // to update its menu and title, which would reach a client already destroying
+    // (its state freed): from here on the frame acts as if it had no client.
+    mdiClient_ = nullptr;
     for (CControlBar* bar : allBars_)
         if (bar->floatFrame_) DestroyFloatFrame(bar);
     ::SetMenu(hwnd_, nullptr);

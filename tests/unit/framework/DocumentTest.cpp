@@ -132,3 +132,31 @@ TEST_F(DocumentTest, NewWindowShowsTheDocumentTwice) {
     EXPECT_EQ(doc->views().size(), 1u);
     EXPECT_EQ(doc->views()[0]->parentFrame()->GetText(), L"fwdoc_a.txt");
 }
+
+namespace {
+
+// Messages the MDI client receives after its WM_DESTROY: its state is gone by then.
+std::vector<UINT> g_clientMessagesAfterDestroy;
+bool g_clientDestroying = false;
+
+LRESULT CALLBACK WatchClient(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (g_clientDestroying && msg >= WM_MDICREATE && msg <= WM_MDIREFRESHMENU) g_clientMessagesAfterDestroy.push_back(msg);
+    if (msg == WM_DESTROY) g_clientDestroying = true;
+    if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, WatchClient, 1);
+    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(DocumentTest, ClosingTheFrameWithOpenDocumentsAsksTheDestroyedClientNothing) {
+    ASSERT_NE(app->OpenDocumentFile(a), nullptr);
+    ASSERT_NE(app->OpenDocumentFile(b), nullptr);
+    g_clientMessagesAfterDestroy.clear();
+    g_clientDestroying = false;
+    ASSERT_TRUE(::SetWindowSubclass(frame->mdiClient(), WatchClient, 1, 0));
+    frame->DestroyWindow();
+    Pump();
+    EXPECT_TRUE(g_clientDestroying);
+    EXPECT_TRUE(g_clientMessagesAfterDestroy.empty()) << "first: 0x" << std::hex
+        << (g_clientMessagesAfterDestroy.empty() ? 0 : g_clientMessagesAfterDestroy.front());
+}
