@@ -1,6 +1,7 @@
 #include "wrappers/controls/MenuCtrl.h"
 #include "common/TextConv.h"
 #include "ostrel/ostrel.h"
+#include "wrappers/core/InputSimulation.h"
 #include "wrappers/core/MatchText.h"
 #include <vector>
 
@@ -14,9 +15,6 @@ namespace {
 
 // Menu texts are read into buffers of this many characters.
 const int kMenuTextLength = 1024;
-// A command handler may run for a while (or show a modal dialog); past this the script
-// gets an error instead of waiting for ever.
-const DWORD kCommandTimeout = 60000;
 // WM_INITMENUPOPUP only fills a popup; an application that does not answer in this
 // time is read as it is.
 const DWORD kInitPopupTimeout = 10000;
@@ -176,15 +174,7 @@ STDMETHODIMP MenuCtrl::select(VARIANT item) {
         const UINT command = reader.itemId(menu, *position);
         if (command == static_cast<UINT>(-1)) throw WrapperError(L"Menu item is not a command.");
         const LPARAM source = reinterpret_cast<LPARAM>(owner);
-        if (post) {
-            ::PostMessageA(owner, WM_COMMAND, command, source);
-            return S_OK;
-        }
-        DWORD_PTR ignored = 0;
-        if (!::SendMessageTimeoutA(owner, WM_COMMAND, command, source, SMTO_NORMAL, kCommandTimeout, &ignored) &&
-            ::IsWindow(owner))
-            throw WrapperError(L"The application did not finish handling the menu command within 60 seconds; "
-                               L"set async of the Synchronizer before a command that opens a modal dialog");
+        DeliverCommand(owner, command, source, post, L"menu");
         return S_OK;
     });
 }

@@ -14,9 +14,6 @@ TEVRIN_WRAPPER_CLASS(ToolBar, ToolBarCtrl);
 namespace {
 
 const size_t kButtonTextSize = 2048;
-// A command handler may run for a while (or show a modal dialog); past this the script
-// gets an error instead of waiting for ever.
-const DWORD kCommandTimeout = 60000;
 
 // The buttons of a toolbar of another process, read through blocks inside it.
 class ButtonReader {
@@ -121,15 +118,7 @@ STDMETHODIMP ToolBarCtrl::select(VARIANT item) {
         if (!owner || !index || !buttons.read(*index, button) || (button.fsStyle & TBSTYLE_SEP)) return S_OK;
         const WPARAM command = static_cast<WPARAM>(button.idCommand);
         const LPARAM source = reinterpret_cast<LPARAM>(toolbar);
-        if (post) {
-            ::PostMessageA(owner, WM_COMMAND, command, source);
-            return S_OK;
-        }
-        DWORD_PTR ignored = 0;
-        if (!::SendMessageTimeoutA(owner, WM_COMMAND, command, source, SMTO_NORMAL, kCommandTimeout, &ignored) &&
-            ::IsWindow(owner))
-            throw WrapperError(L"The application did not finish handling the toolbar command within 60 seconds; "
-                               L"set async of the Synchronizer before a command that opens a modal dialog");
+        DeliverCommand(owner, command, source, post, L"toolbar");
         return S_OK;
     });
 }

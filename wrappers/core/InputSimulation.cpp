@@ -1,8 +1,13 @@
 #include "wrappers/core/InputSimulation.h"
+#include "wrappers/core/WrapperError.h"
 #include <vector>
 
 namespace wrappers {
 namespace {
+
+// A command handler may run for a while (or show a modal dialog); past this the script
+// gets an error instead of waiting for ever.
+const DWORD kCommandTimeout = 60000;
 
 // Used when the system reports no screen size (no display attached).
 const LONG kFallbackScreenWidth = 800;
@@ -92,6 +97,19 @@ bool ClickWindow(HWND window, LONG button, LONG x, LONG y, bool shift, bool ctrl
     if (!::GetWindowRect(window, &rect)) return false;
     ClickAt(ClickPoint(rect, x, y), button, shift, ctrl, alt, doubleClick);
     return true;
+}
+
+void DeliverCommand(HWND owner, WPARAM command, LPARAM source, bool post, const wchar_t* what) {
+    if (post) {
+        ::PostMessageA(owner, WM_COMMAND, command, source);
+        return;
+    }
+    DWORD_PTR ignored = 0;
+    if (!::SendMessageTimeoutA(owner, WM_COMMAND, command, source, SMTO_NORMAL, kCommandTimeout, &ignored) &&
+        ::IsWindow(owner))
+        throw WrapperError(std::wstring(L"The application did not finish handling the ") + what +
+                           L" command within 60 seconds; set async of the Synchronizer before a command that "
+                           L"opens a modal dialog");
 }
 
 } // namespace wrappers

@@ -27,4 +27,9 @@ std::vector<INPUT> ClickInputs(POINT screenPoint, LONG button, bool shift, bool 
 // when the window no longer exists.
 bool ClickWindow(HWND window, LONG button, LONG x, LONG y, bool shift, bool ctrl, bool alt, bool doubleClick);
 
+// The WM_COMMAND a menu item or toolbar button gives its owner: posted when `post`, else
+// sent and waited for at most 60 s. Past that, while the owner still exists, a
+// WrapperError names `what` ("menu", "toolbar") and the way out.
+void DeliverCommand(HWND owner, WPARAM command, LPARAM source, bool post, const wchar_t* what);
+
 } // namespace wrappers

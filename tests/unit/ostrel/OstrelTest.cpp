@@ -17,14 +17,15 @@ TEST(OstrelExports, MessageIdsAreRegisteredAndDistinct) {
 
     std::set<UINT> ids;
     for (const char* name : {"g_nMsgAllocMem", "g_nMsgFreeMem", "g_nMsgGetRichEditInterface",
-                             "g_nMsgUnknownFromWndData", "g_nMsgSendMessage", "g_nMsgTerminate"}) {
+                             "g_nMsgUnknownFromWndData", "g_nMsgSendMessage", "g_nMsgTerminate",
+                             "g_nMsgMenuInfo"}) {
         auto* id = reinterpret_cast<const UINT*>(::GetProcAddress(module, name));
         ASSERT_NE(id, nullptr) << name;
         EXPECT_GE(*id, 0xC000u) << name;  // registered window messages
         EXPECT_LE(*id, 0xFFFFu) << name;
         ids.insert(*id);
     }
-    EXPECT_EQ(ids.size(), 6u);
+    EXPECT_EQ(ids.size(), 7u);
     EXPECT_NE(::GetProcAddress(module, "CallWndProc"), nullptr);
     ::FreeLibrary(module);
 }
@@ -255,6 +256,42 @@ TEST_F(OstrelInTarget, TerminateEndsTheProcessOnlyWhenNotRebinding) {
     DWORD code = STILL_ACTIVE;
     ::GetExitCodeProcess(target.process(), &code);
     EXPECT_EQ(code, 0u);
+}
+
+TEST_F(OstrelInTarget, MenuQueriesAnswerWithTheMenuFunctionsResultsAndRefuseBadOnes) {
+    HANDLE dup = DuplicateSelf();
+    ULONG_PTR block = Alloc(dup, sizeof(OstrelRequest));
+    ULONG_PTR text = Alloc(dup, 64);
+    ASSERT_NE(block, 0u);
+    ASSERT_NE(text, 0u);
+    auto query = [&](ULONG_PTR menu, ULONG_PTR kind, ULONG_PTR position, ULONG_PTR textSize) {
+        OstrelRequest request{menu, kind, position, static_cast<LONG_PTR>(text), {0, textSize, 0}};
+        WriteTarget(block, &request, sizeof request);
+        Send(g_nMsgMenuInfo, 0, static_cast<LPARAM>(block));
+        ReadTarget(block, &request, sizeof request);
+        return request;
+    };
+    // A handle that is no menu: the functions' own failures come back, marked as done.
+    const ULONG_PTR bogus = 0x7FF0;
+    OstrelRequest back = query(bogus, kOstrelMenuItemCount, 0, 0);
+    EXPECT_EQ(back.unused[0], 1u);
+    EXPECT_EQ(static_cast<LONG_PTR>(back.wParam), -1);
+    back = query(bogus, kOstrelMenuSubMenu, 0, 0);
+    EXPECT_EQ(back.unused[0], 1u);
+    EXPECT_EQ(back.wParam, 0u);
+    back = query(bogus, kOstrelMenuItemId, 0, 0);
+    EXPECT_EQ(back.unused[0], 1u);
+    EXPECT_EQ(back.wParam, static_cast<ULONG_PTR>(static_cast<UINT>(-1)));
+    back = query(bogus, kOstrelMenuString, 0, 64);
+    EXPECT_EQ(back.unused[0], 1u);
+    EXPECT_EQ(back.wParam, 0u);
+    // Unknown queries and text sizes out of bounds get no answer at all.
+    EXPECT_EQ(query(bogus, 99, 0, 0).unused[0], 0u);
+    EXPECT_EQ(query(bogus, kOstrelMenuString, 0, 0).unused[0], 0u);
+    EXPECT_EQ(query(bogus, kOstrelMenuString, 0, kOstrelMaxBlockSize + 1).unused[0], 0u);
+    Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(text));
+    Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(block));
+    EXPECT_TRUE(target.alive());
 }
 
 TEST_F(OstrelInTarget, MessagesWithoutTheHookDoNothing) {
