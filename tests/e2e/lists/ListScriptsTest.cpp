@@ -15,11 +15,7 @@ const DWORD kScriptTimeout = 120000;
 
 std::wstring SourcePath(const wchar_t* relative) { return std::wstring(TEVRIN_SOURCE_DIR) + L"\\" + relative; }
 
-// Disabled: on a loaded machine the one-shot async checks of the script fail (the
-// posted and the following sent item do not arrive in the expected rows); the same
-// members are covered through COM in ListWrappersTest. To be settled with the list
-// box's async path.
-TEST(ListScripts, DISABLED_VBScriptDrivesEveryListWrapper) {
+TEST(ListScripts, VBScriptDrivesEveryListWrapper) {
     ControlsTarget target;
     ASSERT_TRUE(target.ready());
     e2e::ProcessRunner script;

@@ -13,16 +13,28 @@ Sub Check(ok, what)
     End If
 End Sub
 
+' Wine's script host has no WScript.Sleep: the waits poll until a deadline.
+Function SecondsSince(start)
+    SecondsSince = Timer - start
+    If SecondsSince < 0 Then SecondsSince = SecondsSince + 86400  ' past midnight
+End Function
+
 Function WaitForCell(view, row, col, text)
-    Dim k
+    Dim start : start = Timer
+    WaitForCell = True
+    Do
+        If view.item(row, col) = text Then Exit Function
+    Loop While SecondsSince(start) < 5
     WaitForCell = False
-    For k = 1 To 100
-        If view.item(row, col) = text Then
-            WaitForCell = True
-            Exit Function
-        End If
-        WScript.Sleep 50
-    Next
+End Function
+
+Function WaitForCount(list, n)
+    Dim start : start = Timer
+    WaitForCount = True
+    Do
+        If list.count = n Then Exit Function
+    Loop While SecondsSince(start) < 5
+    WaitForCount = False
 End Function
 
 Dim w, sync, lb, ml, cb, tabs, lv, tv, c, h, i, row, total, x
@@ -70,9 +82,11 @@ On Error GoTo 0
 sync.async = True
 row = lb.newItem("posted")
 Check Not sync.async, "async is consumed by one operation"
+' A sent message overtakes one still waiting in the queue: wait for the posted one.
+Check WaitForCount(lb, 6), "the posted item arrives"
+Check lb.item(5) = "posted", "the posted item is appended"
 row = lb.newItem("sent")
-Check row = 6, "the next operation is sent"
-Check lb.item(5) = "posted", "the posted item arrived first"
+Check row = 6, "the next operation is sent and returns its row"
 
 ' combo box and tab
 Set cb = w.combobox

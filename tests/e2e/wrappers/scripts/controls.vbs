@@ -39,11 +39,12 @@ Set dlg = app.waitForWindow("Modal Dialog", "#32770", 20)
 WScript.Echo "modal=" & dlg.value
 ' The dialog can be there before its buttons: wait for the button as well.
 dlg.waitForWindow("OK", "Button", 10).push
-For i = 1 To 100
+' Wine's script host has no WScript.Sleep: poll until the status comes or 10 s pass.
+i = Timer
+Do
     status = app.label(1).value
-    If status = "modal closed" Then Exit For
-    WScript.Sleep 100
-Next
+    If status = "modal closed" Then Exit Do
+Loop While Timer - i < 10 And Timer >= i
 WScript.Echo "status=" & status
 
 Set found = app.waitForWindow("No Such Window", "", 0)
