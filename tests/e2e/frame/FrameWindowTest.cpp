@@ -4,6 +4,7 @@
 //
 // Set TEVRIN_SCREENSHOT_DIR to a Windows folder to keep screenshots of the window at
 // start, at a break and with a floating pane.
+#include "tests/apps/ScreenBitmap.h"
 #include "tests/e2e/ProcessRunner.h"
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -222,36 +223,8 @@ void SendKeys(std::vector<WORD> modifiers, WORD key) {
 void Screenshot(const wchar_t* name) {
     wchar_t folder[MAX_PATH] = {};
     if (!::GetEnvironmentVariableW(L"TEVRIN_SCREENSHOT_DIR", folder, MAX_PATH)) return;
-    const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    ::GdiFlush();
-    const DWORD imageSize = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + imageSize;
-    const std::wstring path = std::wstring(folder) + L"\\" + name + L".bmp";
-    HANDLE out = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(out, &file, sizeof(file), &written, nullptr);
-    ::WriteFile(out, &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr);
-    ::WriteFile(out, bits, imageSize, &written, nullptr);
-    ::CloseHandle(out);
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+    const RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    testing_apps::SaveScreenBitmap(screen, std::wstring(folder) + L"\\" + name + L".bmp");
 }
 
 class FrameWindowTest : public ::testing::Test {
