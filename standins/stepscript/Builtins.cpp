@@ -243,4 +243,15 @@ Value CallBuiltin(const std::wstring& lower, const std::wstring& name, std::vect
     return b.fn(name, args, err);
 }
 
+bool BuiltinConstant(const std::wstring& lower, Value& value) {
+    static const std::unordered_map<std::wstring, Value> constants = {
+        {L"vbcrlf", Value::String(L"\r\n")}, {L"vbcr", Value::String(L"\r")}, {L"vblf", Value::String(L"\n")},
+        {L"vbtab", Value::String(L"\t")},
+    };
+    auto it = constants.find(lower);
+    if (it == constants.end()) return false;
+    value = it->second;
+    return true;
+}
+
 } // namespace stepscript

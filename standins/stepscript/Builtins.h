@@ -13,4 +13,7 @@ bool IsBuiltin(const std::wstring& lower);
 // Left-out arguments are MissingArgument() values.
 Value CallBuiltin(const std::wstring& lower, const std::wstring& name, std::vector<Value>& args, ErrObject* err);
 
+// The language's named constants (vbCrLf, vbString, ...); false when lower names none.
+bool BuiltinConstant(const std::wstring& lower, Value& value);
+
 } // namespace stepscript

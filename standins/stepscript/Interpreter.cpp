@@ -1,6 +1,7 @@
 #include "standins/stepscript/Interpreter.h"
 #include "standins/stepscript/Builtins.h"
 #include "standins/stepscript/ErrObject.h"
+#include "standins/stepscript/Operators.h"
 #include "standins/stepscript/SyntaxError.h"
 #include "common/ComError.h"
 #include <cwctype>
@@ -61,12 +62,6 @@ std::wstring BstrText(BSTR b) { return std::wstring(b ? b : L"", ::SysStringLen(
     }
     if (source.empty()) source = kRuntimeSource;
     throw ScriptError{code, source, description};
-}
-
-[[noreturn]] void RaiseArithmetic(HRESULT hr) {
-    if (hr == DISP_E_DIVBYZERO) RaiseError(errors::kDivisionByZero);
-    if (hr == DISP_E_OVERFLOW) RaiseError(errors::kOverflow);
-    RaiseError(errors::kTypeMismatch);
 }
 
 IUnknown* Identity(const Value& v, ComPtr<IUnknown>& holder) {
@@ -349,12 +344,7 @@ Value Interpreter::eval(const Expr& e, Frame& f) {
     case ExprKind::Unary: {
         Value v = eval(*e.left, f);
         if (e.op == Op::Plus) return v;
-        v = DefaultValue(v);
-        VARIANT r;
-        ::VariantInit(&r);
-        HRESULT hr = e.op == Op::Neg ? ::VarNeg(&v.variant(), &r) : ::VarNot(&v.variant(), &r);
-        if (FAILED(hr)) RaiseArithmetic(hr);
-        return Value::Take(r);
+        return UnaryOp(e.op, DefaultValue(v));
     }
     case ExprKind::Binary: return evalBinary(e, f);
     }
@@ -369,66 +359,7 @@ Value Interpreter::evalBinary(const Expr& e, Frame& f) {
         ComPtr<IUnknown> a, b;
         return Value::Bool(Identity(l, a) == Identity(r, b));
     }
-    l = DefaultValue(l);
-    r = DefaultValue(r);
-    if (e.op == Op::Cat) {
-        if (l.type() == VT_NULL && r.type() == VT_NULL) return l;
-        return Value::String((l.type() == VT_NULL ? L"" : ToText(l)) + (r.type() == VT_NULL ? L"" : ToText(r)));
-    }
-    // Small integers stay on a fast path; everything else follows OLE Automation rules.
-    if (l.type() == VT_I4 && r.type() == VT_I4) {
-        LONGLONG a = l.variant().lVal, b = r.variant().lVal;
-        switch (e.op) {
-        case Op::Add: if (a + b >= LONG_MIN && a + b <= LONG_MAX) return Value::Long(static_cast<LONG>(a + b)); break;
-        case Op::Sub: if (a - b >= LONG_MIN && a - b <= LONG_MAX) return Value::Long(static_cast<LONG>(a - b)); break;
-        case Op::Eq: return Value::Bool(a == b);
-        case Op::Ne: return Value::Bool(a != b);
-        case Op::Lt: return Value::Bool(a < b);
-        case Op::Gt: return Value::Bool(a > b);
-        case Op::Le: return Value::Bool(a <= b);
-        case Op::Ge: return Value::Bool(a >= b);
-        default: break;
-        }
-    }
-    VARIANT out;
-    ::VariantInit(&out);
-    HRESULT hr = S_OK;
-    VARIANT* a = &l.variant();
-    VARIANT* b = &r.variant();
-    switch (e.op) {
-    case Op::Add: hr = ::VarAdd(a, b, &out); break;
-    case Op::Sub: hr = ::VarSub(a, b, &out); break;
-    case Op::Mul: hr = ::VarMul(a, b, &out); break;
-    case Op::Div: hr = ::VarDiv(a, b, &out); break;
-    case Op::IntDiv: hr = ::VarIdiv(a, b, &out); break;
-    case Op::Mod: hr = ::VarMod(a, b, &out); break;
-    case Op::Pow: hr = ::VarPow(a, b, &out); break;
-    case Op::And: hr = ::VarAnd(a, b, &out); break;
-    case Op::Or: hr = ::VarOr(a, b, &out); break;
-    case Op::Xor: hr = ::VarXor(a, b, &out); break;
-    case Op::Eqv: hr = ::VarEqv(a, b, &out); break;
-    case Op::Imp: hr = ::VarImp(a, b, &out); break;
-    case Op::Eq: case Op::Ne: case Op::Lt: case Op::Gt: case Op::Le: case Op::Ge: {
-        HRESULT c = ::VarCmp(a, b, LOCALE_USER_DEFAULT, 0);
-        if (c == VARCMP_NULL) {
-            Value n;
-            n.variant().vt = VT_NULL;
-            return n;
-        }
-        if (FAILED(c)) RaiseArithmetic(c);
-        switch (e.op) {
-        case Op::Eq: return Value::Bool(c == VARCMP_EQ);
-        case Op::Ne: return Value::Bool(c != VARCMP_EQ);
-        case Op::Lt: return Value::Bool(c == VARCMP_LT);
-        case Op::Gt: return Value::Bool(c == VARCMP_GT);
-        case Op::Le: return Value::Bool(c != VARCMP_GT);
-        default: return Value::Bool(c != VARCMP_LT);
-        }
-    }
-    default: RaiseError(errors::kSyntax);
-    }
-    if (FAILED(hr)) RaiseArithmetic(hr);
-    return Value::Take(out);
+    return BinaryOp(e.op, DefaultValue(l), DefaultValue(r));
 }
 
 Value Interpreter::readName(const Expr& e, Frame& f) {
