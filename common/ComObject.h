@@ -29,12 +29,20 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
     STDMETHODIMP_(ULONG) Release() override {
         ULONG n = --refs_;
-        if (n == 0) delete this;
+        if (n == 0) {
+            // The object lives through lastRelease, which may take and drop references.
+            refs_ = 1;
+            lastRelease();
+            n = --refs_;
+            if (n == 0) delete this;
+        }
         return n;
     }
 
 protected:
     virtual ~ComObject() = default;
+    // Runs once the last reference is gone, before the object is destroyed.
+    virtual void lastRelease() {}
     // Interfaces that are not base classes (an IID reused by an interface, say).
     virtual bool QueryExtra(REFIID, void**) { return false; }
 

@@ -568,7 +568,8 @@ void ScriptEngine::beforeStatement(Frame& frame) {
         }
         throw ScriptAbort{false};
     }
-    if (!app_ || interpreter_->evaluating()) return;
+    // Code run by Execute has no document to show: it runs through as one statement.
+    if (!app_ || interpreter_->evaluating() || frame.block->dynamic) return;
     APPBREAKFLAGS flags = 0;
     ComPtr<IRemoteDebugApplicationThread> stepping;
     if (FAILED(app_->GetBreakFlags(&flags, stepping.GetAddressOf()))) return;
@@ -598,6 +599,22 @@ void ScriptEngine::breakAt(BREAKREASON reason) {
     case BREAKRESUMEACTION_STEP_OUT: stepDepth_ = depth > 1 ? depth - 1 : 0; break;
     default: stepDepth_ = SIZE_MAX; break;
     }
+}
+
+const Block& ScriptEngine::compile(const std::wstring& text, bool expression) {
+    auto block = std::make_shared<Block>();
+    block->dynamic = true;
+    block->text = text;
+    try {
+        Parser parser(*block);
+        if (expression) parser.parseExpression();
+        else parser.parseProgram();
+    } catch (const SyntaxError& e) {
+        throw ScriptError{e.hr, kCompileSource, e.description};
+    }
+    std::lock_guard<std::recursive_mutex> lock(lock_);
+    blocks_.push_back(block);
+    return *block;
 }
 
 bool ScriptEngine::namedItem(const std::wstring& lower, Value& object) {

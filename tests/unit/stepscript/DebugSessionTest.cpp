@@ -455,9 +455,9 @@ TEST_F(DebugSessionTest, NestedFramesLocalsAndEvaluation) {
     EXPECT_EQ(descriptions(b), (std::vector<std::wstring>{L"Inner", L"Outer", L"Global code"}));
     EXPECT_EQ(where(frameAt(b, 1).Get()), L"lib.vbs:9");
     EXPECT_EQ(where(frameAt(b, 2).Get()), L"main.vbs:3");
-    EXPECT_EQ(variables(b), (std::vector<std::wstring>{L"a=5 (Long)", L"b=10 (Long)"}));
-    EXPECT_EQ(variables(b, 1), (std::vector<std::wstring>{L"n=4 (Long)"}));
-    EXPECT_EQ(variables(b, 2), (std::vector<std::wstring>{L"total=0 (Long)", L"x=4 (Long)"}));
+    EXPECT_EQ(variables(b), (std::vector<std::wstring>{L"a=5 (Integer)", L"b=10 (Integer)"}));
+    EXPECT_EQ(variables(b, 1), (std::vector<std::wstring>{L"n=4 (Integer)"}));
+    EXPECT_EQ(variables(b, 2), (std::vector<std::wstring>{L"total=0 (Integer)", L"x=4 (Integer)"}));
     ComPtr<IDebugStackFrame> top = frameAt(b, 0);
     BSTR language = nullptr;
     top->GetLanguageString(FALSE, &language);
@@ -494,7 +494,7 @@ TEST_F(DebugSessionTest, BreakpointOnABlankLineLandsOnTheNextStatement) {
 }
 
 TEST_F(DebugSessionTest, RuntimeErrorBreaksThenReachesOnScriptError) {
-    start({{L"main.vbs", L"Out.Log 1\nOut.Log nope\nOut.Log 3\n"}});
+    start({{L"main.vbs", L"Option Explicit : Out.Log 1\nOut.Log nope\nOut.Log 3\n"}});
     BreakEvent b = nextBreak();
     EXPECT_EQ(b.reason, BREAKREASON_ERROR);
     ASSERT_TRUE(b.error);

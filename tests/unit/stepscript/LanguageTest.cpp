@@ -105,19 +105,21 @@ TEST(Language, WrongArgumentCountsAndUnknownNames) {
     EXPECT_EQ(h.lastError(), L"Wrong number of arguments or invalid property assignment: 'Two'");
     EXPECT_EQ(Eval(L"Len(\"a\", \"b\")"), L"error: Wrong number of arguments or invalid property assignment: 'Len'");
     EXPECT_EQ(Eval(L"Mid(\"abc\")"), L"error: Wrong number of arguments or invalid property assignment: 'Mid'");
-    EXPECT_EQ(Eval(L"Whatever(1)"), L"error: Variable is undefined: 'Whatever'");
+    EXPECT_EQ(Eval(L"Whatever(1)"), L"error: Type mismatch: 'Whatever'");
 }
 
-TEST(Language, UndefinedVariablesAlwaysFail) {
+TEST(Language, UndeclaredNamesAreVariablesUnlessOptionExplicit) {
+    EXPECT_EQ(Logged(L"a = 1\nOut.Log a + b\nSub S\n  c = 2\n  Out.Log c\nEnd Sub\nS\nOut.Log IsEmpty(c)\n"),
+              (Lines{L"1", L"2", L"True"}));
     Harness read;
-    read.run(L"Dim a\na = 1\nOut.Log b\n");
+    read.run(L"Option Explicit\nDim a : a = 1\nOut.Log b\n");
     ASSERT_EQ(read.site->errors.size(), 1u);
     EXPECT_EQ(read.site->errors[0].description, L"Variable is undefined: 'b'");
     EXPECT_EQ(read.site->errors[0].line, 2u);
     EXPECT_EQ(read.site->errors[0].source, L"StepScript runtime error");
     EXPECT_EQ(read.site->errors[0].scode, static_cast<HRESULT>(0x800A01F4));
     Harness write;
-    write.run(L"Sub S\n  counter = 1\nEnd Sub\nS\n");
+    write.run(L"Option Explicit\n  counter = 1\n");
     EXPECT_EQ(write.lastError(), L"Variable is undefined: 'counter'");
     EXPECT_EQ(write.site->errors[0].line, 1u);
     EXPECT_EQ(write.site->errors[0].column, 2);
