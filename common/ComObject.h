@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <unknwn.h>
+#include <wrl/client.h>
 #include <atomic>
 
 namespace common {
@@ -60,5 +61,14 @@ private:
 
     std::atomic<ULONG> refs_{1};
 };
+
+// Takes over the first reference of a new object. MinGW's ComPtr::Attach adds a
+// reference of its own, so an object attached there would never be freed.
+template <typename T>
+Microsoft::WRL::ComPtr<T> Adopt(T* object) {
+    Microsoft::WRL::ComPtr<T> owner;
+    *owner.GetAddressOf() = object;
+    return owner;
+}
 
 } // namespace common

@@ -175,7 +175,7 @@ const std::vector<std::unique_ptr<Expr>> kNoArgs;
 } // namespace
 
 Interpreter::Interpreter(RuntimeHost& host) : host_(host), self_(std::make_shared<Interpreter*>(this)) {
-    err_.Attach(new ErrObject());
+    err_ = common::Adopt(new ErrObject());
 }
 
 Interpreter::~Interpreter() {
@@ -641,7 +641,7 @@ Value Interpreter::newObject(const Expr& e, Frame& f) {
         RaiseError(errors::kClassNotDefined, e.name);
     }
     ComPtr<ClassInstance> instance;
-    instance.Attach(new ClassInstance(*def, self_));
+    instance = common::Adopt(new ClassInstance(*def, self_));
     if (const Procedure* init = def->find(L"class_initialize", ProcKind::Sub)) {
         std::vector<Argument> none;
         invokeProcedure(*init, none, nullptr, instance.Get(), nullptr);
@@ -819,7 +819,7 @@ Value Interpreter::callSpecial(const std::wstring& lower, const Expr& e, Frame& 
         const Procedure* p = findProcedure(wanted);
         if (!p) RaiseError(errors::kInvalidCall, name);
         ComPtr<ProcedureRef> ref;
-        ref.Attach(new ProcedureRef(*p, self_));
+        ref = common::Adopt(new ProcedureRef(*p, self_));
         return Value::Object(ref.Get());
     }
     if (isEval) {

@@ -946,7 +946,8 @@ std::unique_ptr<Expr> Parser::parsePostfix(bool statementHead) {
     auto e = parsePrimary();
     for (;;) {
         if (statementHead && isOp(peek(), L"(") && parenthesesStartAnArgument()) return e;
-        if (isOp(peek(), L".")) {
+        // Inside With, " .name" after a blank starts an argument, not a member access.
+        if (isOp(peek(), L".") && !(withDepth_ > 0 && peek().offset != lastEnd_)) {
             const Token& dot = next();
             const Token& name = peek();
             // Member names may be words the language reserves (obj.End, obj.Next).

@@ -40,7 +40,7 @@ HRESULT CreateEngine(REFIID riid, void** ppv) {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         ComPtr<ScriptEngine> engine;
-        engine.Attach(new ScriptEngine());
+        engine = common::Adopt(new ScriptEngine());
         return engine->QueryInterface(riid, ppv);
     });
 }
@@ -287,7 +287,7 @@ HRESULT ScriptEngine::reportSyntaxError(const SyntaxError& e, const Block& block
     where.length = 1;
     where.lineText = block.lineText(e.line);
     ComPtr<ScriptErrorInfo> error;
-    error.Attach(new ScriptErrorInfo(this, e.hr, kCompileSource, e.description, where, nullptr));
+    error = common::Adopt(new ScriptErrorInfo(this, e.hr, kCompileSource, e.description, where, nullptr));
     report(error.Get());
     return SCRIPT_E_REPORTED;
 }
@@ -391,7 +391,7 @@ STDMETHODIMP ScriptEngine::EnumCodeContextsOfPosition(DWORD_PTR cookie, ULONG of
             if (best < 0) best = after;
             if (best < 0) continue;
             ComPtr<IDebugCodeContext> context;
-            context.Attach(new CodeContext(this, b, best));
+            context = common::Adopt(new CodeContext(this, b, best));
             found.push_back(context);
             break;
         }
@@ -486,7 +486,7 @@ void ScriptEngine::startDebugging() {
     appThread_ = thread;
     thread.As(&appThreadIdentity_);
     ComPtr<IDebugStackFrameSniffer> sniffer;
-    sniffer.Attach(new StackFrameSniffer(this));
+    sniffer = common::Adopt(new StackFrameSniffer(this));
     if (SUCCEEDED(app_->AddStackFrameSniffer(sniffer.Get(), &snifferCookie_))) snifferAdded_ = true;
     sniffer_ = sniffer;
 }
@@ -673,7 +673,7 @@ ComPtr<ScriptErrorInfo> ScriptEngine::makeError(HRESULT hr, const std::wstring& 
         }
     }
     ComPtr<ScriptErrorInfo> error;
-    error.Attach(new ScriptErrorInfo(this, hr, source, description, where, debugFrame.Get()));
+    error = common::Adopt(new ScriptErrorInfo(this, hr, source, description, where, debugFrame.Get()));
     return error;
 }
 
