@@ -239,6 +239,7 @@ void Interpreter::checkStack(const std::wstring& name) {
 
 void Interpreter::run(const Block& block) {
     if (!stackLimit_) stackLimit_ = StackLimitOfThisThread();
+    thread_ = ::GetCurrentThreadId();
     auto frame = std::make_shared<Frame>();
     frame->block = &block;
     FrameGuard guard(*this, frame);
@@ -654,7 +655,9 @@ Value Interpreter::newObject(const Expr& e, Frame& f) {
 void Interpreter::terminate(ClassInstance& instance) {
     if (clearing_) return;
     const Procedure* done = instance.definition().find(L"class_terminate", ProcKind::Sub);
-    if (!done || frames_.empty()) return;
+    // Script code runs on the script thread only: an object a debugger's copy kept alive
+    // and let go of elsewhere ends without it.
+    if (!done || frames_.empty() || ::GetCurrentThreadId() != thread_) return;
     // Errors of Class_Terminate end nowhere: the statement that dropped the object goes on.
     try {
         std::vector<Argument> none;

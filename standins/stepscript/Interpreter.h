@@ -153,7 +153,8 @@ private:
     std::shared_ptr<Interpreter*> self_;  // objects of script classes reach the interpreter through it
     int evalDepth_ = 0;
     bool clearing_ = false;
-    char* stackLimit_ = nullptr;  // calls deeper than this raise Out of stack space
+    char* stackLimit_ = nullptr;
+    DWORD thread_ = 0;  // the thread that runs the script  // calls deeper than this raise Out of stack space
 };
 
 // An abort that had to stop at a COM boundary (a script object's Invoke): noted for

@@ -264,15 +264,8 @@ std::unique_ptr<Stmt> Parser::parseReDim() {
             next();
         }
         expectOp(L")");
-        // ReDim also declares: the name is a variable of this scope from here on.
-        if (!scope_->cls && std::find(scope_->lowerDims.begin(), scope_->lowerDims.end(), item.lower) ==
-                                scope_->lowerDims.end()) {
-            bool isParam = false;
-            if (scope_->procedure) {
-                for (const Parameter& p : scope_->procedure->params) isParam = isParam || p.lower == item.lower;
-            }
-            if (!isParam) addDim(item.name, at);
-        }
+        // A name that nothing declares becomes a variable of the running scope when the
+        // ReDim runs; a global or a member of the class is found first.
         stmt->dims.push_back(std::move(item));
         if (!isOp(peek(), L",")) break;
         next();
