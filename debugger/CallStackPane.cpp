@@ -1,4 +1,5 @@
 #include "debugger/CallStackPane.h"
+#include "common/ComObject.h"
 #include "debugger/StackFrames.h"
 #include "host/ScriptHost.h"
 #include "resources/panes/panesids.h"
@@ -33,7 +34,7 @@ void CallStackPane::Refresh() {
         ULONG fetched = 0;
         if (frames->Next(1, &descriptor, &fetched) != S_OK || fetched != 1) break;
         ComPtr<IDebugStackFrame> frame;
-        frame.Attach(descriptor.pdsf);
+        frame = common::Adopt(descriptor.pdsf);
         if (descriptor.punkFinal) descriptor.punkFinal->Release();
         std::wstring name;
         int line = 0;

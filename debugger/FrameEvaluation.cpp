@@ -1,4 +1,5 @@
 #include "debugger/FrameEvaluation.h"
+#include "common/ComObject.h"
 #include "debugger/ExpressionCallback.h"
 #include "debugger/StackFrames.h"
 #include "host/ScriptHost.h"
@@ -15,7 +16,7 @@ Evaluation EvaluateInFrame(host::ScriptHost& host, const std::wstring& text, DWO
     if (!frame || FAILED(frame.As(&context))) return evaluation;
 
     ComPtr<ExpressionCallback> callback;
-    callback.Attach(new ExpressionCallback);
+    callback = common::Adopt(new ExpressionCallback);
     ComPtr<IDebugExpression> expression;
     HRESULT hr = context->ParseLanguageText(text.c_str(), 10, L"", flags, &expression);
     if (FAILED(hr) || !expression) {

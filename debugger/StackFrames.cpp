@@ -1,4 +1,5 @@
 #include "debugger/StackFrames.h"
+#include "common/ComObject.h"
 #include "host/ScriptHost.h"
 #include "common/Bstr.h"
 
@@ -20,7 +21,7 @@ ComPtr<IDebugStackFrame> FrameAt(IDebugApplicationThread* thread, int index) {
     ULONG fetched = 0;
     if (frames->Next(1, &descriptor, &fetched) != S_OK || fetched != 1) return nullptr;
     ComPtr<IDebugStackFrame> frame;
-    frame.Attach(descriptor.pdsf);
+    frame = common::Adopt(descriptor.pdsf);
     if (descriptor.punkFinal) descriptor.punkFinal->Release();
     return frame;
 }

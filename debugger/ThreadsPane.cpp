@@ -1,4 +1,5 @@
 #include "debugger/ThreadsPane.h"
+#include "common/ComObject.h"
 #include "debugger/StackFrames.h"
 #include "host/ScriptHost.h"
 #include "resources/panes/panesids.h"
@@ -55,7 +56,7 @@ void ThreadsPane::Refresh() {
             ULONG got = 0;
             if (frames->Next(1, &top, &got) == S_OK && got == 1) {
                 ComPtr<IDebugStackFrame> frame;
-                frame.Attach(top.pdsf);
+                frame = common::Adopt(top.pdsf);
                 if (top.punkFinal) top.punkFinal->Release();
                 location = FrameDescription(frame.Get());
             }

@@ -1,4 +1,5 @@
 #include "editor/CSyntaxEditor.h"
+#include "common/ComObject.h"
 #include "common/ComError.h"
 #include <algorithm>
 
@@ -129,7 +130,7 @@ HRESULT CSyntaxEditor::Attach(HWND window, const std::wstring& languagesName, co
         images_.reset(::ImageList_LoadImageW(::GetModuleHandleW(nullptr), L"IDB_STACKIMAGESLIST", 16, 1,
                                              RGB(255, 255, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION));
 
-        oleCallback_.Attach(new PlainTextOleCallback);
+        oleCallback_ = common::Adopt(new PlainTextOleCallback);
         ::SendMessageW(window, EM_SETOLECALLBACK, 0, reinterpret_cast<LPARAM>(oleCallback_.Get()));
         UpdateLineStep();
         return S_OK;

@@ -1,4 +1,5 @@
 #include "host/ScriptHost.h"
+#include "common/ComObject.h"
 #include "host/ScriptLoader.h"
 #include "host/ScriptSite.h"
 #include "host/SynchronizerObject.h"
@@ -221,13 +222,13 @@ HRESULT ScriptHost::SetUpDebugger(RunContext& run) {
     if (FAILED(hr = application->SetName(name.c_str()))) return hr;
 
     ComPtr<IApplicationDebugger> client;
-    client.Attach(new debugger::DebugSessionClient(*this));
+    client = common::Adopt(new debugger::DebugSessionClient(*this));
     ComPtr<IDebugSessionProvider> provider;
     if (FAILED(hr = client.As(&provider))) return hr;
     if (FAILED(hr = provider->StartDebugSession(application.Get()))) return hr;
 
     ComPtr<ScriptSite> site;
-    site.Attach(new ScriptSite(*this));
+    site = common::Adopt(new ScriptSite(*this));
     site->SetDebugApplication(application.Get());
 
     std::lock_guard<std::mutex> guard(run.mutex);
@@ -383,7 +384,7 @@ void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, const Synch
         ULONG fetched = 0;
         if (frames && frames->Next(1, &top, &fetched) == S_OK && fetched == 1) {
             ComPtr<IDebugStackFrame> frame;
-            frame.Attach(top.pdsf);
+            frame = common::Adopt(top.pdsf);
             if (top.punkFinal) top.punkFinal->Release();
             ComPtr<IDebugCodeContext> code;
             ComPtr<IDebugDocumentContext> context;

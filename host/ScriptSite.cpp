@@ -1,4 +1,5 @@
 #include "host/ScriptSite.h"
+#include "common/ComObject.h"
 #include "host/Env.h"
 #include "host/ModuleLock.h"
 #include "host/ScriptHost.h"
@@ -49,7 +50,7 @@ std::wstring FormatErrorReport(const std::wstring& file, int line, long charPosi
 
 ScriptSite::ScriptSite(ScriptHost& host) : host_(host) {
     ModuleLock::Lock();
-    env_.Attach(Env::Create());
+    env_ = common::Adopt(Env::Create());
 }
 
 ScriptSite::~ScriptSite() {

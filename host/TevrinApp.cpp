@@ -1,6 +1,7 @@
 // Program entry: the COM server of Env, the command-line runner or the interactive
 // window, chosen from the command line.
 #include "frame/CTevrinApp.h"
+#include "common/ComObject.h"
 #include "host/AccessibilityLibrary.h"
 #include "host/CommandLine.h"
 #include "host/ConsoleApplication.h"
@@ -67,7 +68,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
 
     // Class objects first: an outside client may create Env while start-up goes on.
     ComPtr<IClassFactory> factory;
-    factory.Attach(new host::EnvClassFactory);
+    factory = common::Adopt(new host::EnvClassFactory);
     DWORD classCookie = 0;
     const bool classRegistered = SUCCEEDED(::CoRegisterClassObject(
         CLSID_Env, factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &classCookie));

@@ -109,7 +109,24 @@ void SetArrayElement(Value& array, const std::vector<Value>& indices, const Valu
     if (FAILED(hr)) RaiseError(errors::kSubscriptOutOfRange);
 }
 
+VARIANT* ArrayElementPointer(Value& array, const std::vector<Value>& indices) {
+    SAFEARRAY* sa = ArrayOf(array);
+    if (ElementType(sa) != VT_VARIANT) return nullptr;
+    std::vector<LONG> where = Indices(sa, indices);
+    VARIANT* p = nullptr;
+    if (FAILED(::SafeArrayPtrOfIndex(sa, where.data(), reinterpret_cast<void**>(&p)))) RaiseError(errors::kSubscriptOutOfRange);
+    return p;
+}
+
+bool IsLocked(const Value& array) {
+    if (!IsArray(array)) return false;
+    const VARIANT& var = array.variant();
+    SAFEARRAY* sa = (var.vt & VT_BYREF) ? (var.pparray ? *var.pparray : nullptr) : var.parray;
+    return sa && sa->cLocks > 0;
+}
+
 void ReDimArray(Value& variable, const std::vector<LONG>& upperBounds, bool preserve) {
+    if (IsLocked(variable)) RaiseError(errors::kArrayLocked);
     if (!preserve || !IsArray(variable)) {
         variable = MakeArray(upperBounds);
         return;
@@ -147,6 +164,7 @@ void ReDimArray(Value& variable, const std::vector<LONG>& upperBounds, bool pres
 
 void EraseArray(Value& variable, bool fixed) {
     if (!IsArray(variable)) RaiseError(errors::kTypeMismatch);
+    if (IsLocked(variable)) RaiseError(errors::kArrayLocked);
     SAFEARRAY* sa = ArrayOf(variable);
     if (fixed) {
         VARIANT* data = nullptr;

@@ -14,6 +14,12 @@ Value MakeArray(const std::vector<LONG>& upperBounds);
 // The element at indices; Subscript out of range for a wrong index or count.
 Value ArrayElement(const Value& array, const std::vector<Value>& indices);
 void SetArrayElement(Value& array, const std::vector<Value>& indices, const Value& element);
+// Where an element of an array of VARIANTs is stored (null for other element types), for
+// passing it by reference; Subscript out of range for a wrong index.
+VARIANT* ArrayElementPointer(Value& array, const std::vector<Value>& indices);
+// An array that something points into (an element passed by reference) is locked: ReDim
+// and Erase then fail with "This array is fixed or temporarily locked".
+bool IsLocked(const Value& array);
 // ReDim: a new array, or with preserve the old one resized in its last dimension
 // (elements kept where both sizes have them).
 void ReDimArray(Value& variable, const std::vector<LONG>& upperBounds, bool preserve);

@@ -1,4 +1,5 @@
 #include "standins/stepscript/DebugExpression.h"
+#include "common/ComObject.h"
 #include "standins/stepscript/DebugProperty.h"
 #include "standins/stepscript/ScriptEngine.h"
 #include "standins/stepscript/SyntaxError.h"

@@ -1,4 +1,5 @@
 #include "standins/stepscript/DebugProperty.h"
+#include "common/ComObject.h"
 #include "standins/stepscript/ScriptEngine.h"
 #include "standins/stepscript/SyntaxError.h"
 #include "common/ComError.h"

@@ -1,4 +1,5 @@
 #include "standins/stepscript/Interpreter.h"
+#include "common/ComObject.h"
 #include "standins/stepscript/ArrayValue.h"
 #include "standins/stepscript/Builtins.h"
 #include "standins/stepscript/ClassInstance.h"
@@ -717,6 +718,16 @@ std::vector<Interpreter::Argument> Interpreter::bindArguments(const std::vector<
             } else {
                 arg.value = eval(*a, f);
             }
+        } else if (a->kind == ExprKind::Call && !a->args.empty()) {
+            // So does an element of an array; the array stays locked for the call.
+            SAFEARRAY* array = nullptr;
+            if (Value* element = elementStorage(*a, f, &array)) {
+                ::SafeArrayLock(array);
+                arg.locked.reset(array);
+                arg.ref = element;
+            } else {
+                arg.value = eval(*a, f);
+            }
         } else {
             arg.value = eval(*a, f);
         }
@@ -954,7 +965,24 @@ Value Interpreter::invokeProcedure(const Procedure& p, std::vector<Argument>& ar
 Value* Interpreter::storageOf(const Expr& e, Frame& f) {
     if (e.kind != ExprKind::Name) return nullptr;
     Variable* v = findVariable(e.lower, f);
-    return v ? &v->get() : nullptr;
+    return v && !v->isConst ? &v->get() : nullptr;
+}
+
+// The storage of a(i) or a(i)(j) when a is an array variable (elements of arrays of
+// VARIANTs only); null for anything else. array tells which array holds it.
+Value* Interpreter::elementStorage(const Expr& e, Frame& f, SAFEARRAY** array) {
+    if (e.kind == ExprKind::Name) return storageOf(e, f);
+    if (e.kind != ExprKind::Call || e.args.empty() || !e.left) return nullptr;
+    const Expr& base = *e.left;
+    if (base.kind != ExprKind::Name && base.kind != ExprKind::Call) return nullptr;
+    SAFEARRAY* unused = nullptr;
+    Value* held = elementStorage(base, f, &unused);
+    if (!held || !IsArray(*held) || (held->type() & VT_BYREF)) return nullptr;
+    std::vector<Value> indices = evalArgs(e.args, f);
+    VARIANT* element = ArrayElementPointer(*held, indices);
+    if (!element) return nullptr;
+    if (array) *array = held->variant().parray;
+    return reinterpret_cast<Value*>(element);
 }
 
 void Interpreter::assign(const Expr& target, Value value, bool isSet, Frame& f) {
@@ -991,6 +1019,19 @@ void Interpreter::assign(const Expr& target, Value value, bool isSet, Frame& f) 
             Value object = callee.left ? eval(*callee.left, f) : withObject(callee, f);
             std::vector<Value> args = evalArgs(target.args, f);
             memberCall(object, callee.name, putFlag, args, &value, f);
+            return;
+        }
+        if (callee.kind == ExprKind::Call) {
+            // a(i)(j) = value: into the inner array, where it is stored.
+            Value* inner = elementStorage(callee, f, nullptr);
+            std::vector<Value> args = evalArgs(target.args, f);
+            if (inner && IsArray(*inner)) {
+                SetArrayElement(*inner, args, value);
+                return;
+            }
+            Value object = inner ? *inner : eval(callee, f);
+            if (!object.dispatch()) RaiseError(errors::kTypeMismatch);
+            InvokeId(object.dispatch(), DISPID_VALUE, L"default value", putFlag, args, &value);
             return;
         }
         if (callee.kind != ExprKind::Name) RaiseError(errors::kIllegalAssignment);

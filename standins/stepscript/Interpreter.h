@@ -97,9 +97,13 @@ public:
 private:
     enum class Flow { Normal, ExitFor, ExitDo, ExitProcedure };
     class FrameGuard;
+    struct ArrayUnlock {
+        void operator()(SAFEARRAY* array) const { ::SafeArrayUnlock(array); }
+    };
     struct Argument {
         Value value;
         Value* ref = nullptr;  // the caller's storage, for a ByRef parameter
+        std::unique_ptr<SAFEARRAY, ArrayUnlock> locked;  // the array ref points into
     };
 
     Flow execList(const StmtList& list, Frame& f);
@@ -132,6 +136,7 @@ private:
     std::vector<Value> evalArgs(const std::vector<std::unique_ptr<Expr>>& args, Frame& f);
     void assign(const Expr& target, Value value, bool isSet, Frame& f);
     Value* storageOf(const Expr& e, Frame& f);
+    Value* elementStorage(const Expr& e, Frame& f, SAFEARRAY** array);
     Value letValue(Value v);
     Variable* findVariable(const std::wstring& lower, Frame& f);
     Variable& implicitVariable(const Expr& name, Frame& f);

@@ -19,6 +19,23 @@ std::wstring Lower(const std::wstring& s) {
 
 } // namespace
 
+namespace {
+
+// ".5" is a number where an operand may start: first, after an operator or a keyword
+// that takes an operand; after a name or ")" the dot reaches a member.
+bool StartsAnOperand(const Token& previous) {
+    if (previous.kind == TokenKind::Operator) return previous.text != L")";
+    if (previous.kind != TokenKind::Identifier) return previous.kind == TokenKind::EndOfStatement;
+    static const wchar_t* const kKeywords[] = {L"and", L"or", L"not", L"xor", L"eqv", L"imp", L"mod", L"is",
+                                               L"to", L"step", L"then", L"else", L"elseif", L"case", L"in",
+                                               L"while", L"until", L"if"};
+    for (const wchar_t* k : kKeywords)
+        if (previous.lower == k) return true;
+    return false;
+}
+
+} // namespace
+
 Lexer::Lexer(const std::wstring& text) : text_(text) {}
 
 std::vector<size_t> Lexer::LineStarts(const std::wstring& text) {
@@ -111,6 +128,23 @@ void Lexer::lexDate(Token& t) {
     t.number = date;
 }
 
+void Lexer::lexOctal(Token& t) {
+    size_t start = pos_;
+    pos_ += 2;
+    unsigned long long v = 0;
+    while (pos_ < text_.size() && text_[pos_] >= L'0' && text_[pos_] <= L'7') {
+        v = v * 8 + (text_[pos_] - L'0');
+        if (v > 0xFFFFFFFFull) fail(errors::kSyntax, L"Octal number too large", start);
+        ++pos_;
+    }
+    bool isLong = pos_ < text_.size() && text_[pos_] == L'&';
+    if (isLong) ++pos_;
+    t.kind = TokenKind::Integer;
+    // Like &H: what fits sixteen bits is an Integer.
+    if (!isLong && v <= 0xFFFF) t.number = static_cast<SHORT>(static_cast<USHORT>(v));
+    else t.number = static_cast<double>(static_cast<LONG>(static_cast<unsigned long>(v)));
+}
+
 void Lexer::lexString(Token& t) {
     size_t start = pos_++;
     std::wstring value;
@@ -179,9 +213,11 @@ std::vector<Token> Lexer::tokenize() {
             t.lower = Lower(t.text);
             if (t.lower == L"rem") { skipLine(); continue; }
         } else if (std::iswdigit(c) || (c == L'.' && pos_ + 1 < text_.size() && std::iswdigit(text_[pos_ + 1]) &&
-                                        (tokens.empty() || (tokens.back().kind != TokenKind::Identifier &&
-                                                            tokens.back().text != L")")))) {
+                                        (tokens.empty() || StartsAnOperand(tokens.back())))) {
             lexNumber(t);
+        } else if (c == L'&' && pos_ + 1 < text_.size() && (text_[pos_ + 1] == L'o' || text_[pos_ + 1] == L'O') &&
+                   pos_ + 2 < text_.size() && text_[pos_ + 2] >= L'0' && text_[pos_ + 2] <= L'7') {
+            lexOctal(t);
         } else if (c == L'&' && pos_ + 1 < text_.size() && (text_[pos_ + 1] == L'h' || text_[pos_ + 1] == L'H') &&
                    pos_ + 2 < text_.size() && std::iswxdigit(text_[pos_ + 2])) {
             lexNumber(t);

@@ -36,6 +36,7 @@ private:
     void lexNumber(Token& t);
     void lexString(Token& t);
     void lexDate(Token& t);
+    void lexOctal(Token& t);
     void newLine();
 
     const std::wstring& text_;

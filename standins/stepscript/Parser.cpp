@@ -517,7 +517,8 @@ std::unique_ptr<Stmt> Parser::parseSimple() {
         stmt->kind = isSet ? StmtKind::Set : StmtKind::Let;
         bool assignable = target->kind == ExprKind::Name || target->kind == ExprKind::Member ||
                           (target->kind == ExprKind::Call &&
-                           (target->left->kind == ExprKind::Name || target->left->kind == ExprKind::Member));
+                           (target->left->kind == ExprKind::Name || target->left->kind == ExprKind::Member ||
+                            target->left->kind == ExprKind::Call));
         if (!assignable) fail(errors::kIllegalAssignment, L"Illegal assignment", first);
         stmt->value = parseExpr();
     } else {

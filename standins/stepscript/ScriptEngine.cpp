@@ -1,4 +1,5 @@
 #include "standins/stepscript/ScriptEngine.h"
+#include "common/ComObject.h"
 #include "standins/stepscript/CodeContext.h"
 #include "standins/stepscript/Parser.h"
 #include "standins/stepscript/ScriptErrorInfo.h"

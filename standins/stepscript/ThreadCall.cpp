@@ -1,4 +1,5 @@
 #include "standins/stepscript/ThreadCall.h"
+#include "common/ComObject.h"
 #include "standins/stepscript/FreeThreaded.h"
 #include "common/ComError.h"
 

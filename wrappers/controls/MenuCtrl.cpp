@@ -1,4 +1,5 @@
 #include "wrappers/controls/MenuCtrl.h"
+#include "common/ComObject.h"
 #include "common/TextConv.h"
 #include "ostrel/ostrel.h"
 #include "wrappers/core/InputSimulation.h"
@@ -136,7 +137,7 @@ ComPtr<IDispatch> menuOf(WrapperCore& source, const VARIANT& wndID) {
     }
     WrapperObject* made = makeUnboundWrapper(WrapperKind::Menu);
     ComPtr<IWNDWrapper> wrapper;
-    wrapper.Attach(made->wrapperInterface());
+    wrapper = common::Adopt(made->wrapperInterface());
     made->core().bindTo(owner);
     {
         std::lock_guard<std::recursive_mutex> lock(made->core().mutex());

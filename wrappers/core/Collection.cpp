@@ -1,4 +1,5 @@
 #include "wrappers/core/Collection.h"
+#include "common/ComObject.h"
 #include "wrappers/core/WrapperError.h"
 #include "wrappers/core/WrappersModule.h"
 #include <ole2.h>
@@ -13,7 +14,7 @@ Collection::~Collection() { WrappersModule::unlock(); }
 
 ComPtr<Collection> Collection::create() {
     ComPtr<Collection> collection;
-    collection.Attach(new Collection());
+    collection = common::Adopt(new Collection());
     return collection;
 }
 

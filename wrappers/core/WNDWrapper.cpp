@@ -1,4 +1,5 @@
 #include "wrappers/core/WNDWrapper.h"
+#include "common/ComObject.h"
 #include "wrappers/core/ClassFactory.h"
 #include <wrl/client.h>
 
@@ -16,7 +17,7 @@ public:
         if (outer) return CLASS_E_NOAGGREGATION;
         return WrapperCall([&] {
             Microsoft::WRL::ComPtr<IWNDWrapper> wrapper;
-            wrapper.Attach(new WNDWrapper());
+            wrapper = common::Adopt(new WNDWrapper());
             return wrapper->QueryInterface(riid, ppv);
         });
     }
@@ -26,7 +27,7 @@ public:
 
 HRESULT getWNDWrapperClassObject(REFIID riid, void** ppv) {
     Microsoft::WRL::ComPtr<IClassFactory> factory;
-    factory.Attach(new WNDWrapperFactory());
+    factory = common::Adopt(new WNDWrapperFactory());
     return factory->QueryInterface(riid, ppv);
 }
 

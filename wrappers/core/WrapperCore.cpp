@@ -1,4 +1,5 @@
 #include "wrappers/core/WrapperCore.h"
+#include "common/ComObject.h"
 #include "common/Bstr.h"
 #include "common/TextConv.h"
 #include "common/UniqueHandle.h"
@@ -564,7 +565,7 @@ HRESULT WrapperCore::accRoleProperty(LONG role, VARIANT wndID, IDispatch** resul
         if (hr != S_OK) return hr;
         WrapperObject* object = makeUnboundWrapper(WrapperKind::Wnd);
         ComPtr<IWNDWrapper> wrapper;
-        wrapper.Attach(object->wrapperInterface());
+        wrapper = common::Adopt(object->wrapperInterface());
         object->core().bindToAccessible(found);
         ComPtr<IDispatch> dispatch;
         common::ThrowIfFailed(wrapper.As(&dispatch));

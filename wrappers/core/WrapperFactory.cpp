@@ -1,4 +1,5 @@
 #include "wrappers/core/WrapperFactory.h"
+#include "common/ComObject.h"
 #include "wrappers/core/HtmlDocumentAccess.h"
 #include "wrappers/core/WindowSearch.h"
 #include "wrappers/core/WrapperCore.h"
@@ -61,7 +62,7 @@ WrapperObject* makeUnboundWrapper(WrapperKind kind) {
 ComPtr<IWNDWrapper> makeWrapper(WrapperKind kind, HWND window) {
     WrapperObject* object = makeUnboundWrapper(kind);
     ComPtr<IWNDWrapper> wrapper;
-    wrapper.Attach(object->wrapperInterface());
+    wrapper = common::Adopt(object->wrapperInterface());
     object->core().bindTo(window);
     return wrapper;
 }

@@ -1,4 +1,5 @@
 #include "wrappers/sync/Synchronizer.h"
+#include "common/ComObject.h"
 #include "wrappers/core/ClassFactory.h"
 #include "wrappers/core/WrapperError.h"
 #include <mshtml.h>
@@ -123,7 +124,7 @@ class SynchronizerFactory final : public ClassFactoryBase {
 public:
     SynchronizerFactory() {
         try {
-            object_.Attach(new Synchronizer());
+            object_ = common::Adopt(new Synchronizer());
             built_ = S_OK;
         } catch (...) {
             built_ = E_OUTOFMEMORY;

@@ -1,4 +1,5 @@
 #include "DebugServicesFakes.h"
+#include "common/ComObject.h"
 #include <gtest/gtest.h>
 
 using namespace fakes;
@@ -9,7 +10,7 @@ class DebugApplicationTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        debugger.Attach(new TestDebugger);
+        debugger = common::Adopt(new TestDebugger);
         manager = CreateManager();
         ASSERT_TRUE(manager) << "CLSID_ProcessDebugManager is not registered in the prefix";
         ASSERT_EQ(manager->CreateApplication(application.GetAddressOf()), S_OK);
@@ -79,7 +80,7 @@ TEST_F(DebugApplicationTest, ObjectsAreFreeThreaded) {
 TEST_F(DebugApplicationTest, OnlyOneDebuggerConnects) {
     Connect();
     ComPtr<TestDebugger> second;
-    second.Attach(new TestDebugger);
+    second = common::Adopt(new TestDebugger);
     EXPECT_EQ(application->ConnectDebugger(second.Get()), E_FAIL);
     EXPECT_EQ(application->ConnectDebugger(debugger.Get()), S_OK);
     ComPtr<IApplicationDebugger> current;
@@ -373,7 +374,7 @@ TEST_F(DebugApplicationTest, SynchronousCallsRunOnTheTargetThread) {
 
     // At a break.
     ComPtr<RecordingCall> call;
-    call.Attach(new RecordingCall);
+    call = common::Adopt(new RecordingCall);
     EXPECT_EQ(CallInto(thread.Get(), call.Get(), 1, 2, 3), S_FALSE);
     EXPECT_EQ(call->ranOn.load(), engine.id());
     EXPECT_EQ(call->sum.load(), 6u);
@@ -404,7 +405,7 @@ TEST_F(DebugApplicationTest, CallsIntoAThreadThatEndedFail) {
     std::thread([&] { application->GetCurrentThread(thread.GetAddressOf()); }).join();
     ASSERT_TRUE(thread);
     ComPtr<RecordingCall> call;
-    call.Attach(new RecordingCall);
+    call = common::Adopt(new RecordingCall);
     EXPECT_EQ(CallInto(thread.Get(), call.Get(), 0, 0, 0), RPC_E_DISCONNECTED);
     EXPECT_EQ(call->calls.load(), 0);
 }
@@ -420,7 +421,7 @@ TEST_F(DebugApplicationTest, CallIntoAThreadThatNeverServesTimesOutAndIsDropped)
     });
     while (!thread) ::Sleep(10);
     ComPtr<RecordingCall> call;
-    call.Attach(new RecordingCall);
+    call = common::Adopt(new RecordingCall);
     ULONGLONG start = ::GetTickCount64();
     EXPECT_EQ(CallInto(thread.Get(), call.Get(), 0, 0, 0), RPC_E_TIMEOUT);
     EXPECT_GE(::GetTickCount64() - start, 29000u);

@@ -299,7 +299,7 @@ private:
         application_->GetCurrentThread(thread_ptr_.GetAddressOf());
         DWORD cookie = 0;
         if (options_.withSniffer) {
-            sniffer_.Attach(new FakeSniffer([this] {
+            sniffer_ = common::Adopt(new FakeSniffer([this] {
                 int at = statement_;
                 return std::vector<std::wstring>{L"Inner " + std::to_wstring(at), L"Global code"};
             }));
@@ -330,7 +330,7 @@ private:
             if (options_.errorAt.count(i)) {
                 ErrorOutcome outcome{};
                 ComPtr<FakeError> error;
-                error.Attach(new FakeError);
+                error = common::Adopt(new FakeError);
                 application_->HandleRuntimeError(error.Get(), nullptr, &outcome.action, &outcome.errorAction,
                                                  &outcome.callOnScriptError);
                 errors.push_back(outcome);

@@ -1,4 +1,5 @@
 #include "DebugServicesFakes.h"
+#include "common/ComObject.h"
 #include <gtest/gtest.h>
 
 using namespace fakes;
@@ -104,7 +105,7 @@ protected:
         manager = CreateManager();
         ASSERT_TRUE(manager) << "CLSID_ProcessDebugManager is not registered in the prefix";
         ASSERT_EQ(manager->CreateApplication(application.GetAddressOf()), S_OK);
-        engine.Attach(new FakeEngine({0, 13, 40}));
+        engine = common::Adopt(new FakeEngine({0, 13, 40}));
     }
     void TearDown() override {
         if (application) application->Close();

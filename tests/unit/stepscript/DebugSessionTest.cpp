@@ -2,6 +2,7 @@
 // a host runs two files on a script thread, a debugger object receives the breaks, and
 // the test thread inspects and resumes them, using only the documented interfaces.
 #include "tests/unit/stepscript/TestSite.h"
+#include "common/ComObject.h"
 #include <gtest/gtest.h>
 #include <atomic>
 #include <condition_variable>
@@ -153,14 +154,14 @@ protected:
             return;
         }
         app_->SetName(L"StepScript session test");
-        debugger_.Attach(new Debugger());
+        debugger_ = common::Adopt(new Debugger());
         if (FAILED(app_->ConnectDebugger(debugger_.Get()))) {
             setupError_ = L"the debug application refuses a debugger";
             return;
         }
-        site_.Attach(new DebugSite());
+        site_ = common::Adopt(new DebugSite());
         site_->app = app_;
-        site_->out.Attach(new Recorder());
+        site_->out = common::Adopt(new Recorder());
         CLSID clsid;
         if (FAILED(::CLSIDFromProgID(L"StepScript", &clsid)) ||
             FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
@@ -334,7 +335,7 @@ protected:
         if (FAILED(context->ParseLanguageText(text.c_str(), 10, L"", flags, expression.GetAddressOf())))
             return L"<not parsed>";
         ComPtr<Callback> callback;
-        callback.Attach(new Callback());
+        callback = common::Adopt(new Callback());
         expression->Start(callback.Get());
         for (DWORD waited = 0; !callback->done && waited < kWaitMs; waited += 10) ::Sleep(10);
         if (!callback->done) return L"<no completion>";

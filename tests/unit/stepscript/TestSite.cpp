@@ -1,4 +1,5 @@
 #include "tests/unit/stepscript/TestSite.h"
+#include "common/ComObject.h"
 #include "standins/stepscript/ScriptEngine.h"
 #include <gtest/gtest.h>
 #include <cwctype>
@@ -136,8 +137,8 @@ STDMETHODIMP TestSite::OnScriptError(IActiveScriptError* error) {
 Harness::Harness() {
     stepscript::CreateEngine(IID_IActiveScript, reinterpret_cast<void**>(engine.GetAddressOf()));
     engine.As(&parse);
-    site.Attach(new TestSite());
-    out.Attach(new Recorder());
+    site = common::Adopt(new TestSite());
+    out = common::Adopt(new Recorder());
     site->items[L"out"] = out;
     engine->SetScriptSite(site.Get());
     parse->InitNew();
