@@ -1,0 +1,2 @@
+#include "standins/stepscript/Operators.h"
+#include <gtest/gtest.h>
