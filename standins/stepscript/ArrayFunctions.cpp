@@ -39,7 +39,7 @@ Value JoinFn(const std::wstring&, Args& a, ErrObject*) {
 }
 
 Value SplitFn(const std::wstring&, Args& a, ErrObject*) {
-    Value v = Arg(a, 0);
+    const Value& v = Arg(a, 0);
     if (v.isNull()) RaiseError(errors::kInvalidUseOfNull);
     std::wstring text = ToText(v);
     std::wstring delimiter = Given(a, 1) ? Text(a, 1) : L" ";

@@ -32,10 +32,12 @@ void AddArrayFunctions(Table& t);
 
 inline bool Given(const Args& a, size_t i) { return i < a.size() && !IsMissing(a[i]); }
 
-// Argument i as a plain value (an object's default property), required.
-inline Value Arg(Args& a, size_t i) {
+// Argument i as a plain value (an object's default property), required. The
+// argument is replaced in place, so long strings are never copied on the way.
+inline const Value& Arg(Args& a, size_t i) {
     if (!Given(a, i)) RaiseError(errors::kArgumentNotOptional);
-    return DefaultValue(a[i]);
+    if (a[i].isObject()) a[i] = DefaultValue(a[i]);
+    return a[i];
 }
 inline std::wstring Text(Args& a, size_t i) { return ToText(Arg(a, i)); }
 inline LONG Long(Args& a, size_t i) { return ToLong(Arg(a, i)); }

@@ -232,9 +232,10 @@ Value CallBuiltin(const std::wstring& lower, const std::wstring& name, std::vect
     try {
         return b.fn(name, args, err);
     } catch (ScriptError& e) {
-        // The language names the function in its own errors ("Type mismatch: 'CInt'").
+        // An invalid argument names the function ("Invalid procedure call or argument: 'Left'").
         LONG number = ErrObject::NumberOf(e.hr);
-        if (e.source == kRuntimeSource && e.description == ErrorMessage(number)) e.description += L": '" + name + L"'";
+        if (number == errors::kInvalidCall && e.source == kRuntimeSource && e.description == ErrorMessage(number))
+            e.description += L": '" + name + L"'";
         throw;
     } catch (const std::bad_alloc&) {
         RaiseError(errors::kOutOfMemory, name);

@@ -6,7 +6,7 @@ namespace stepscript {
 namespace builtins {
 
 DATE DateArg(Args& a, size_t i) {
-    Value v = Arg(a, i);
+    const Value& v = Arg(a, i);
     if (v.type() == VT_DATE) return v.variant().date;
     return ConvertTo(v, VT_DATE).variant().date;
 }
@@ -15,7 +15,7 @@ namespace {
 
 using namespace dates;
 
-bool NullArg(Args& a, size_t i) { return Given(a, i) && DefaultValue(a[i]).isNull(); }
+bool NullArg(Args& a, size_t i) { return Given(a, i) && Arg(a, i).isNull(); }
 
 Value DateOf(double serial) {
     if (!InRange(serial)) InvalidCall();

@@ -7,7 +7,7 @@ namespace builtins {
 namespace {
 
 // The functions answer Null for a Null string argument where the language does.
-bool NullArg(Args& a, size_t i) { return Given(a, i) && DefaultValue(a[i]).isNull(); }
+bool NullArg(Args& a, size_t i) { return Given(a, i) && Arg(a, i).isNull(); }
 
 // A string of bytes (the B functions): a BSTR whose length is counted in bytes.
 Value Bytes(const char* data, UINT count) {
@@ -19,6 +19,7 @@ Value Bytes(const char* data, UINT count) {
     return r;
 }
 
+// The bytes of a string argument; data points into holder, so copies must not outlive it.
 struct ByteText {
     Value holder;
     const char* data;
@@ -26,10 +27,12 @@ struct ByteText {
 };
 
 ByteText BytesOf(Args& a, size_t i) {
-    Value v = Arg(a, i);
-    if (v.type() != VT_BSTR) v = Value::String(ToText(v));
-    BSTR b = v.variant().bstrVal;
-    return {v, reinterpret_cast<const char*>(b), ::SysStringByteLen(b)};
+    ByteText t{Arg(a, i), nullptr, 0};
+    if (t.holder.type() != VT_BSTR) t.holder = Value::String(ToText(t.holder));
+    BSTR b = t.holder.variant().bstrVal;
+    t.data = reinterpret_cast<const char*>(b);
+    t.size = ::SysStringByteLen(b);
+    return t;
 }
 
 size_t Find(const std::wstring& hay, const std::wstring& needle, size_t from, bool text) {
@@ -43,7 +46,7 @@ size_t FindLast(const std::wstring& hay, const std::wstring& needle, size_t befo
 }
 
 Value LenFn(const std::wstring&, Args& a, ErrObject*) {
-    Value v = Arg(a, 0);
+    const Value& v = Arg(a, 0);
     if (v.isNull()) return v;
     if (v.type() == VT_BSTR) return Value::Long(static_cast<LONG>(::SysStringLen(v.variant().bstrVal)));
     return Value::Long(static_cast<LONG>(ToText(v).size()));
@@ -195,6 +198,7 @@ Value ReplaceFn(const std::wstring&, Args& a, ErrObject*) {
     std::wstring haystack = ignoreCase ? Lower(source) : source;
     std::wstring needle = ignoreCase ? Lower(find) : find;
     std::wstring out;
+    out.reserve(source.size());
     size_t pos = 0;
     LONG done = 0;
     for (;;) {
