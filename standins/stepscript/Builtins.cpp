@@ -87,7 +87,7 @@ Value IsNumericFn(const std::wstring&, Args& a, ErrObject*) {
     }
     switch (v.type()) {
     case VT_EMPTY: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_BOOL: case VT_UI1:
-    case VT_DECIMAL: return Value::Bool(true);
+    case VT_DECIMAL: case VT_DATE: return Value::Bool(true);
     case VT_BSTR: {
         double d = 0;
         try {

@@ -63,17 +63,17 @@ Value AbsFn(const std::wstring&, Args& a, ErrObject*) {
 }
 
 Value SgnFn(const std::wstring&, Args& a, ErrObject*) {
-    Value v = Arg(a, 0);
-    if (v.isNull()) return v;
+    const Value& v = Arg(a, 0);
+    if (v.isNull()) RaiseError(errors::kInvalidUseOfNull);
     double d = ToDouble(v);
     return Value::Int(static_cast<SHORT>(d < 0 ? -1 : d > 0 ? 1 : 0));
 }
 
-// The functions of one Double: Null passes through, out-of-range arguments are
+// The functions of one Double: Null is an invalid use, out-of-range arguments are
 // invalid calls and results beyond a Double overflow.
 Value Math(Args& a, double (*f)(double), bool (*valid)(double)) {
-    Value v = Arg(a, 0);
-    if (v.isNull()) return v;
+    const Value& v = Arg(a, 0);
+    if (v.isNull()) RaiseError(errors::kInvalidUseOfNull);
     double d = ToDouble(v);
     if (valid && !valid(d)) InvalidCall();
     double r = f(d);

@@ -190,6 +190,8 @@ TEST_F(Builtins, MathFunctions) {
     EXPECT_EQ(ToLong(call(L"Abs", {I(-5)})), 5);
     EXPECT_TRUE(call(L"Abs", {NullValue()}).isNull());
     EXPECT_EQ(ToLong(call(L"Sgn", {D(-0.1)})), -1);
+    EXPECT_EQ(error(L"Sgn", {NullValue()}), 94);
+    EXPECT_EQ(error(L"Sqr", {NullValue()}), 94);
     EXPECT_EQ(ToText(call(L"Round", {D(2.5)})), L"2");
     EXPECT_EQ(ToText(call(L"Round", {D(3.5)})), L"4");
     EXPECT_EQ(ToText(call(L"Round", {D(-2.5)})), L"-2");
@@ -204,16 +206,16 @@ TEST_F(Builtins, MathFunctions) {
     EXPECT_NEAR(ToDouble(call(L"Atn", {I(1)})) * 4, 3.14159265358979, 1e-12);
 }
 
-TEST_F(Builtins, RndRepeatsForANegativeSeedAndStaysInRange) {
-    double a = ToDouble(call(L"Rnd", {I(-3)}));
-    double b = ToDouble(call(L"Rnd", {I(-3)}));
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(ToDouble(call(L"Rnd", {I(0)})), b);
+TEST_F(Builtins, RndFollowsTheLanguagesSequence) {
+    // A negative argument seeds from itself; Randomize mixes its number into the seed.
+    EXPECT_EQ(ToText(call(L"Rnd", {I(-3)})), L"0.9633257");
+    EXPECT_EQ(ToText(call(L"Rnd", {D(-1.5)})), L"0.474007");
+    EXPECT_EQ(ToText(call(L"Rnd", {I(0)})), L"0.474007");
     call(L"Randomize", {I(42)});
-    double first = ToDouble(call(L"Rnd"));
-    call(L"Randomize", {I(42)});
+    EXPECT_EQ(ToText(call(L"Rnd")), L"0.9078093");
+    EXPECT_EQ(ToText(call(L"Rnd")), L"0.6110868");
     EXPECT_EQ(TypeNameOf(call(L"Rnd")), L"Single");
-    (void)first;
+    call(L"Randomize");
     for (int i = 0; i < 1000; ++i) {
         double r = ToDouble(call(L"Rnd"));
         ASSERT_GE(r, 0.0);
@@ -366,6 +368,7 @@ TEST_F(Builtins, InformationFunctions) {
     EXPECT_FALSE(ToBool(call(L"IsNumeric", {S(L"")})));
     EXPECT_FALSE(ToBool(call(L"IsNumeric", {S(L"12abc")})));
     EXPECT_FALSE(ToBool(call(L"IsNumeric", {NullValue()})));
+    EXPECT_TRUE(ToBool(call(L"IsNumeric", {Value::Date(5)})));
     EXPECT_TRUE(ToBool(call(L"IsEmpty", {Value()})));
     EXPECT_TRUE(ToBool(call(L"IsNull", {NullValue()})));
     EXPECT_TRUE(ToBool(call(L"IsObject", {Value::Nothing()})));
