@@ -288,7 +288,8 @@ bool ToBool(const Value& v) {
     case VT_BOOL: return v.variant().boolVal != VARIANT_FALSE;
     case VT_I4: return v.variant().lVal != 0;
     case VT_I2: return v.variant().iVal != 0;
-    case VT_EMPTY: return false;
+    case VT_EMPTY:
+    case VT_NULL: return false;  // a Null condition takes the Else branch
     default: return ConvertTo(v, VT_BOOL).variant().boolVal != VARIANT_FALSE;
     }
 }

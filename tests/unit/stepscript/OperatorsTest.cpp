@@ -150,6 +150,10 @@ TEST_F(Operators, ValuesConvertAsTheLanguageDoes) {
     EXPECT_THROW(ToText(Value::Null()), ScriptError);
     EXPECT_EQ(ToText(B(false)), L"False");
     EXPECT_TRUE(ToBool(S(L"True")));
+    EXPECT_FALSE(ToBool(Value::Null()));
+    EXPECT_THROW(ToBool(S(L"maybe")), ScriptError);
+    EXPECT_EQ(un(Op::Not, Value::Byte(1)), L"Byte:254");
+    EXPECT_EQ(op(Op::IntDiv, I(5), D(2.0)), L"Long:2");
     EXPECT_TRUE(ToBool(S(L"-1")));
     EXPECT_EQ(ToDouble(S(L"&H10")), 16.0);
     EXPECT_EQ(ToDouble(S(L"&HFFFF")), -1.0);
