@@ -412,6 +412,85 @@ TEST_F(Builtins, ConstantsHaveTheReferenceValues) {
     EXPECT_FALSE(BuiltinConstant(L"vbnosuchthing", v));
 }
 
+// Err through IDispatch, as scripts reach it.
+class ErrTest : public Builtins {
+protected:
+    Value invoke(const wchar_t* member, WORD flags, std::vector<Value> args, HRESULT* hr = nullptr,
+                 EXCEPINFO* ei = nullptr) {
+        DISPID id = 0;
+        LPOLESTR name = const_cast<LPOLESTR>(member);
+        EXPECT_EQ(err_->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK) << member;
+        std::vector<VARIANT> list;
+        for (auto it = args.rbegin(); it != args.rend(); ++it) list.push_back(it->variant());
+        DISPID put = DISPID_PROPERTYPUT;
+        bool isPut = (flags & DISPATCH_PROPERTYPUT) != 0;
+        DISPPARAMS params{list.empty() ? nullptr : list.data(), isPut ? &put : nullptr, static_cast<UINT>(list.size()),
+                          isPut ? 1u : 0u};
+        VARIANT result;
+        ::VariantInit(&result);
+        EXCEPINFO local{};
+        HRESULT r = err_->Invoke(id, IID_NULL, 0, flags, &params, &result, ei ? ei : &local, nullptr);
+        if (hr) *hr = r;
+        if (!ei) {
+            ::SysFreeString(local.bstrSource);
+            ::SysFreeString(local.bstrDescription);
+        }
+        return Value::Take(result);
+    }
+    Value get(const wchar_t* member) { return invoke(member, DISPATCH_PROPERTYGET, {}); }
+};
+
+TEST_F(ErrTest, RaiseFillsTheReferenceTextAndSource) {
+    HRESULT hr = S_OK;
+    EXCEPINFO ei{};
+    invoke(L"Raise", DISPATCH_METHOD, {I(6)}, &hr, &ei);
+    EXPECT_EQ(hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(ei.scode, static_cast<SCODE>(0x800A0006));
+    EXPECT_EQ(std::wstring(ei.bstrDescription), L"Overflow");
+    EXPECT_EQ(std::wstring(ei.bstrSource), L"Microsoft VBScript runtime error");
+    ::SysFreeString(ei.bstrSource);
+    ::SysFreeString(ei.bstrDescription);
+    EXPECT_EQ(ToLong(get(L"Number")), 6);
+    EXPECT_EQ(ToText(get(L"description")), L"Overflow");
+
+    invoke(L"Clear", DISPATCH_METHOD, {});
+    EXPECT_EQ(ToLong(get(L"Number")), 0);
+    EXPECT_EQ(ToText(get(L"Source")), L"");
+
+    invoke(L"Raise", DISPATCH_METHOD, {L(-2147221503), S(L"MyApp"), S(L"custom"), S(L"help.chm"), I(42)});
+    EXPECT_EQ(ToLong(get(L"Number")), -2147221503);
+    EXPECT_EQ(ToText(get(L"Source")), L"MyApp");
+    EXPECT_EQ(ToText(get(L"Description")), L"custom");
+    EXPECT_EQ(ToText(get(L"HelpFile")), L"help.chm");
+    EXPECT_EQ(ToLong(get(L"HelpContext")), 42);
+
+    invoke(L"Clear", DISPATCH_METHOD, {});
+    invoke(L"Raise", DISPATCH_METHOD, {I(1234)});
+    EXPECT_EQ(ToText(get(L"Description")), L"Unknown runtime error");
+
+    // Raise 0 is itself an invalid call; Raise without a number is refused.
+    invoke(L"Raise", DISPATCH_METHOD, {I(0)}, &hr, &ei);
+    EXPECT_EQ(ei.scode, static_cast<SCODE>(0x800A0005));
+    ::SysFreeString(ei.bstrSource);
+    ::SysFreeString(ei.bstrDescription);
+    invoke(L"Raise", DISPATCH_METHOD, {}, &hr);
+    EXPECT_EQ(hr, DISP_E_BADPARAMCOUNT);
+}
+
+TEST_F(ErrTest, NumberSetByTheScriptTakesTheLanguagesDescription) {
+    invoke(L"Number", DISPATCH_PROPERTYPUT, {I(9)});
+    EXPECT_EQ(ToLong(get(L"Number")), 9);
+    EXPECT_EQ(ToText(get(L"Description")), L"Subscript out of range");
+    invoke(L"Description", DISPATCH_PROPERTYPUT, {S(L"mine")});
+    EXPECT_EQ(ToText(get(L"Description")), L"mine");
+    ScriptError e{static_cast<HRESULT>(0x800A000D), L"src", L"Type mismatch"};
+    err_->set(e);
+    EXPECT_EQ(ToLong(get(L"Number")), 13);
+    EXPECT_EQ(ToText(get(L"Source")), L"src");
+    err_->clear();
+    EXPECT_EQ(err_->number(), S_OK);
+}
+
 TEST_F(Builtins, ErrorTableHoldsTheReferenceTexts) {
     EXPECT_EQ(ErrorMessage(9), L"Subscript out of range");
     EXPECT_EQ(ErrorMessage(94), L"Invalid use of Null");
