@@ -7,12 +7,25 @@
 namespace stepscript {
 namespace {
 
-enum : DISPID { kNumber = DISPID_VALUE, kDescription = 1, kSource = 2, kRaise = 3, kClear = 4 };
+enum : DISPID {
+    kNumber = DISPID_VALUE,
+    kDescription = 1,
+    kSource = 2,
+    kRaise = 3,
+    kClear = 4,
+    kHelpFile = 5,
+    kHelpContext = 6
+};
 
 const struct {
     const wchar_t* name;
     DISPID id;
-} kMembers[] = {{L"number", kNumber}, {L"description", kDescription}, {L"source", kSource}, {L"raise", kRaise}, {L"clear", kClear}};
+} kMembers[] = {{L"number", kNumber},     {L"description", kDescription}, {L"source", kSource},
+                {L"raise", kRaise},       {L"clear", kClear},             {L"helpfile", kHelpFile},
+                {L"helpcontext", kHelpContext}};
+
+// Err.Raise without a source names the language's run time, as VBScript does.
+const wchar_t* const kRaiseSource = L"Microsoft VBScript runtime error";
 
 bool SameName(const wchar_t* a, const wchar_t* lower) {
     for (; *a && *lower; ++a, ++lower)
@@ -21,6 +34,16 @@ bool SameName(const wchar_t* a, const wchar_t* lower) {
 }
 
 BSTR Alloc(const std::wstring& s) { return ::SysAllocStringLen(s.data(), static_cast<UINT>(s.size())); }
+
+bool Given(const Value* v) { return v && !v->isEmpty() && !(v->type() == VT_ERROR && v->variant().scode == DISP_E_PARAMNOTFOUND); }
+
+void FillException(EXCEPINFO* excep, const ScriptError& e) {
+    if (!excep) return;
+    *excep = EXCEPINFO{};
+    excep->scode = e.hr;
+    excep->bstrSource = Alloc(e.source);
+    excep->bstrDescription = Alloc(e.description);
+}
 
 } // namespace
 
@@ -38,12 +61,38 @@ void ErrObject::set(const ScriptError& error) {
     hr_ = error.hr;
     source_ = error.source;
     description_ = error.description;
+    helpFile_.clear();
+    helpContext_ = 0;
 }
 
 void ErrObject::clear() {
     hr_ = S_OK;
     source_.clear();
     description_.clear();
+    helpFile_.clear();
+    helpContext_ = 0;
+}
+
+std::wstring ErrObject::description() const {
+    if (!description_.empty() || hr_ == S_OK) return description_;
+    LONG n = NumberOf(hr_);
+    return n > 0 && n <= 0xFFFF && IsKnownError(n) ? ErrorMessage(n) : description_;
+}
+
+ScriptError ErrObject::raise(LONG number, const Value* source, const Value* description, const Value* helpFile,
+                             const Value* helpContext) {
+    // Number 0 is no error at all, and negative numbers must be full HRESULTs.
+    if (number == 0 || number > 0xFFFF) RaiseError(errors::kInvalidCall);
+    HRESULT code = HresultOf(number);
+    bool sameNumber = code == hr_;
+    hr_ = code;
+    if (Given(source)) source_ = ToText(*source);
+    else if (source_.empty()) source_ = kRaiseSource;
+    if (Given(description)) description_ = ToText(*description);
+    else if (!sameNumber || description_.empty()) description_ = ErrorMessage(NumberOf(code));
+    if (Given(helpFile)) helpFile_ = ToText(*helpFile);
+    if (Given(helpContext)) helpContext_ = ToLong(*helpContext);
+    return ScriptError{hr_, source_, description_};
 }
 
 STDMETHODIMP ErrObject::GetTypeInfoCount(UINT* count) {
@@ -72,68 +121,64 @@ STDMETHODIMP ErrObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* 
                                EXCEPINFO* excep, UINT*) {
     return common::ComBoundary([&]() -> HRESULT {
         UINT argc = params ? params->cArgs : 0;
-        // Arguments arrive last first.
+        UINT named = params ? params->cNamedArgs : 0;
+        const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+        // Arguments arrive last first, the assigned value of a put first of all.
         auto arg = [&](UINT i) -> Value {
-            if (i >= argc) return Value();
+            UINT positional = argc - (put ? named : 0);
+            if (i >= positional) return Value();
             const VARIANT& v = params->rgvarg[argc - 1 - i];
             if (v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND) return Value();
             return Value::CopyOf(v);
         };
-        const bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
-        auto text = [&](std::wstring& field) -> HRESULT {
-            if (put) {
-                if (argc != 1) return DISP_E_BADPARAMCOUNT;
-                field = ToText(arg(0));
-            } else if (result) {
-                result->vt = VT_BSTR;
-                result->bstrVal = Alloc(field);
-            }
-            return S_OK;
+        auto assigned = [&]() -> Value { return Value::CopyOf(params->rgvarg[0]); };
+        auto answer = [&](Value v) {
+            if (result) v.detach(result);
         };
         try {
             switch (id) {
             case kNumber:
                 if (put) {
-                    if (argc != 1) return DISP_E_BADPARAMCOUNT;
-                    hr_ = HresultOf(ToLong(arg(0)));
-                } else if (result) {
-                    result->vt = VT_I4;
-                    result->lVal = NumberOf(hr_);
+                    if (argc < 1) return DISP_E_BADPARAMCOUNT;
+                    hr_ = HresultOf(ToLong(assigned()));
+                } else {
+                    answer(Value::Long(NumberOf(hr_)));
                 }
                 return S_OK;
-            case kDescription: return text(description_);
-            case kSource: return text(source_);
+            case kDescription:
+                if (put) description_ = argc ? ToText(assigned()) : std::wstring();
+                else answer(Value::String(description()));
+                return S_OK;
+            case kSource:
+                if (put) source_ = argc ? ToText(assigned()) : std::wstring();
+                else answer(Value::String(source_));
+                return S_OK;
+            case kHelpFile:
+                if (put) helpFile_ = argc ? ToText(assigned()) : std::wstring();
+                else answer(Value::String(helpFile_));
+                return S_OK;
+            case kHelpContext:
+                if (put) helpContext_ = argc ? ToLong(assigned()) : 0;
+                else answer(Value::Long(helpContext_));
+                return S_OK;
             case kClear:
+                if (argc) return DISP_E_BADPARAMCOUNT;
                 clear();
                 return S_OK;
             case kRaise: {
                 if (argc < 1 || argc > 5) return DISP_E_BADPARAMCOUNT;
                 Value number = arg(0);
                 if (number.isEmpty()) return DISP_E_PARAMNOTOPTIONAL;
-                HRESULT code = HresultOf(ToLong(number));
-                std::wstring source = argc > 1 ? ToText(arg(1)) : std::wstring();
-                std::wstring description = argc > 2 ? ToText(arg(2)) : std::wstring();
-                if (source.empty()) source = kRuntimeSource;
-                if (description.empty()) {
-                    LONG n = NumberOf(code);
-                    description = ErrorMessage(n);
-                }
-                hr_ = code;
-                source_ = source;
-                description_ = description;
-                if (excep) {
-                    *excep = EXCEPINFO{};
-                    excep->scode = code;
-                    excep->bstrSource = Alloc(source);
-                    excep->bstrDescription = Alloc(description);
-                }
+                Value a1 = arg(1), a2 = arg(2), a3 = arg(3), a4 = arg(4);
+                FillException(excep, raise(ToLong(number), &a1, &a2, &a3, &a4));
                 return DISP_E_EXCEPTION;
             }
             default:
                 return DISP_E_MEMBERNOTFOUND;
             }
-        } catch (const ScriptError&) {
-            return DISP_E_TYPEMISMATCH;
+        } catch (const ScriptError& e) {
+            FillException(excep, e);
+            return DISP_E_EXCEPTION;
         }
     });
 }

@@ -26,5 +26,6 @@ extern const wchar_t* const kCompileSource;
 [[noreturn]] void RaiseError(int number, const std::wstring& name = {});
 // The message of a run-time error number.
 std::wstring ErrorMessage(int number);
+bool IsKnownError(int number);
 
 } // namespace stepscript

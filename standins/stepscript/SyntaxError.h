@@ -53,10 +53,31 @@ constexpr int kUnknownRuntime = 507;
 constexpr int kOutOfMemory = 7;
 constexpr int kSubscriptOutOfRange = 9;
 constexpr int kArrayLocked = 10;
-constexpr int kNotACollection = 451;
-constexpr int kClassNotDefined = 506;
-constexpr int kInvalidUseOfNull = 94;
 constexpr int kInvalidUseOfMe = 1037;
+constexpr int kOutOfStringSpace = 14;
+constexpr int kCannotPerform = 17;
+constexpr int kSubNotDefined = 35;
+constexpr int kInternal = 51;
+constexpr int kFileNotFound = 53;
+constexpr int kPermissionDenied = 70;
+constexpr int kPathNotFound = 76;
+constexpr int kForNotInitialized = 92;
+constexpr int kInvalidUseOfNull = 94;
+constexpr int kNoAutomation = 430;
+constexpr int kAutomationName = 432;
+constexpr int kNoSuchAction = 445;
+constexpr int kNoNamedArguments = 446;
+constexpr int kArgumentNotOptional = 449;
+constexpr int kNotACollection = 451;
+constexpr int kKeyExists = 457;
+constexpr int kUnsupportedType = 458;
+constexpr int kInvalidPicture = 481;
+constexpr int kRemoteServer = 462;
+constexpr int kClassNotDefined = 506;
+constexpr int kIllegalAssignmentRef = 5008;
+constexpr int kRegExpExpected = 5016;
+constexpr int kRegExpSyntax = 5017;
+constexpr int kElementNotFound = 32811;
 } // namespace errors
 
 } // namespace stepscript
