@@ -41,11 +41,6 @@ private:
 };
 
 // Takes ownership of the reference that an object was created with.
-template <typename T>
-Microsoft::WRL::ComPtr<T> Adopt(T* created) {
-    Microsoft::WRL::ComPtr<T> owner;
-    owner.Attach(created);
-    return owner;
-}
+using common::Adopt;
 
 } // namespace debugservices
