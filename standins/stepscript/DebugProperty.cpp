@@ -1,6 +1,8 @@
 #include "standins/stepscript/DebugProperty.h"
 #include "common/ComObject.h"
+#include "standins/stepscript/ArrayValue.h"
 #include "standins/stepscript/ScriptEngine.h"
+#include "standins/stepscript/ScriptObject.h"
 #include "standins/stepscript/SyntaxError.h"
 #include "common/ComError.h"
 #include <algorithm>
@@ -19,7 +21,67 @@ std::wstring Lower(std::wstring s) {
     return s;
 }
 
+SAFEARRAY* ArrayOf(const Value& v) {
+    const VARIANT& var = v.variant();
+    if (!(var.vt & VT_ARRAY)) return nullptr;
+    return (var.vt & VT_BYREF) ? (var.pparray ? *var.pparray : nullptr) : var.parray;
+}
+
+struct Bounds {
+    std::vector<LONG> lower, upper;
+    size_t count = 1;
+};
+
+Bounds BoundsOf(SAFEARRAY* array) {
+    Bounds b;
+    UINT rank = ::SafeArrayGetDim(array);
+    for (UINT d = 1; d <= rank; ++d) {
+        LONG lo = 0, hi = -1;
+        ::SafeArrayGetLBound(array, d, &lo);
+        ::SafeArrayGetUBound(array, d, &hi);
+        b.lower.push_back(lo);
+        b.upper.push_back(hi);
+        b.count *= hi >= lo ? static_cast<size_t>(hi - lo + 1) : 0;
+    }
+    if (rank == 0) b.count = 0;
+    return b;
+}
+
+Microsoft::WRL::ComPtr<IScriptObject> ScriptObjectOf(const Value& v) {
+    Microsoft::WRL::ComPtr<IScriptObject> object;
+    if (IUnknown* unk = v.isObject() ? v.unknown() : nullptr)
+        unk->QueryInterface(__uuidof(IScriptObject), reinterpret_cast<void**>(object.GetAddressOf()));
+    return object;
+}
+
 } // namespace
+
+std::vector<std::pair<std::wstring, Value>> MembersOf(const Value& v) {
+    std::vector<std::pair<std::wstring, Value>> members;
+    if (SAFEARRAY* array = ArrayOf(v)) {
+        Bounds b = BoundsOf(array);
+        if (b.count == 0) return members;
+        // Rightmost index fastest: (0,0), (0,1), ... as the script writes them.
+        std::vector<LONG> at = b.lower;
+        for (size_t n = 0; n < b.count; ++n) {
+            std::wstring name = L"(";
+            std::vector<Value> indices;
+            for (size_t d = 0; d < at.size(); ++d) {
+                if (d) name += L",";
+                name += std::to_wstring(at[d]);
+                indices.push_back(Value::Long(at[d]));
+            }
+            members.emplace_back(name + L")", ArrayElement(v, indices));
+            for (size_t d = at.size(); d-- > 0;) {
+                if (++at[d] <= b.upper[d]) break;
+                at[d] = b.lower[d];
+            }
+        }
+    } else if (auto object = ScriptObjectOf(v)) {
+        members = object->memberValues();
+    }
+    return members;
+}
 
 std::wstring FormatValue(const Value& v, UINT radix) {
     if (radix == 16) {
@@ -41,6 +103,19 @@ PropertySnapshot Snapshot(const std::wstring& name, const Value& v, UINT radix) 
     s.type = TypeNameOf(v);
     s.value = FormatValue(v, radix);
     if (v.type() == VT_BSTR) s.attributes |= DBGPROP_ATTRIB_VALUE_IS_RAW_STRING;
+    if (SAFEARRAY* array = ArrayOf(v)) {
+        Bounds b = BoundsOf(array);
+        s.value = L"(";
+        for (size_t d = 0; d < b.lower.size(); ++d) {
+            if (d) s.value += L", ";
+            s.value += std::to_wstring(b.lower[d]) + L" to " + std::to_wstring(b.upper[d]);
+        }
+        s.value += L")";
+        if (b.count > 0) s.attributes |= DBGPROP_ATTRIB_VALUE_IS_EXPANDABLE;
+    } else if (auto object = ScriptObjectOf(v)) {
+        s.type = object->className();
+        if (!object->memberValues().empty()) s.attributes |= DBGPROP_ATTRIB_VALUE_IS_EXPANDABLE;
+    }
     return s;
 }
 
@@ -61,9 +136,10 @@ void FillPropertyInfo(const PropertySnapshot& s, IDebugProperty* property, DWORD
     }
 }
 
-ValueProperty::ValueProperty(ScriptEngine* engine, std::weak_ptr<Frame> frame, PropertySnapshot snapshot,
+ValueProperty::ValueProperty(ScriptEngine* engine, std::weak_ptr<Frame> frame, PropertySnapshot snapshot, Value value,
                              IDebugProperty* parent)
-    : engine_(engine), frame_(std::move(frame)), snapshot_(std::move(snapshot)), parent_(parent) {}
+    : engine_(engine), frame_(std::move(frame)), snapshot_(std::move(snapshot)), value_(std::move(value)),
+      parent_(parent) {}
 
 STDMETHODIMP ValueProperty::GetPropertyInfo(DWORD fields, UINT, DebugPropertyInfo* info) {
     if (!info) return E_POINTER;
@@ -76,14 +152,18 @@ STDMETHODIMP ValueProperty::GetExtendedInfo(ULONG, GUID*, VARIANT*) { return E_N
 STDMETHODIMP ValueProperty::SetValueAsString(LPCOLESTR value, UINT radix) {
     return common::ComBoundary([&]() -> HRESULT {
         if (!value) return E_INVALIDARG;
-        std::wstring text = snapshot_.name + L" = " + value;
+        // Elements and members assign through their full name: "a(1)", "Me.count".
+        std::wstring text = snapshot_.fullName + L" = " + value;
         return engine_->onScriptThread([&]() -> HRESULT {
             std::shared_ptr<Frame> f = frame_.lock();
             if (!f) return E_FAIL;
             try {
                 auto block = engine_->parseForDebugger(text, false);
                 Value v = engine_->interpreter().evaluate(*block, *f);
+                std::wstring fullName = snapshot_.fullName;
                 snapshot_ = Snapshot(snapshot_.name, v, radix);
+                snapshot_.fullName = fullName;
+                value_ = v;
                 return S_OK;
             } catch (const SyntaxError& e) {
                 return e.hr;
@@ -94,12 +174,37 @@ STDMETHODIMP ValueProperty::SetValueAsString(LPCOLESTR value, UINT radix) {
     });
 }
 
-STDMETHODIMP ValueProperty::EnumMembers(DWORD fields, UINT, REFIID riid, IEnumDebugPropertyInfo** members) {
-    if (!members) return E_POINTER;
-    *members = nullptr;
-    if (riid != IID_IEnumDebugPropertyInfo) return E_NOINTERFACE;
-    *members = new PropertyInfoEnum({}, fields);
-    return S_OK;
+STDMETHODIMP ValueProperty::EnumMembers(DWORD fields, UINT radix, REFIID riid, IEnumDebugPropertyInfo** members) {
+    return common::ComBoundary([&]() -> HRESULT {
+        if (!members) return E_POINTER;
+        *members = nullptr;
+        if (riid != IID_IEnumDebugPropertyInfo) return E_NOINTERFACE;
+        std::vector<PropertyInfoEnum::Entry> entries;
+        std::vector<Value> values;
+        const bool isArray = ArrayOf(value_) != nullptr;
+        HRESULT hr = engine_->onScriptThread([&]() -> HRESULT {
+            try {
+                for (auto& [name, v] : MembersOf(value_)) {
+                    PropertyInfoEnum::Entry e;
+                    e.snapshot = Snapshot(name, v, radix);
+                    e.snapshot.fullName = snapshot_.fullName + (isArray ? name : L"." + name);
+                    entries.push_back(std::move(e));
+                    values.push_back(std::move(v));
+                }
+            } catch (const ScriptError& e) {
+                return e.hr;
+            }
+            return S_OK;
+        });
+        if (FAILED(hr)) return hr;
+        if (fields & DBGPROP_INFO_DEBUGPROP) {
+            for (size_t i = 0; i < entries.size(); ++i)
+                entries[i].property =
+                    common::Adopt(new ValueProperty(engine_.Get(), frame_, entries[i].snapshot, values[i], this));
+        }
+        *members = new PropertyInfoEnum(std::move(entries), fields);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP ValueProperty::GetParent(IDebugProperty** parent) {
@@ -132,6 +237,7 @@ STDMETHODIMP FrameProperty::EnumMembers(DWORD fields, UINT radix, REFIID riid, I
         *members = nullptr;
         if (riid != IID_IEnumDebugPropertyInfo) return E_NOINTERFACE;
         std::vector<PropertyInfoEnum::Entry> entries;
+        std::vector<Value> values;  // copies, for expanding arrays and objects later
         HRESULT hr = engine_->onScriptThread([&]() -> HRESULT {
             std::shared_ptr<Frame> f = frame_.lock();
             if (!f) return E_FAIL;
@@ -140,16 +246,25 @@ STDMETHODIMP FrameProperty::EnumMembers(DWORD fields, UINT radix, REFIID riid, I
                 PropertyInfoEnum::Entry e;
                 e.snapshot = Snapshot(var.name, var.get(), radix);
                 entries.push_back(std::move(e));
+                values.push_back(var.get());
+            }
+            if (f->procedure && f->me) {
+                Value me = Value::Object(f->me.Get());
+                entries.push_back({Snapshot(L"Me", me, radix), nullptr});
+                values.push_back(std::move(me));
             }
             return S_OK;
         });
         if (FAILED(hr)) return hr;
+        // Properties are made before sorting, each with its own value.
+        if (fields & DBGPROP_INFO_DEBUGPROP) {
+            for (size_t i = 0; i < entries.size(); ++i)
+                entries[i].property =
+                    common::Adopt(new ValueProperty(engine_.Get(), frame_, entries[i].snapshot, values[i], this));
+        }
         std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
             return Lower(a.snapshot.name) < Lower(b.snapshot.name);
         });
-        if (fields & DBGPROP_INFO_DEBUGPROP) {
-            for (auto& e : entries) e.property = common::Adopt(new ValueProperty(engine_.Get(), frame_, e.snapshot, this));
-        }
         *members = new PropertyInfoEnum(std::move(entries), fields);
         return S_OK;
     });

@@ -21,12 +21,21 @@ struct PropertySnapshot {
 
 // How the debugger shows a value in a radix (16 shows integers as &H...).
 std::wstring FormatValue(const Value& v, UINT radix);
+// Takes the snapshot on the script thread: arrays show their bounds ("(0 to 4)"), objects
+// of script classes their class name; both are expandable when they have members.
 PropertySnapshot Snapshot(const std::wstring& name, const Value& v, UINT radix);
+// The members of an array (its elements, "(0)", "(1, 2)") or of an object of a script
+// class (its member variables); none for other values. Script thread only.
+std::vector<std::pair<std::wstring, Value>> MembersOf(const Value& v);
 
-// One variable (or an evaluation result); setting its value assigns in its frame.
+// One variable, array element, object member or evaluation result; setting its value
+// assigns in its frame. It keeps a copy of the value (arrays copied, objects referenced),
+// never a pointer into a frame, so that arrays and objects of script classes can be
+// expanded after the frame has moved on; members are read on the script thread.
 class ValueProperty : public FreeThreaded<IDebugProperty> {
 public:
-    ValueProperty(ScriptEngine* engine, std::weak_ptr<Frame> frame, PropertySnapshot snapshot, IDebugProperty* parent);
+    ValueProperty(ScriptEngine* engine, std::weak_ptr<Frame> frame, PropertySnapshot snapshot, Value value,
+                  IDebugProperty* parent);
 
     STDMETHODIMP GetPropertyInfo(DWORD fields, UINT radix, DebugPropertyInfo* info) override;
     STDMETHODIMP GetExtendedInfo(ULONG, GUID*, VARIANT*) override;
@@ -38,6 +47,7 @@ private:
     Microsoft::WRL::ComPtr<ScriptEngine> engine_;
     std::weak_ptr<Frame> frame_;
     PropertySnapshot snapshot_;
+    Value value_;
     Microsoft::WRL::ComPtr<IDebugProperty> parent_;
 };
 

@@ -4,9 +4,7 @@
 #include "standins/stepscript/Builtins.h"
 #include "standins/stepscript/ClassInstance.h"
 #include "standins/stepscript/ProcedureRef.h"
-#if __has_include("standins/stepscript/RegExpObject.h")
 #include "standins/stepscript/RegExpObject.h"
-#endif
 #include "standins/stepscript/ErrObject.h"
 #include "standins/stepscript/Operators.h"
 #include "standins/stepscript/SyntaxError.h"
@@ -637,9 +635,7 @@ Value Interpreter::evalBinary(const Expr& e, Frame& f) {
 Value Interpreter::newObject(const Expr& e, Frame& f) {
     const ClassDef* def = findClass(e.lower);
     if (!def) {
-#if __has_include("standins/stepscript/RegExpObject.h")
         if (e.lower == L"regexp") return NewRegExp();
-#endif
         RaiseError(errors::kClassNotDefined, e.name);
     }
     ComPtr<ClassInstance> instance;

@@ -290,16 +290,21 @@ protected:
         return count;
     }
 
-    // name=value (type) of the top frame's variables.
-    std::vector<std::wstring> variables(const BreakEvent& b, ULONG frameIndex = 0) {
-        std::vector<std::wstring> result;
-        ComPtr<IDebugStackFrame> frame = frameAt(b, frameIndex);
+    struct Member {
+        std::wstring text;  // name=value (type)
+        std::wstring fullName;
+        bool expandable = false;
         ComPtr<IDebugProperty> property;
-        if (!frame || FAILED(frame->GetDebugProperty(property.GetAddressOf()))) return result;
+    };
+
+    // The members of a property as the Variables pane lists them.
+    static std::vector<Member> membersOf(IDebugProperty* property) {
+        std::vector<Member> result;
         ComPtr<IEnumDebugPropertyInfo> members;
         const DWORD fields = DBGPROP_INFO_NAME | DBGPROP_INFO_TYPE | DBGPROP_INFO_VALUE | DBGPROP_INFO_FULLNAME |
-                             DBGPROP_INFO_ATTRIBUTES;
-        if (FAILED(property->EnumMembers(fields, 10, IID_IEnumDebugPropertyInfo, members.GetAddressOf()))) return result;
+                             DBGPROP_INFO_ATTRIBUTES | DBGPROP_INFO_DEBUGPROP;
+        if (!property || FAILED(property->EnumMembers(fields, 10, IID_IEnumDebugPropertyInfo, members.GetAddressOf())))
+            return result;
         members->Reset();
         ULONG count = 0;
         members->GetCount(&count);
@@ -307,14 +312,37 @@ protected:
         ULONG fetched = 0;
         members->Next(count, infos.data(), &fetched);
         for (ULONG i = 0; i < fetched; ++i) {
-            result.push_back(Text(infos[i].m_bstrName) + L"=" + Text(infos[i].m_bstrValue) + L" (" + Text(infos[i].m_bstrType) + L")");
+            Member m;
+            m.text = Text(infos[i].m_bstrName) + L"=" + Text(infos[i].m_bstrValue) + L" (" + Text(infos[i].m_bstrType) + L")";
+            m.fullName = Text(infos[i].m_bstrFullName);
+            m.expandable = (infos[i].m_dwAttrib & DBGPROP_ATTRIB_VALUE_IS_EXPANDABLE) != 0;
+            m.property = infos[i].m_pDebugProp;
             ::SysFreeString(infos[i].m_bstrName);
             ::SysFreeString(infos[i].m_bstrValue);
             ::SysFreeString(infos[i].m_bstrType);
             ::SysFreeString(infos[i].m_bstrFullName);
             if (infos[i].m_pDebugProp) infos[i].m_pDebugProp->Release();
+            result.push_back(std::move(m));
         }
         return result;
+    }
+
+    static std::vector<std::wstring> texts(const std::vector<Member>& members) {
+        std::vector<std::wstring> result;
+        for (const auto& m : members) result.push_back(m.text);
+        return result;
+    }
+
+    ComPtr<IDebugProperty> frameProperty(const BreakEvent& b, ULONG frameIndex = 0) {
+        ComPtr<IDebugStackFrame> frame = frameAt(b, frameIndex);
+        ComPtr<IDebugProperty> property;
+        if (frame) frame->GetDebugProperty(property.GetAddressOf());
+        return property;
+    }
+
+    // name=value (type) of the top frame's variables.
+    std::vector<std::wstring> variables(const BreakEvent& b, ULONG frameIndex = 0) {
+        return texts(membersOf(frameProperty(b, frameIndex).Get()));
     }
 
     class Callback : public common::ComObject<IDebugExpressionCallBack> {
@@ -645,6 +673,61 @@ TEST_F(DebugSessionTest, EveryConstructStepsStatementByStatement) {
                                                 L"main.vbs:10", L"main.vbs:12", L"main.vbs:13", L"main.vbs:15",
                                                 L"main.vbs:10", L"main.vbs:12", L"main.vbs:13", L"main.vbs:15",
                                                 L"main.vbs:16", L"main.vbs:17", L"main.vbs:4", L"main.vbs:19"}));
-    EXPECT_EQ(inFill, (std::vector<std::wstring>{L"n=1 (Integer)"}));
+    EXPECT_EQ(inFill, (std::vector<std::wstring>{L"Me={...} (Box)", L"n=1 (Integer)"}));
     EXPECT_EQ(site_->out->lines, (std::vector<std::wstring>{L"2"}));
+}
+
+TEST_F(DebugSessionTest, ArraysAndObjectsOfScriptClassesExpand) {
+    const wchar_t* script =
+        L"Class Counter\n"                             // 1
+        L" Public Items\n"                             // 2
+        L" Private secret\n"                           // 3
+        L" Public Sub Fill()\n"                        // 4
+        L"  Dim grid(1, 2), ext\n"                     // 5
+        L"  grid(1, 2) = \"z\" : Set ext = Out\n"      // 6
+        L"  secret = 7 : ReDim Items(2)\n"             // 7
+        L"  Items(0) = 10 : Set Items(1) = New Counter\n"  // 8
+        L"  Out.Log \"in\"\n"                          // 9
+        L" End Sub\n"                                  // 10
+        L"End Class\n"                                 // 11
+        L"Set c = New Counter\n"                       // 12
+        L"c.Fill\n"                                    // 13
+        L"Out.Log c.Items(0)\n";                       // 14
+    start({{L"main.vbs", script}}, [this] { app_->CauseBreak(); });
+    BreakEvent b = nextBreak();
+    for (int i = 0; i < 20 && where(b) != L"main.vbs:9"; ++i) {
+        resume(b, BREAKRESUMEACTION_STEP_INTO);
+        ASSERT_TRUE(debugger_->wait(b));
+    }
+    ASSERT_EQ(where(b), L"main.vbs:9");
+    auto locals = membersOf(frameProperty(b).Get());
+    ASSERT_EQ(texts(locals), (std::vector<std::wstring>{L"ext={...} (Object)", L"grid=(0 to 1, 0 to 2) (Variant())",
+                                                        L"Me={...} (Counter)"}));
+    // Objects of other components show no members: the debugger calls nothing on them.
+    EXPECT_FALSE(locals[0].expandable);
+    EXPECT_TRUE(membersOf(locals[0].property.Get()).empty());
+    EXPECT_TRUE(locals[1].expandable);
+    EXPECT_EQ(texts(membersOf(locals[1].property.Get())),
+              (std::vector<std::wstring>{L"(0,0)=Empty (Empty)", L"(0,1)=Empty (Empty)", L"(0,2)=Empty (Empty)",
+                                         L"(1,0)=Empty (Empty)", L"(1,1)=Empty (Empty)", L"(1,2)=\"z\" (String)"}));
+    ASSERT_TRUE(locals[2].expandable);
+    auto me = membersOf(locals[2].property.Get());
+    ASSERT_EQ(texts(me), (std::vector<std::wstring>{L"Items=(0 to 2) (Variant())", L"secret=7 (Integer)"}));
+    EXPECT_EQ(me[0].fullName, L"Me.Items");
+    auto items = membersOf(me[0].property.Get());
+    ASSERT_EQ(texts(items), (std::vector<std::wstring>{L"(0)=10 (Integer)", L"(1)={...} (Counter)", L"(2)=Empty (Empty)"}));
+    EXPECT_FALSE(items[0].expandable);
+    EXPECT_TRUE(items[1].expandable);
+    EXPECT_EQ(items[1].fullName, L"Me.Items(1)");
+    EXPECT_EQ(texts(membersOf(items[1].property.Get())),
+              (std::vector<std::wstring>{L"Items=Empty (Empty)", L"secret=Empty (Empty)"}));
+    // An element set through its property assigns in the script.
+    EXPECT_EQ(items[0].property->SetValueAsString(L"42", 10), S_OK);
+    EXPECT_EQ(texts(membersOf(me[0].property.Get())).size(), 3u);
+    resume(b, BREAKRESUMEACTION_CONTINUE);
+    ASSERT_TRUE(finished());
+    // The properties hold copies, not the frame: they still answer after the run.
+    EXPECT_EQ(texts(membersOf(items[1].property.Get())),
+              (std::vector<std::wstring>{L"Items=Empty (Empty)", L"secret=Empty (Empty)"}));
+    EXPECT_EQ(site_->out->lines, (std::vector<std::wstring>{L"in", L"42"}));
 }
