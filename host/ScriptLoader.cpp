@@ -5,6 +5,7 @@
 #include "common/Registry.h"
 #include "common/TextConv.h"
 #include <boost/regex.hpp>
+#include <algorithm>
 #include <cstdio>
 
 namespace host {
@@ -223,6 +224,15 @@ HRESULT ScriptLoader::LoadScriptFile(IActiveScriptParse* parse, const std::strin
     std::wstring text;
     if (!ReadScriptText(path, text)) {
         host_.setErrorText(L"Cannot find " + common::AnsiToWide(path));
+        return E_FAIL;
+    }
+    // Engines and debug documents take the text as a C string: a NUL would silently cut
+    // the file short.
+    const size_t nul = text.find(L'\0');
+    if (nul != std::wstring::npos) {
+        const auto line = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), L'\n') + 1;
+        host_.setErrorText(common::AnsiToWide(path) + L" (" + std::to_wstring(line) +
+                           L"): The file holds a NUL character; a script file is text.");
         return E_FAIL;
     }
     const std::vector<std::string> includes = TakeIncludes(text);

@@ -1,7 +1,7 @@
 ' Property Get, Let and Set; read-only properties; properties with arguments.
 Class Person
     Private name_
-    Private friend_
+    Private buddy_
     Private scores_(2)
     Public Property Get Name()
         Name = name_
@@ -9,11 +9,11 @@ Class Person
     Public Property Let Name(value)
         name_ = UCase(value)
     End Property
-    Public Property Get Friend()
-        Set Friend = friend_
+    Public Property Get Buddy()
+        Set Buddy = buddy_
     End Property
-    Public Property Set Friend(value)
-        Set friend_ = value
+    Public Property Set Buddy(value)
+        Set buddy_ = value
     End Property
     Public Property Get Greeting()
         Greeting = "Hello, " & name_
@@ -32,9 +32,9 @@ Check p.Name = "ANN", "Property Let and Get"
 Check p.Greeting = "Hello, ANN", "a Get-only property"
 Set q = New Person
 q.Name = "bob"
-Set p.Friend = q
-Check p.Friend.Name = "BOB", "Property Set and an object-valued Get"
-Check p.Friend Is q, "the property keeps the same object"
+Set p.Buddy = q
+Check p.Buddy.Name = "BOB", "Property Set and an object-valued Get"
+Check p.Buddy Is q, "the property keeps the same object"
 p.Score(1) = 42
 Check p.Score(1) = 42, "properties with an argument"
 On Error Resume Next

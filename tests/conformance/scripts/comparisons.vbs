@@ -12,7 +12,7 @@ a = 1 : b = 1.0
 Check a = b, "Integer and Double with one value are equal"
 Check True = -1 And False = 0, "True is -1, False is 0"
 Check CLng(True) = -1, "CLng of True"
-Check (1 = 1) = True, "a comparison gives a Boolean"
+Check True = (1 = 1), "a comparison gives a Boolean"
 Check TypeName(1 < 2) = "Boolean", "the subtype of a comparison"
 Check StrComp("abc", "ABC", vbTextCompare) = 0, "StrComp with text compare"
 Check StrComp("abc", "ABC") = 1 And StrComp("A", "b") = -1, "StrComp binary"

@@ -38,9 +38,4 @@ For i = 1 To 3
     Next
 Next
 Check n = 9, "nested loops"
-n = 0
-For i = 1 To 3 Step 1
-    n = n + i
-Next i
-Check n = 6, "Next with the counter's name"
 Done

@@ -1,6 +1,6 @@
 ' Arithmetic operators, precedence and rounding of \ and Mod.
 Check 2 + 3 * 4 = 14, "* before +"
-Check (2 + 3) * 4 = 20, "parentheses"
+Check 20 = (2 + 3) * 4, "parentheses"
 Check 2 ^ 3 ^ 2 = 64, "^ is left to right"
 Check -2 ^ 2 = -4, "^ before unary minus"
 Check 7 \ 2 = 3 And -7 \ 2 = -3, "\ truncates toward zero"

