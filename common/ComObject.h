@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <unknwn.h>
+#include <wrl/client.h>
 #include <atomic>
 
 namespace common {
@@ -29,12 +30,20 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
     STDMETHODIMP_(ULONG) Release() override {
         ULONG n = --refs_;
-        if (n == 0) delete this;
+        if (n == 0) {
+            // The object lives through lastRelease, which may take and drop references.
+            refs_ = 1;
+            lastRelease();
+            n = --refs_;
+            if (n == 0) delete this;
+        }
         return n;
     }
 
 protected:
     virtual ~ComObject() = default;
+    // Runs once the last reference is gone, before the object is destroyed.
+    virtual void lastRelease() {}
     // Interfaces that are not base classes (an IID reused by an interface, say).
     virtual bool QueryExtra(REFIID, void**) { return false; }
 
@@ -52,5 +61,14 @@ private:
 
     std::atomic<ULONG> refs_{1};
 };
+
+// Takes over the first reference of a new object. MinGW's ComPtr::Attach adds a
+// reference of its own, so an object attached there would never be freed.
+template <typename T>
+Microsoft::WRL::ComPtr<T> Adopt(T* object) {
+    Microsoft::WRL::ComPtr<T> owner;
+    *owner.GetAddressOf() = object;
+    return owner;
+}
 
 } // namespace common

@@ -22,7 +22,7 @@ void DebugExpression::evaluate() {
         Value v = engine_->interpreter().evaluate(*block, *f);
         resultHr_ = S_OK;
         resultText_ = FormatValue(v, radix_);
-        resultProperty_.Attach(new ValueProperty(engine_.Get(), frame_, Snapshot(text_, v, radix_), nullptr));
+        resultProperty_ = common::Adopt(new ValueProperty(engine_.Get(), frame_, Snapshot(text_, v, radix_), nullptr));
     } catch (const SyntaxError& e) {
         resultHr_ = e.hr;
         resultText_ = e.description;

@@ -147,7 +147,7 @@ STDMETHODIMP FrameProperty::EnumMembers(DWORD fields, UINT radix, REFIID riid, I
             return Lower(a.snapshot.name) < Lower(b.snapshot.name);
         });
         if (fields & DBGPROP_INFO_DEBUGPROP) {
-            for (auto& e : entries) e.property.Attach(new ValueProperty(engine_.Get(), frame_, e.snapshot, this));
+            for (auto& e : entries) e.property = common::Adopt(new ValueProperty(engine_.Get(), frame_, e.snapshot, this));
         }
         *members = new PropertyInfoEnum(std::move(entries), fields);
         return S_OK;

@@ -56,7 +56,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
     if (clsid != stepscript::CLSID_StepScript) return CLASS_E_CLASSNOTAVAILABLE;
     return common::ComBoundary([&]() -> HRESULT {
         Microsoft::WRL::ComPtr<ClassFactory> factory;
-        factory.Attach(new ClassFactory());
+        factory = common::Adopt(new ClassFactory());
         return factory->QueryInterface(riid, ppv);
     });
 }

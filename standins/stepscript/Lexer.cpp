@@ -1,4 +1,5 @@
 #include "standins/stepscript/Lexer.h"
+#include <oleauto.h>
 #include <cwctype>
 #include <cmath>
 
@@ -62,9 +63,12 @@ void Lexer::lexNumber(Token& t) {
             ++pos_;
         }
         if (pos_ == digits) fail(errors::kSyntax, L"Invalid hexadecimal number", start);
-        if (pos_ < text_.size() && text_[pos_] == L'&') ++pos_;
+        bool isLong = pos_ < text_.size() && text_[pos_] == L'&';
+        if (isLong) ++pos_;
         t.kind = TokenKind::Integer;
-        t.number = static_cast<double>(static_cast<LONG>(static_cast<unsigned long>(v)));
+        // Up to four digits make an Integer: &HFFFF is -1.
+        if (!isLong && v <= 0xFFFF) t.number = static_cast<SHORT>(static_cast<USHORT>(v));
+        else t.number = static_cast<double>(static_cast<LONG>(static_cast<unsigned long>(v)));
         return;
     }
     bool isDouble = false;
@@ -90,6 +94,21 @@ void Lexer::lexNumber(Token& t) {
     t.number = v;
     t.kind = (!isDouble && v <= 2147483647.0) ? TokenKind::Integer : TokenKind::Double;
     if (pos_ < text_.size() && IsIdentChar(text_[pos_])) fail(errors::kExpectedEndOfStatement, L"Invalid number", start);
+}
+
+// #1/31/2024#, #2024-01-31 10:00#, #10:30 PM#: read in the US form whatever the locale.
+void Lexer::lexDate(Token& t) {
+    size_t start = pos_++;
+    size_t close = pos_;
+    while (close < text_.size() && text_[close] != L'#' && !IsLineBreak(text_[close])) ++close;
+    if (close >= text_.size() || text_[close] != L'#') fail(errors::kSyntax, L"Syntax error: unterminated date literal", start);
+    std::wstring inner = text_.substr(pos_, close - pos_);
+    DATE date = 0;
+    if (FAILED(::VarDateFromStr(const_cast<OLECHAR*>(inner.c_str()), MAKELCID(0x0409, SORT_DEFAULT), 0, &date)))
+        fail(errors::kSyntax, L"Syntax error: invalid date literal", start);
+    pos_ = close + 1;
+    t.kind = TokenKind::Date;
+    t.number = date;
 }
 
 void Lexer::lexString(Token& t) {
@@ -168,6 +187,18 @@ std::vector<Token> Lexer::tokenize() {
             lexNumber(t);
         } else if (c == L'"') {
             lexString(t);
+        } else if (c == L'#') {
+            lexDate(t);
+        } else if (c == L'[') {
+            // [any name]: an identifier that may hold blanks or reserved words.
+            size_t close = text_.find(L']', pos_);
+            size_t eol = pos_;
+            while (eol < text_.size() && !IsLineBreak(text_[eol])) ++eol;
+            if (close == std::wstring::npos || close > eol) fail(errors::kExpected, L"Expected ']'", pos_);
+            t.kind = TokenKind::Identifier;
+            t.text = text_.substr(pos_ + 1, close - pos_ - 1);
+            t.lower = Lower(t.text);
+            pos_ = close + 1;
         } else {
             static const wchar_t* const kTwo[] = {L"<>", L"<=", L">=", L"=<", L"=>"};
             t.kind = TokenKind::Operator;

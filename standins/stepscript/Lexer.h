@@ -5,13 +5,13 @@
 
 namespace stepscript {
 
-enum class TokenKind { Identifier, Integer, Double, String, Operator, EndOfStatement, EndOfText };
+enum class TokenKind { Identifier, Integer, Double, String, Date, Operator, EndOfStatement, EndOfText };
 
 struct Token {
     TokenKind kind;
     std::wstring text;   // identifier as written, unescaped string, operator spelling
     std::wstring lower;  // identifiers only: lower-cased, for keyword and name matching
-    double number = 0;   // Integer and Double
+    double number = 0;   // Integer, Double, and Date (an OLE date)
     size_t offset = 0;   // in the block text
     size_t length = 0;
     ULONG line = 0;      // 0-based inside the block
@@ -35,6 +35,7 @@ private:
     bool atLineStart() const;
     void lexNumber(Token& t);
     void lexString(Token& t);
+    void lexDate(Token& t);
     void newLine();
 
     const std::wstring& text_;

@@ -14,14 +14,8 @@ const wchar_t* const kReserved[] = {
     L"and", L"or", L"not", L"xor", L"eqv", L"imp", L"mod", L"is", L"if", L"then", L"else", L"elseif",
     L"end", L"for", L"to", L"step", L"next", L"do", L"loop", L"while", L"until", L"wend", L"exit",
     L"sub", L"function", L"dim", L"set", L"call", L"true", L"false", L"nothing", L"empty", L"null",
-    L"byval", L"byref", L"on", L"option", L"rem", L"each", L"in",
-};
-
-// VBScript statements this language does not have: named in a clear error.
-const wchar_t* const kUnsupported[] = {
-    L"const", L"select", L"case", L"class", L"with", L"redim", L"preserve", L"property", L"public",
-    L"private", L"goto", L"erase", L"new", L"let", L"get", L"randomize", L"execute", L"executeglobal",
-    L"stop", L"default",
+    L"byval", L"byref", L"on", L"option", L"rem", L"each", L"in", L"const", L"select", L"case", L"class",
+    L"with", L"redim", L"preserve", L"property", L"public", L"private", L"erase", L"new", L"me", L"stop",
 };
 
 bool InList(const std::wstring& word, const wchar_t* const* begin, const wchar_t* const* end) {
@@ -55,6 +49,8 @@ std::wstring Block::lineText(ULONG blockLine) const {
 
 Parser::Parser(Block& block) : block_(block), scope_(&global_) {
     global_.dims = &block_.globals;
+    global_.arrays = &block_.globalArrays;
+    global_.constants = &block_.constants;
     block_.lineStarts = Lexer::LineStarts(block_.text);
     tokens_ = Lexer(block_.text).tokenize();
 }
@@ -166,61 +162,335 @@ void Parser::addDim(const std::wstring& name, const Token& at) {
     scope_->dims->push_back(name);
 }
 
-void Parser::parseDim() {
+LONG Parser::parseConstantBound() {
+    bool negative = false;
+    if (isOp(peek(), L"-")) {
+        next();
+        negative = true;
+    }
+    if (peek().kind != TokenKind::Integer) fail(errors::kExpectedIntegerConstant, L"Expected integer constant");
+    LONG n = static_cast<LONG>(next().number);
+    return negative ? -n : n;
+}
+
+VarDecl Parser::parseDeclaredName(bool isPublic) {
+    const Token& at = peek();
+    VarDecl decl;
+    decl.name = expectIdentifier();
+    decl.lower = at.lower;
+    decl.isPublic = isPublic;
+    if (isOp(peek(), L"(")) {
+        next();
+        decl.isArray = true;
+        if (!isOp(peek(), L")")) {
+            for (;;) {
+                decl.bounds.push_back(parseConstantBound());
+                if (!isOp(peek(), L",")) break;
+                next();
+            }
+        }
+        expectOp(L")");
+        if (decl.bounds.size() > 60) fail(errors::kTooComplex, L"Too many array dimensions", at);
+    }
+    if (scope_->cls) {
+        for (const auto& f : scope_->cls->fields) {
+            if (f.lower == decl.lower) fail(errors::kNameRedefined, L"Name redefined: '" + decl.name + L"'", at);
+        }
+    } else {
+        addDim(decl.name, at);
+    }
+    return decl;
+}
+
+void Parser::parseDim(bool isPublic) {
     for (;;) {
-        const Token& at = peek();
-        std::wstring name = expectIdentifier();
-        if (isOp(peek(), L"(")) fail(errors::kUnsupported, L"Arrays are not supported");
-        addDim(name, at);
+        VarDecl decl = parseDeclaredName(isPublic);
+        if (scope_->cls) scope_->cls->fields.push_back(std::move(decl));
+        else if (decl.isArray) scope_->arrays->push_back(std::move(decl));
         if (!isOp(peek(), L",")) break;
         next();
     }
     expectEndOfStatement();
 }
 
+void Parser::parseConst() {
+    for (;;) {
+        const Token& at = peek();
+        ConstDecl c;
+        c.name = expectIdentifier();
+        c.lower = at.lower;
+        expectOp(L"=");
+        c.value = parseExpr();
+        addDim(c.name, at);
+        scope_->constants->push_back(std::move(c));
+        if (!isOp(peek(), L",")) break;
+        next();
+    }
+    if (!atEndOfStatement() && !isWord(peek(), L"else")) expectEndOfStatement();
+}
+
+void Parser::parseEnd(const wchar_t* lower, const wchar_t* shown) {
+    if (!isWord(peek(), L"end") || !isWord(peek(1), lower)) fail(errors::kExpected, std::wstring(L"Expected '") + shown + L"'");
+    next();
+    next();
+}
+
+std::unique_ptr<Stmt> Parser::parseNop() {
+    const Token& first = next();
+    auto stmt = std::make_unique<Stmt>();
+    stmt->kind = StmtKind::Nop;
+    stmt->point = addPoint(first.offset, lastEnd_, first);
+    if (!atEndOfStatement() && !isWord(peek(), L"else")) expectEndOfStatement();
+    return stmt;
+}
+
+std::unique_ptr<Stmt> Parser::parseReDim() {
+    const Token& first = next();
+    auto stmt = std::make_unique<Stmt>();
+    stmt->kind = StmtKind::ReDim;
+    if (isWord(peek(), L"preserve")) {
+        next();
+        stmt->preserve = true;
+    }
+    for (;;) {
+        const Token& at = peek();
+        DimItem item;
+        item.name = expectIdentifier();
+        item.lower = at.lower;
+        expectOp(L"(");
+        for (;;) {
+            item.bounds.push_back(parseExpr());
+            if (!isOp(peek(), L",")) break;
+            next();
+        }
+        expectOp(L")");
+        // A name that nothing declares becomes a variable of the running scope when the
+        // ReDim runs; a global or a member of the class is found first.
+        stmt->dims.push_back(std::move(item));
+        if (!isOp(peek(), L",")) break;
+        next();
+    }
+    stmt->point = addPoint(first.offset, lastEnd_, first);
+    if (!atEndOfStatement() && !isWord(peek(), L"else")) expectEndOfStatement();
+    return stmt;
+}
+
+std::unique_ptr<Stmt> Parser::parseErase() {
+    const Token& first = next();
+    auto stmt = std::make_unique<Stmt>();
+    stmt->kind = StmtKind::Erase;
+    for (;;) {
+        const Token& at = peek();
+        DimItem item;
+        item.name = expectIdentifier();
+        item.lower = at.lower;
+        stmt->dims.push_back(std::move(item));
+        if (!isOp(peek(), L",")) break;
+        next();
+    }
+    stmt->point = addPoint(first.offset, lastEnd_, first);
+    if (!atEndOfStatement() && !isWord(peek(), L"else")) expectEndOfStatement();
+    return stmt;
+}
+
+std::unique_ptr<Stmt> Parser::parseSelect() {
+    const Token& first = next();
+    expectWord(L"case", L"Case");
+    auto stmt = std::make_unique<Stmt>();
+    stmt->kind = StmtKind::Select;
+    stmt->value = parseExpr();
+    stmt->point = addPoint(first.offset, lastEnd_, first);
+    expectEndOfStatement();
+    skipSeparators();
+    bool hadElse = false;
+    while (isWord(peek(), L"case")) {
+        const Token& caseToken = next();
+        CaseClause clause;
+        if (isWord(peek(), L"else")) {
+            next();
+            hadElse = true;
+        } else {
+            if (hadElse) fail(errors::kExpected, L"Expected 'End Select'", caseToken);
+            for (;;) {
+                clause.values.push_back(parseExpr());
+                if (!isOp(peek(), L",")) break;
+                next();
+            }
+        }
+        clause.point = addPoint(caseToken.offset, lastEnd_, caseToken);
+        if (!atEndOfStatement()) expectEndOfStatement();
+        parseStatements(clause.body, {L"case", L"end"}, L"End Select");
+        stmt->cases.push_back(std::move(clause));
+    }
+    parseEnd(L"select", L"End Select");
+    expectEndOfStatement();
+    return stmt;
+}
+
+std::unique_ptr<Stmt> Parser::parseWith() {
+    const Token& first = next();
+    auto stmt = std::make_unique<Stmt>();
+    stmt->kind = StmtKind::With;
+    stmt->value = parseExpr();
+    stmt->point = addPoint(first.offset, lastEnd_, first);
+    expectEndOfStatement();
+    ++withDepth_;
+    parseStatements(stmt->body, {L"end"}, L"End With");
+    --withDepth_;
+    parseEnd(L"with", L"End With");
+    expectEndOfStatement();
+    return stmt;
+}
+
+void Parser::parseClass() {
+    next();
+    const Token& nameToken = peek();
+    auto cls = std::make_unique<ClassDef>();
+    cls->name = expectIdentifier();
+    cls->lower = nameToken.lower;
+    cls->block = &block_;
+    for (const auto& other : block_.classes) {
+        if (other->lower == cls->lower) fail(errors::kNameRedefined, L"Name redefined: '" + cls->name + L"'", nameToken);
+    }
+    expectEndOfStatement();
+    parseClassMembers(*cls);
+    parseEnd(L"class", L"End Class");
+    expectEndOfStatement();
+    block_.classes.push_back(std::move(cls));
+}
+
+void Parser::parseClassMembers(ClassDef& cls) {
+    Scope scope;
+    scope.cls = &cls;
+    Scope* outer = scope_;
+    scope_ = &scope;
+    for (;;) {
+        skipSeparators();
+        const Token& t = peek();
+        if (t.kind == TokenKind::EndOfText) fail(errors::kExpected, L"Expected 'End Class'");
+        if (isWord(t, L"end") && isWord(peek(1), L"class")) break;
+        bool isPublic = true, isDefault = false, hadAccess = false;
+        if (isWord(t, L"public") || isWord(t, L"private")) {
+            isPublic = isWord(next(), L"public");
+            hadAccess = true;
+            if (isWord(peek(), L"default")) {
+                if (!isPublic) fail(errors::kDefaultNeedsPublic, L"'Default' specification must also specify 'Public'");
+                next();
+                isDefault = true;
+            }
+        }
+        const Token& w = peek();
+        if (isWord(w, L"sub")) {
+            parseProcedure(ProcKind::Sub, isPublic, isDefault);
+        } else if (isWord(w, L"function")) {
+            parseProcedure(ProcKind::Function, isPublic, isDefault);
+        } else if (isWord(w, L"property")) {
+            next();
+            ProcKind kind;
+            if (isWord(peek(), L"get")) kind = ProcKind::PropertyGet;
+            else if (isWord(peek(), L"let")) kind = ProcKind::PropertyLet;
+            else if (isWord(peek(), L"set")) kind = ProcKind::PropertySet;
+            else fail(errors::kExpectedLetSetGet, L"Expected 'Let' or 'Set' or 'Get' in property declaration");
+            if (isDefault && kind != ProcKind::PropertyGet)
+                fail(errors::kDefaultOnLetSet, L"Cannot specify 'Default' on a Property Let or Set");
+            parseProcedure(kind, isPublic, isDefault);
+        } else if (isDefault) {
+            fail(errors::kSyntax, L"Syntax error: 'Default' applies to a Sub, Function or Property Get");
+        } else if (isWord(w, L"dim") || hadAccess) {
+            if (isWord(w, L"dim")) next();
+            parseDim(isPublic);
+        } else if (isWord(w, L"const")) {
+            fail(errors::kSyntax, L"Syntax error: a Const cannot be declared in a Class");
+        } else {
+            fail(errors::kExpected, L"Expected 'End Class'");
+        }
+        if (isDefault) {
+            int defaults = 0;
+            for (const auto& m : cls.methods) defaults += m->isDefault ? 1 : 0;
+            if (defaults > 1) fail(errors::kMultipleDefaults, L"Cannot have multiple default property/method in a Class", w);
+        }
+    }
+    scope_ = outer;
+}
+
 void Parser::parseStatement(StmtList& out, bool singleLine) {
     DepthGuard guard(depth_, [&] { fail(errors::kTooComplex, L"Statements nested too deeply"); });
     const Token& t = peek();
+    if (isOp(t, L".") && withDepth_ > 0) {
+        out.push_back(parseSimple());
+        return;
+    }
     if (t.kind != TokenKind::Identifier) fail(errors::kSyntax, L"Syntax error: expected a statement");
     const std::wstring& w = t.lower;
+    auto declarationHere = [&] {
+        if (singleLine || scope_ != &global_ || depth_ > 1)
+            fail(errors::kSyntax, L"Syntax error: '" + t.text + L"' cannot be declared here");
+    };
     if (w == L"dim") {
         next();
-        parseDim();
+        parseDim(true);
+        return;
+    }
+    if (w == L"const") {
+        next();
+        parseConst();
+        return;
+    }
+    if (w == L"public" || w == L"private") {
+        declarationHere();
+        bool isPublic = isWord(next(), L"public");
+        if (isWord(peek(), L"sub")) parseProcedure(ProcKind::Sub, isPublic, false);
+        else if (isWord(peek(), L"function")) parseProcedure(ProcKind::Function, isPublic, false);
+        else if (isWord(peek(), L"const")) { next(); parseConst(); }
+        else if (isWord(peek(), L"default") || isWord(peek(), L"property"))
+            fail(errors::kMustBeInClass, L"Must be defined inside a Class");
+        else parseDim(isPublic);
         return;
     }
     if (w == L"option") {
         next();
         expectWord(L"explicit", L"Explicit");
         expectEndOfStatement();
+        block_.optionExplicit = true;
         return;
     }
     if (w == L"sub" || w == L"function") {
-        if (singleLine || scope_ != &global_ || depth_ > 1)
-            fail(errors::kSyntax, L"Syntax error: a procedure cannot be declared here");
-        parseProcedure(w == L"function");
+        declarationHere();
+        parseProcedure(w == L"function" ? ProcKind::Function : ProcKind::Sub, true, false);
         return;
     }
+    if (w == L"class") {
+        declarationHere();
+        parseClass();
+        return;
+    }
+    if (w == L"property") fail(errors::kMustBeInClass, L"Must be defined inside a Class");
     if (w == L"if") { out.push_back(parseIf()); return; }
     if (!singleLine) {
         if (w == L"for") { out.push_back(parseFor()); return; }
         if (w == L"do") { out.push_back(parseDo()); return; }
         if (w == L"while") { out.push_back(parseWhile()); return; }
+        if (w == L"select") { out.push_back(parseSelect()); return; }
+        if (w == L"with") { out.push_back(parseWith()); return; }
     }
     if (w == L"exit") { out.push_back(parseExit()); return; }
     if (w == L"on") { out.push_back(parseOnError()); return; }
+    if (w == L"redim") { out.push_back(parseReDim()); return; }
+    if (w == L"erase") { out.push_back(parseErase()); return; }
+    if (w == L"stop") { out.push_back(parseNop()); return; }
     if (w == L"next") fail(errors::kSyntax, L"'Next' without 'For'");
     if (w == L"loop") fail(errors::kSyntax, L"'Loop' without 'Do'");
     if (w == L"wend") fail(errors::kSyntax, L"'Wend' without 'While'");
+    if (w == L"case") fail(errors::kSyntax, L"'Case' without 'Select Case'");
     if (w == L"else" || w == L"elseif") fail(errors::kSyntax, L"'" + t.text + L"' without 'If'");
     if (w == L"end") {
         std::wstring what = peek(1).kind == TokenKind::Identifier ? L" " + peek(1).text : L"";
         fail(errors::kSyntax, L"'End" + what + L"' without a matching block");
     }
-    if (singleLine && (w == L"for" || w == L"do" || w == L"while"))
+    if (singleLine && (w == L"for" || w == L"do" || w == L"while" || w == L"select" || w == L"with"))
         fail(errors::kSyntax, L"'" + t.text + L"' must start its own line");
-    if (InList(w, std::begin(kUnsupported), std::end(kUnsupported)))
-        fail(errors::kUnsupported, L"Statement not supported by StepScript: '" + t.text + L"'");
-    if (InList(w, std::begin(kReserved), std::end(kReserved)) && w != L"set" && w != L"call")
+    if (w == L"goto") fail(errors::kSyntax, L"Syntax error: GoTo exists only as 'On Error GoTo 0'");
+    if (InList(w, std::begin(kReserved), std::end(kReserved)) && w != L"set" && w != L"call" && w != L"me")
         fail(errors::kSyntax, L"Syntax error: unexpected '" + t.text + L"'");
     out.push_back(parseSimple());
 }
@@ -232,7 +502,8 @@ std::unique_ptr<Stmt> Parser::parseSimple() {
     bool isSet = isWord(first, L"set");
     bool isCall = isWord(first, L"call");
     if (isSet || isCall) next();
-    if (peek().kind != TokenKind::Identifier) fail(errors::kExpectedIdentifier, L"Expected identifier");
+    if (peek().kind != TokenKind::Identifier && !(isOp(peek(), L".") && withDepth_ > 0))
+        fail(errors::kExpectedIdentifier, L"Expected identifier");
     std::unique_ptr<Expr> target = parsePostfix(!isCall && !isSet);
     if (isCall) {
         if (target->kind != ExprKind::Call) {
@@ -333,7 +604,7 @@ std::unique_ptr<Stmt> Parser::parseIf() {
 
 std::unique_ptr<Stmt> Parser::parseFor() {
     const Token& first = next();
-    if (isWord(peek(), L"each")) fail(errors::kUnsupported, L"'For Each' is not supported by StepScript");
+    if (isWord(peek(), L"each")) return parseForEach(first);
     auto stmt = std::make_unique<Stmt>();
     stmt->kind = StmtKind::For;
     const Token& varToken = peek();
@@ -356,6 +627,31 @@ std::unique_ptr<Stmt> Parser::parseFor() {
     if (peek().kind == TokenKind::Identifier) {
         if (peek().lower != stmt->variableLower)
             fail(errors::kSyntax, L"'Next " + peek().text + L"' does not match 'For " + stmt->variable + L"'");
+        next();
+    }
+    stmt->tailPoint = addPoint(tail.offset, lastEnd_, tail);
+    expectEndOfStatement();
+    return stmt;
+}
+
+std::unique_ptr<Stmt> Parser::parseForEach(const Token& first) {
+    next();  // Each
+    auto stmt = std::make_unique<Stmt>();
+    stmt->kind = StmtKind::ForEach;
+    const Token& varToken = peek();
+    stmt->variable = expectIdentifier();
+    stmt->variableLower = varToken.lower;
+    expectWord(L"in", L"In");
+    stmt->from = parseExpr();
+    stmt->point = addPoint(first.offset, lastEnd_, first);
+    expectEndOfStatement();
+    ++scope_->forDepth;
+    parseStatements(stmt->body, {L"next"}, L"Next");
+    --scope_->forDepth;
+    const Token& tail = next();
+    if (peek().kind == TokenKind::Identifier) {
+        if (peek().lower != stmt->variableLower)
+            fail(errors::kSyntax, L"'Next " + peek().text + L"' does not match 'For Each " + stmt->variable + L"'");
         next();
     }
     stmt->tailPoint = addPoint(tail.offset, lastEnd_, tail);
@@ -412,10 +708,12 @@ std::unique_ptr<Stmt> Parser::parseExit() {
         stmt->exitKind = ExitKind::For;
     } else if (isWord(what, L"do") && scope_->doDepth > 0) {
         stmt->exitKind = ExitKind::Do;
-    } else if (isWord(what, L"sub") && proc && !proc->isFunction) {
+    } else if (isWord(what, L"sub") && proc && proc->kind == ProcKind::Sub) {
         stmt->exitKind = ExitKind::Sub;
-    } else if (isWord(what, L"function") && proc && proc->isFunction) {
+    } else if (isWord(what, L"function") && proc && proc->kind == ProcKind::Function) {
         stmt->exitKind = ExitKind::Function;
+    } else if (isWord(what, L"property") && proc && proc->kind != ProcKind::Sub && proc->kind != ProcKind::Function) {
+        stmt->exitKind = ExitKind::Property;
     } else {
         fail(errors::kInvalidExit, L"Invalid 'Exit' statement", first);
     }
@@ -447,16 +745,32 @@ std::unique_ptr<Stmt> Parser::parseOnError() {
     return stmt;
 }
 
-void Parser::parseProcedure(bool isFunction) {
-    next();
+void Parser::parseProcedure(ProcKind kind, bool isPublic, bool isDefault) {
+    next();  // Sub, Function, or Get/Let/Set after Property
     auto proc = std::make_unique<Procedure>();
-    proc->isFunction = isFunction;
+    proc->kind = kind;
+    proc->isFunction = kind == ProcKind::Function || kind == ProcKind::PropertyGet;
+    proc->isPublic = isPublic;
+    proc->isDefault = isDefault;
     proc->block = &block_;
+    proc->owner = scope_->cls;
     const Token& nameToken = peek();
     proc->name = expectIdentifier();
     proc->lower = nameToken.lower;
-    for (const auto& other : block_.procedures) {
-        if (other->lower == proc->lower) fail(errors::kNameRedefined, L"Name redefined: '" + proc->name + L"'", nameToken);
+    if (ClassDef* cls = scope_->cls) {
+        bool isProperty = kind != ProcKind::Sub && kind != ProcKind::Function;
+        for (const auto& other : cls->methods) {
+            bool otherProperty = other->kind != ProcKind::Sub && other->kind != ProcKind::Function;
+            if (other->lower == proc->lower && (!isProperty || !otherProperty || other->kind == kind))
+                fail(errors::kNameRedefined, L"Name redefined: '" + proc->name + L"'", nameToken);
+        }
+        for (const auto& f : cls->fields) {
+            if (f.lower == proc->lower) fail(errors::kNameRedefined, L"Name redefined: '" + proc->name + L"'", nameToken);
+        }
+    } else {
+        for (const auto& other : block_.procedures) {
+            if (other->lower == proc->lower) fail(errors::kNameRedefined, L"Name redefined: '" + proc->name + L"'", nameToken);
+        }
     }
     if (isOp(peek(), L"(")) {
         next();
@@ -468,6 +782,8 @@ void Parser::parseProcedure(bool isFunction) {
                 const Token& at = peek();
                 p.name = expectIdentifier();
                 p.lower = at.lower;
+                // "a()" marks an array parameter; it changes nothing in how it is passed.
+                if (isOp(peek(), L"(") && isOp(peek(1), L")")) { next(); next(); }
                 for (const Parameter& q : proc->params) {
                     if (q.lower == p.lower) fail(errors::kNameRedefined, L"Name redefined: '" + p.name + L"'", at);
                 }
@@ -478,21 +794,31 @@ void Parser::parseProcedure(bool isFunction) {
         }
         expectOp(L")");
     }
+    if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && proc->params.empty())
+        fail(errors::kPropertyNeedsArgument, L"Property Let or Set must have at least one argument", nameToken);
+    if (proc->owner && (proc->lower == L"class_initialize" || proc->lower == L"class_terminate") &&
+        !proc->params.empty())
+        fail(errors::kInitializeArguments, L"Class initialize or terminate do not have arguments", nameToken);
     expectEndOfStatement();
     Scope scope;
     scope.dims = &proc->locals;
+    scope.arrays = &proc->arrays;
+    scope.constants = &proc->constants;
     scope.procedure = proc.get();
     Scope* outer = scope_;
     scope_ = &scope;
-    parseStatements(proc->body, {L"end"}, isFunction ? L"End Function" : L"End Sub");
+    int savedWith = withDepth_;
+    withDepth_ = 0;
+    const wchar_t* endWord = kind == ProcKind::Sub ? L"sub" : kind == ProcKind::Function ? L"function" : L"property";
+    const wchar_t* shown = kind == ProcKind::Sub ? L"End Sub" : kind == ProcKind::Function ? L"End Function" : L"End Property";
+    parseStatements(proc->body, {L"end"}, shown);
+    withDepth_ = savedWith;
     scope_ = outer;
     proc->localsLower = scope.lowerDims;
-    next();  // End
-    if (!isWord(peek(), isFunction ? L"function" : L"sub"))
-        fail(errors::kExpected, isFunction ? L"Expected 'End Function'" : L"Expected 'End Sub'");
-    next();
+    parseEnd(endWord, shown);
     expectEndOfStatement();
-    block_.procedures.push_back(std::move(proc));
+    if (proc->owner) proc->owner->methods.push_back(std::move(proc));
+    else block_.procedures.push_back(std::move(proc));
 }
 
 // Expression levels from the loosest: Imp, Eqv, Xor, Or, And, (Not), comparisons,
@@ -613,7 +939,8 @@ std::unique_ptr<Expr> Parser::parsePostfix(bool statementHead) {
     auto e = parsePrimary();
     for (;;) {
         if (statementHead && isOp(peek(), L"(") && parenthesesStartAnArgument()) return e;
-        if (isOp(peek(), L".")) {
+        // Inside With, " .name" after a blank starts an argument, not a member access.
+        if (isOp(peek(), L".") && !(withDepth_ > 0 && peek().offset != lastEnd_)) {
             const Token& dot = next();
             const Token& name = peek();
             // Member names may be words the language reserves (obj.End, obj.Next).
@@ -662,13 +989,27 @@ std::unique_ptr<Expr> Parser::parsePrimary() {
     case TokenKind::Integer: {
         next();
         auto e = MakeExpr(ExprKind::Literal, t.offset);
-        e->literal = Value::Long(static_cast<LONG>(t.number));
+        // Integer when it fits, as the language types its literals.
+        LONG n = static_cast<LONG>(t.number);
+        if (n >= -32768 && n <= 32767) {
+            e->literal.variant().vt = VT_I2;
+            e->literal.variant().iVal = static_cast<SHORT>(n);
+        } else {
+            e->literal = Value::Long(n);
+        }
         return e;
     }
     case TokenKind::Double: {
         next();
         auto e = MakeExpr(ExprKind::Literal, t.offset);
         e->literal = Value::Double(t.number);
+        return e;
+    }
+    case TokenKind::Date: {
+        next();
+        auto e = MakeExpr(ExprKind::Literal, t.offset);
+        e->literal.variant().vt = VT_DATE;
+        e->literal.variant().date = t.number;
         return e;
     }
     case TokenKind::String: {
@@ -678,6 +1019,17 @@ std::unique_ptr<Expr> Parser::parsePrimary() {
         return e;
     }
     case TokenKind::Operator:
+        if (t.text == L"." && withDepth_ > 0) {
+            // ".name" inside With: a member of the With object.
+            next();
+            const Token& name = peek();
+            if (name.kind != TokenKind::Identifier) fail(errors::kExpectedIdentifier, L"Expected identifier");
+            next();
+            auto m = MakeExpr(ExprKind::Member, t.offset);
+            m->name = name.text;
+            m->lower = name.lower;
+            return m;
+        }
         if (t.text == L"(") {
             next();
             auto inner = parseExpr();
@@ -708,6 +1060,20 @@ std::unique_ptr<Expr> Parser::parsePrimary() {
             Value v;
             v.variant().vt = VT_NULL;
             return literal(std::move(v));
+        }
+        if (w == L"me") {
+            next();
+            return MakeExpr(ExprKind::Me, t.offset);
+        }
+        if (w == L"new") {
+            next();
+            const Token& cls = peek();
+            if (cls.kind != TokenKind::Identifier) fail(errors::kExpectedIdentifier, L"Expected identifier");
+            next();
+            auto e = MakeExpr(ExprKind::New, t.offset);
+            e->name = cls.text;
+            e->lower = cls.lower;
+            return e;
         }
         if (InList(w, std::begin(kReserved), std::end(kReserved)))
             fail(errors::kExpectedExpression, L"Expected expression");

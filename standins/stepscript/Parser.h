@@ -16,9 +16,12 @@ public:
 
 private:
     struct Scope {
-        std::vector<std::wstring>* dims;
+        std::vector<std::wstring>* dims = nullptr;
         std::vector<std::wstring> lowerDims;
+        std::vector<VarDecl>* arrays = nullptr;
+        std::vector<ConstDecl>* constants = nullptr;
         Procedure* procedure = nullptr;
+        ClassDef* cls = nullptr;  // set while the members of a class are parsed
         int forDepth = 0;
         int doDepth = 0;
     };
@@ -40,8 +43,19 @@ private:
 
     void parseStatements(StmtList& out, const std::vector<const wchar_t*>& terminators, const wchar_t* expected);
     void parseStatement(StmtList& out, bool singleLine);
-    void parseDim();
-    void parseProcedure(bool isFunction);
+    void parseDim(bool isPublic);
+    void parseConst();
+    VarDecl parseDeclaredName(bool isPublic);
+    void parseProcedure(ProcKind kind, bool isPublic, bool isDefault);
+    void parseClass();
+    void parseClassMembers(ClassDef& cls);
+    std::unique_ptr<Stmt> parseReDim();
+    std::unique_ptr<Stmt> parseErase();
+    std::unique_ptr<Stmt> parseSelect();
+    std::unique_ptr<Stmt> parseWith();
+    std::unique_ptr<Stmt> parseForEach(const Token& first);
+    std::unique_ptr<Stmt> parseNop();
+    void parseEnd(const wchar_t* lower, const wchar_t* shown);
     std::unique_ptr<Stmt> parseIf();
     std::unique_ptr<Stmt> parseFor();
     std::unique_ptr<Stmt> parseDo();
@@ -51,6 +65,7 @@ private:
     std::unique_ptr<Stmt> parseSimple();
     void parseSingleLineBody(StmtList& out);
     void addDim(const std::wstring& name, const Token& at);
+    LONG parseConstantBound();
 
     std::unique_ptr<Expr> parseExpr();
     std::unique_ptr<Expr> parseBinary(int level);
@@ -69,6 +84,7 @@ private:
     Scope global_;
     Scope* scope_;
     int depth_ = 0;
+    int withDepth_ = 0;
 };
 
 } // namespace stepscript

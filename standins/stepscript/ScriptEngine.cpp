@@ -40,7 +40,7 @@ HRESULT CreateEngine(REFIID riid, void** ppv) {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         ComPtr<ScriptEngine> engine;
-        engine.Attach(new ScriptEngine());
+        engine = common::Adopt(new ScriptEngine());
         return engine->QueryInterface(riid, ppv);
     });
 }
@@ -287,7 +287,7 @@ HRESULT ScriptEngine::reportSyntaxError(const SyntaxError& e, const Block& block
     where.length = 1;
     where.lineText = block.lineText(e.line);
     ComPtr<ScriptErrorInfo> error;
-    error.Attach(new ScriptErrorInfo(this, e.hr, kCompileSource, e.description, where, nullptr));
+    error = common::Adopt(new ScriptErrorInfo(this, e.hr, kCompileSource, e.description, where, nullptr));
     report(error.Get());
     return SCRIPT_E_REPORTED;
 }
@@ -391,7 +391,7 @@ STDMETHODIMP ScriptEngine::EnumCodeContextsOfPosition(DWORD_PTR cookie, ULONG of
             if (best < 0) best = after;
             if (best < 0) continue;
             ComPtr<IDebugCodeContext> context;
-            context.Attach(new CodeContext(this, b, best));
+            context = common::Adopt(new CodeContext(this, b, best));
             found.push_back(context);
             break;
         }
@@ -486,7 +486,7 @@ void ScriptEngine::startDebugging() {
     appThread_ = thread;
     thread.As(&appThreadIdentity_);
     ComPtr<IDebugStackFrameSniffer> sniffer;
-    sniffer.Attach(new StackFrameSniffer(this));
+    sniffer = common::Adopt(new StackFrameSniffer(this));
     if (SUCCEEDED(app_->AddStackFrameSniffer(sniffer.Get(), &snifferCookie_))) snifferAdded_ = true;
     sniffer_ = sniffer;
 }
@@ -568,7 +568,8 @@ void ScriptEngine::beforeStatement(Frame& frame) {
         }
         throw ScriptAbort{false};
     }
-    if (!app_ || interpreter_->evaluating()) return;
+    // Code run by Execute has no document to show: it runs through as one statement.
+    if (!app_ || interpreter_->evaluating() || frame.block->dynamic) return;
     APPBREAKFLAGS flags = 0;
     ComPtr<IRemoteDebugApplicationThread> stepping;
     if (FAILED(app_->GetBreakFlags(&flags, stepping.GetAddressOf()))) return;
@@ -598,6 +599,22 @@ void ScriptEngine::breakAt(BREAKREASON reason) {
     case BREAKRESUMEACTION_STEP_OUT: stepDepth_ = depth > 1 ? depth - 1 : 0; break;
     default: stepDepth_ = SIZE_MAX; break;
     }
+}
+
+const Block& ScriptEngine::compile(const std::wstring& text, bool expression) {
+    auto block = std::make_shared<Block>();
+    block->dynamic = true;
+    block->text = text;
+    try {
+        Parser parser(*block);
+        if (expression) parser.parseExpression();
+        else parser.parseProgram();
+    } catch (const SyntaxError& e) {
+        throw ScriptError{e.hr, kCompileSource, e.description};
+    }
+    std::lock_guard<std::recursive_mutex> lock(lock_);
+    blocks_.push_back(block);
+    return *block;
 }
 
 bool ScriptEngine::namedItem(const std::wstring& lower, Value& object) {
@@ -656,7 +673,7 @@ ComPtr<ScriptErrorInfo> ScriptEngine::makeError(HRESULT hr, const std::wstring& 
         }
     }
     ComPtr<ScriptErrorInfo> error;
-    error.Attach(new ScriptErrorInfo(this, hr, source, description, where, debugFrame.Get()));
+    error = common::Adopt(new ScriptErrorInfo(this, hr, source, description, where, debugFrame.Get()));
     return error;
 }
 

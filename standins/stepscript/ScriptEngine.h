@@ -91,6 +91,7 @@ private:
     bool namedItem(const std::wstring& lower, Value& object) override;
     bool globalMember(const std::wstring& name, Value& object, DISPID& id) override;
     ErrorAction runtimeError(const ScriptError& error, Frame& frame) override;
+    const Block& compile(const std::wstring& text, bool expression) override;
 
     HRESULT run();
     void startDebugging();

@@ -27,8 +27,15 @@ constexpr int kUnterminatedString = 1033;
 constexpr int kExpected = 1012;
 constexpr int kNameRedefined = 1041;
 constexpr int kInvalidExit = 1039;
-constexpr int kUnsupported = 1054;
 constexpr int kTooComplex = 1047;
+constexpr int kExpectedIntegerConstant = 1026;
+constexpr int kMustBeInClass = 1048;
+constexpr int kExpectedLetSetGet = 1049;
+constexpr int kMultipleDefaults = 1052;
+constexpr int kInitializeArguments = 1053;
+constexpr int kPropertyNeedsArgument = 1054;
+constexpr int kDefaultOnLetSet = 1056;
+constexpr int kDefaultNeedsPublic = 1057;
 
 constexpr int kInvalidCall = 5;
 constexpr int kOverflow = 6;
@@ -43,6 +50,13 @@ constexpr int kWrongArgumentCount = 450;
 constexpr int kIllegalAssignment = 501;
 constexpr int kVariableUndefined = 500;
 constexpr int kUnknownRuntime = 507;
+constexpr int kOutOfMemory = 7;
+constexpr int kSubscriptOutOfRange = 9;
+constexpr int kArrayLocked = 10;
+constexpr int kNotACollection = 451;
+constexpr int kClassNotDefined = 506;
+constexpr int kInvalidUseOfNull = 94;
+constexpr int kInvalidUseOfMe = 1037;
 } // namespace errors
 
 } // namespace stepscript

@@ -37,7 +37,7 @@ private:
 
 HRESULT CallIntoThread(IDebugApplicationThread* thread, const std::function<HRESULT()>& work) {
     ComPtr<ThreadCall> call;
-    call.Attach(new ThreadCall(work));
+    call = common::Adopt(new ThreadCall(work));
     ComPtr<IDebugApplicationThread64> thread64;
     HRESULT hr;
     if (SUCCEEDED(thread->QueryInterface(IID_IDebugApplicationThread64, reinterpret_cast<void**>(thread64.GetAddressOf()))) &&

@@ -455,9 +455,9 @@ TEST_F(DebugSessionTest, NestedFramesLocalsAndEvaluation) {
     EXPECT_EQ(descriptions(b), (std::vector<std::wstring>{L"Inner", L"Outer", L"Global code"}));
     EXPECT_EQ(where(frameAt(b, 1).Get()), L"lib.vbs:9");
     EXPECT_EQ(where(frameAt(b, 2).Get()), L"main.vbs:3");
-    EXPECT_EQ(variables(b), (std::vector<std::wstring>{L"a=5 (Long)", L"b=10 (Long)"}));
-    EXPECT_EQ(variables(b, 1), (std::vector<std::wstring>{L"n=4 (Long)"}));
-    EXPECT_EQ(variables(b, 2), (std::vector<std::wstring>{L"total=0 (Long)", L"x=4 (Long)"}));
+    EXPECT_EQ(variables(b), (std::vector<std::wstring>{L"a=5 (Integer)", L"b=10 (Integer)"}));
+    EXPECT_EQ(variables(b, 1), (std::vector<std::wstring>{L"n=4 (Integer)"}));
+    EXPECT_EQ(variables(b, 2), (std::vector<std::wstring>{L"total=0 (Integer)", L"x=4 (Integer)"}));
     ComPtr<IDebugStackFrame> top = frameAt(b, 0);
     BSTR language = nullptr;
     top->GetLanguageString(FALSE, &language);
@@ -494,7 +494,7 @@ TEST_F(DebugSessionTest, BreakpointOnABlankLineLandsOnTheNextStatement) {
 }
 
 TEST_F(DebugSessionTest, RuntimeErrorBreaksThenReachesOnScriptError) {
-    start({{L"main.vbs", L"Out.Log 1\nOut.Log nope\nOut.Log 3\n"}});
+    start({{L"main.vbs", L"Option Explicit : Out.Log 1\nOut.Log nope\nOut.Log 3\n"}});
     BreakEvent b = nextBreak();
     EXPECT_EQ(b.reason, BREAKREASON_ERROR);
     ASSERT_TRUE(b.error);
@@ -606,4 +606,44 @@ TEST_F(DebugSessionTest, StepOverAsAResumeAction) {
     EXPECT_EQ(where(b), L"main.vbs:5");
     resume(b, BREAKRESUMEACTION_CONTINUE);
     ASSERT_TRUE(finished());
+}
+
+TEST_F(DebugSessionTest, EveryConstructStepsStatementByStatement) {
+    const wchar_t* script =
+        L"Class Box\n"                                 // 1
+        L" Public Items\n"                             // 2
+        L" Public Sub Fill(n)\n"                       // 3
+        L"  ReDim Items(n)\n"                          // 4
+        L" End Sub\n"                                  // 5
+        L"End Class\n"                                 // 6
+        L"Set b = New Box\n"                           // 7
+        L"b.Fill 1\n"                                  // 8
+        L"For Each x In b.Items\n"                     // 9
+        L" Select Case x\n"                            // 10
+        L"  Case 1 : y = 1\n"                          // 11
+        L"  Case Else\n"                               // 12
+        L"   y = 2\n"                                  // 13
+        L" End Select\n"                               // 14
+        L"Next\n"                                      // 15
+        L"With b\n"                                    // 16
+        L" .Fill 0\n"                                  // 17
+        L"End With\n"                                  // 18
+        L"Out.Log y\n";                                // 19
+    start({{L"main.vbs", script}}, [this] { app_->CauseBreak(); });
+    BreakEvent b = nextBreak();
+    std::vector<std::wstring> trail{where(b)};
+    std::vector<std::wstring> inFill;
+    for (int i = 0; i < 40; ++i) {
+        resume(b, BREAKRESUMEACTION_STEP_INTO);
+        if (!debugger_->wait(b, 3000)) break;
+        trail.push_back(where(b));
+        if (where(b) == L"main.vbs:4" && inFill.empty()) inFill = variables(b);
+    }
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(trail, (std::vector<std::wstring>{L"main.vbs:7", L"main.vbs:8", L"main.vbs:4", L"main.vbs:9",
+                                                L"main.vbs:10", L"main.vbs:12", L"main.vbs:13", L"main.vbs:15",
+                                                L"main.vbs:10", L"main.vbs:12", L"main.vbs:13", L"main.vbs:15",
+                                                L"main.vbs:16", L"main.vbs:17", L"main.vbs:4", L"main.vbs:19"}));
+    EXPECT_EQ(inFill, (std::vector<std::wstring>{L"n=1 (Integer)"}));
+    EXPECT_EQ(site_->out->lines, (std::vector<std::wstring>{L"2"}));
 }

@@ -10,7 +10,8 @@ namespace {
 std::vector<std::wstring> Logged(const std::wstring& script) {
     Harness h;
     h.run(script);
-    EXPECT_TRUE(h.site->errors.empty()) << (h.site->errors.empty() ? "" : std::string(h.lastError().begin(), h.lastError().end()));
+    std::wstring error = h.lastError();
+    EXPECT_TRUE(h.site->errors.empty()) << std::string(error.begin(), error.end());
     return h.lines();
 }
 
@@ -105,19 +106,21 @@ TEST(Language, WrongArgumentCountsAndUnknownNames) {
     EXPECT_EQ(h.lastError(), L"Wrong number of arguments or invalid property assignment: 'Two'");
     EXPECT_EQ(Eval(L"Len(\"a\", \"b\")"), L"error: Wrong number of arguments or invalid property assignment: 'Len'");
     EXPECT_EQ(Eval(L"Mid(\"abc\")"), L"error: Wrong number of arguments or invalid property assignment: 'Mid'");
-    EXPECT_EQ(Eval(L"Whatever(1)"), L"error: Variable is undefined: 'Whatever'");
+    EXPECT_EQ(Eval(L"Whatever(1)"), L"error: Type mismatch: 'Whatever'");
 }
 
-TEST(Language, UndefinedVariablesAlwaysFail) {
+TEST(Language, UndeclaredNamesAreVariablesUnlessOptionExplicit) {
+    EXPECT_EQ(Logged(L"a = 1\nOut.Log a + b\nSub S\n  c = 2\n  Out.Log c\nEnd Sub\nS\nOut.Log IsEmpty(c)\n"),
+              (Lines{L"1", L"2", L"True"}));
     Harness read;
-    read.run(L"Dim a\na = 1\nOut.Log b\n");
+    read.run(L"Option Explicit\nDim a : a = 1\nOut.Log b\n");
     ASSERT_EQ(read.site->errors.size(), 1u);
     EXPECT_EQ(read.site->errors[0].description, L"Variable is undefined: 'b'");
     EXPECT_EQ(read.site->errors[0].line, 2u);
     EXPECT_EQ(read.site->errors[0].source, L"StepScript runtime error");
     EXPECT_EQ(read.site->errors[0].scode, static_cast<HRESULT>(0x800A01F4));
     Harness write;
-    write.run(L"Sub S\n  counter = 1\nEnd Sub\nS\n");
+    write.run(L"Option Explicit\n  counter = 1\n");
     EXPECT_EQ(write.lastError(), L"Variable is undefined: 'counter'");
     EXPECT_EQ(write.site->errors[0].line, 1u);
     EXPECT_EQ(write.site->errors[0].column, 2);
@@ -212,4 +215,116 @@ TEST(Language, DeepRecursionEndsWithAnErrorNotACrash) {
     Harness h;
     h.run(L"Sub Down(n)\n Down n + 1\nEnd Sub\nDown 1\n");
     EXPECT_EQ(h.lastError(), L"Out of stack space: 'Down'");
+}
+
+TEST(Language, ArraysOfEveryKind) {
+    EXPECT_EQ(Logged(L"Dim a(2), m(1, 2), d()\n"
+                     L"a(0) = \"x\" : a(2) = 5\n"
+                     L"m(1, 2) = 7\n"
+                     L"Out.Log a(0) & a(1) & a(2) & m(1, 2)\n"
+                     L"ReDim d(1) : d(1) = 3\n"
+                     L"ReDim Preserve d(3) : d(3) = 4\n"
+                     L"Out.Log d(1) & d(3)\n"
+                     L"Dim s : s = \"\"\n"
+                     L"For Each x In d : s = s & \"[\" & x & \"]\" : Next\n"
+                     L"Out.Log s\n"
+                     L"Erase a\n"
+                     L"Out.Log IsEmpty(a(2))\n"
+                     L"Dim b : b = d : b(1) = 9\n"
+                     L"Out.Log d(1) & b(1)\n"),
+              (Lines{L"x57", L"34", L"[][3][][4]", L"True", L"39"}));
+    Harness range;
+    range.run(L"Dim a(2)\nOut.Log a(3)\n");
+    EXPECT_EQ(range.lastError(), L"Subscript out of range");
+    EXPECT_EQ(range.site->errors[0].scode, static_cast<HRESULT>(0x800A0009));
+    Harness fixed;
+    fixed.run(L"Dim a(2)\nReDim a(4)\n");
+    EXPECT_EQ(fixed.site->errors[0].scode, static_cast<HRESULT>(0x800A000A));
+    Harness preserve;
+    preserve.run(L"Dim m()\nReDim m(1, 1)\nReDim Preserve m(2, 1)\n");
+    EXPECT_EQ(preserve.lastError(), L"Subscript out of range");
+    Harness huge;
+    huge.run(L"Dim a()\nReDim a(2000000000)\n");
+    EXPECT_EQ(huge.site->errors[0].scode, static_cast<HRESULT>(0x800A0007));
+}
+
+TEST(Language, SelectCaseWithAndConst) {
+    EXPECT_EQ(Logged(L"Const Limit = 3, Name = \"n\"\n"
+                     L"For i = 1 To 4\n"
+                     L" Select Case i\n"
+                     L"  Case 1, 2 : Out.Log \"low\"\n"
+                     L"  Case Limit\n   Out.Log Name\n"
+                     L"  Case Else\n   Out.Log \"else\"\n"
+                     L" End Select\n"
+                     L"Next\n"
+                     L"Set d = CreateObject(\"Scripting.Dictionary\")\n"
+                     L"With d\n .Add \"a\", 1\n With CreateObject(\"Scripting.Dictionary\")\n  .Add \"b\", 2\n  Out.Log .Count\n End With\n"
+                     L" Out.Log .Item(\"a\") + .Count\nEnd With\n"),
+              (Lines{L"low", L"low", L"n", L"else", L"1", L"2"}));
+    Harness constant;
+    constant.run(L"Const k = 1\nk = 2\n");
+    EXPECT_EQ(constant.lastError(), L"Illegal assignment: 'k'");
+}
+
+TEST(Language, ClassesPropertiesAndLifetime) {
+    EXPECT_EQ(Logged(L"Class Counter\n"
+                     L" Private count_\n"
+                     L" Public Name\n"
+                     L" Private Sub Class_Initialize : count_ = 10 : Out.Log \"init\" : End Sub\n"
+                     L" Private Sub Class_Terminate : Out.Log \"bye \" & Name : End Sub\n"
+                     L" Public Default Property Get Value : Value = count_ : End Property\n"
+                     L" Public Property Let Value(v) : count_ = v : End Property\n"
+                     L" Public Function Bump(by) : count_ = count_ + by : Set Bump = Me : End Function\n"
+                     L" Public Sub Twice(ByRef x) : x = x * 2 : End Sub\n"
+                     L"End Class\n"
+                     L"Set c = New Counter\n"
+                     L"c.Name = \"c1\"\n"
+                     L"c.Value = 5\n"
+                     L"c.Bump(1).Bump 2\n"
+                     L"Out.Log c.Value & \" \" & c & \" \" & TypeName(c)\n"
+                     L"n = 4 : c.Twice n : c.Twice (n) : Out.Log n\n"
+                     L"Set c = Nothing\n"
+                     L"Out.Log \"after\"\n"),
+              (Lines{L"init", L"8 8 Counter", L"8", L"bye c1", L"after"}));
+    Harness privateMember;
+    privateMember.run(L"Class C\n Private x\nEnd Class\nSet o = New C\no.x = 1\n");
+    EXPECT_EQ(privateMember.lastError(), L"Object doesn't support this property or method: 'x'");
+    Harness noClass;
+    noClass.run(L"Set o = New Nowhere\n");
+    EXPECT_EQ(noClass.site->errors[0].scode, static_cast<HRESULT>(0x800A01FA));
+}
+
+TEST(Language, ByRefByValAndCallForms) {
+    EXPECT_EQ(Logged(L"Sub Inc(n) : n = n + 1 : End Sub\n"
+                     L"Sub IncVal(ByVal n) : n = n + 1 : End Sub\n"
+                     L"a = 1\nInc a\nCall Inc(a)\nInc (a)\nIncVal a\nOut.Log a\n"),
+              (Lines{L"3"}));
+}
+
+TEST(Language, ExecuteEvalAndGetRef) {
+    EXPECT_EQ(Logged(L"x = 2\n"
+                     L"Out.Log Eval(\"x * 3\")\n"
+                     L"Execute \"y = x + 1\"\n"
+                     L"Out.Log y\n"
+                     L"ExecuteGlobal \"Function Sq(v) : Sq = v * v : End Function\"\n"
+                     L"Out.Log Sq(5)\n"
+                     L"Sub Local\n Dim z : z = 7\n Execute \"z = z + 1\"\n Out.Log z\nEnd Sub\nLocal\n"
+                     L"Set f = GetRef(\"Sq\")\n"
+                     L"Out.Log f(4)\n"),
+              (Lines{L"6", L"3", L"25", L"8", L"16"}));
+    Harness bad;
+    bad.run(L"Execute \"If\"\n");
+    EXPECT_EQ(bad.site->errors.size(), 1u);
+}
+
+TEST(Language, ErrorsUnderOnErrorResumeNext) {
+    EXPECT_EQ(Logged(L"On Error Resume Next\n"
+                     L"Dim a(1) : a(5) = 1\n"
+                     L"Out.Log Err.Number\n"
+                     L"Err.Clear\n"
+                     L"Set o = Nothing : o.Go\n"
+                     L"Out.Log Err.Number\n"
+                     L"On Error GoTo 0\n"
+                     L"Out.Log Err.Number\n"),
+              (Lines{L"9", L"91", L"0"}));
 }

@@ -101,19 +101,44 @@ TEST(Parser, MismatchedBlocksAreReportedWithTheirPlace) {
     EXPECT_EQ(ParseError(L"For i = 1 To 2\nNext j").description, L"'Next j' does not match 'For i'");
 }
 
-TEST(Parser, UnsupportedAndMisplacedWordsAreNamed) {
-    SyntaxError e = ParseError(L"x = 1\nSelect Case x\n");
-    EXPECT_EQ(e.description, L"Statement not supported by StepScript: 'Select'");
+TEST(Parser, MisplacedWordsAreNamed) {
+    SyntaxError e = ParseError(L"x = 1\nCase 2\n");
+    EXPECT_EQ(e.description, L"'Case' without 'Select Case'");
     EXPECT_EQ(e.line, 1u);
-    EXPECT_EQ(ParseError(L"Const a = 1").description, L"Statement not supported by StepScript: 'Const'");
-    EXPECT_EQ(ParseError(L"For Each x In y\nNext").description, L"'For Each' is not supported by StepScript");
     EXPECT_EQ(ParseError(L"Exit For").description, L"Invalid 'Exit' statement");
     EXPECT_EQ(ParseError(L"Sub A\n Exit Function\nEnd Sub").description, L"Invalid 'Exit' statement");
+    EXPECT_EQ(ParseError(L"Function F\n Exit Property\nEnd Function").description, L"Invalid 'Exit' statement");
     EXPECT_EQ(ParseError(L"Sub A\n Sub B\n End Sub\nEnd Sub").description,
-              L"Syntax error: a procedure cannot be declared here");
-    EXPECT_EQ(ParseError(L"Dim a(3)").description, L"Arrays are not supported");
+              L"Syntax error: 'Sub' cannot be declared here");
     EXPECT_EQ(ParseError(L"Dim a, a").description, L"Name redefined: 'a'");
     EXPECT_EQ(ParseError(L"Sub A\nEnd Sub\nSub a\nEnd Sub").description, L"Name redefined: 'a'");
+    EXPECT_EQ(ParseError(L"Dim a(n)").description, L"Expected integer constant");
+    EXPECT_EQ(ParseError(L"Property Get P\nEnd Property").description, L"Must be defined inside a Class");
+    EXPECT_EQ(ParseError(L"GoTo x").description, L"Syntax error: GoTo exists only as 'On Error GoTo 0'");
+}
+
+TEST(Parser, BlocksOfTheWholeLanguage) {
+    EXPECT_EQ(ParseError(L"Select Case x\nCase 1\n").description, L"Expected 'End Select'");
+    EXPECT_EQ(ParseError(L"Select Case x\nCase Else\nCase 1\nEnd Select").description, L"Expected 'End Select'");
+    EXPECT_EQ(ParseError(L"With x\n.a = 1\n").description, L"Expected 'End With'");
+    EXPECT_EQ(ParseError(L"Class C\nPublic x\n").description, L"Expected 'End Class'");
+    EXPECT_EQ(ParseError(L"Class C\nPrivate Default Function F\nEnd Function\nEnd Class").description,
+              L"'Default' specification must also specify 'Public'");
+    EXPECT_EQ(ParseError(L"Class C\nPublic Default Property Let P(v)\nEnd Property\nEnd Class").description,
+              L"Cannot specify 'Default' on a Property Let or Set");
+    EXPECT_EQ(ParseError(L"Class C\nSub Class_Initialize(a)\nEnd Sub\nEnd Class").description,
+              L"Class initialize or terminate do not have arguments");
+    EXPECT_EQ(ParseError(L"Class C\nProperty Get P\nEnd Property\nProperty Get P\nEnd Property\nEnd Class").description,
+              L"Name redefined: 'P'");
+    EXPECT_EQ(ParseError(L".a = 1").description, L"Syntax error: expected a statement");
+    EXPECT_EQ(ParseError(L"x = #13/45/2020#").description, L"Syntax error: invalid date literal");
+    // A Property Get, Let and Set of one name live side by side.
+    auto b = Parse(L"Class C\nPrivate v\nPublic Property Get P\nP = v\nEnd Property\n"
+                    L"Public Property Let P(x)\nv = x\nEnd Property\nEnd Class\n");
+    ASSERT_EQ(b->classes.size(), 1u);
+    EXPECT_EQ(b->classes[0]->methods.size(), 2u);
+    EXPECT_EQ(b->classes[0]->fields.size(), 1u);
+    EXPECT_FALSE(b->classes[0]->fields[0].isPublic);
 }
 
 TEST(Parser, IncompleteStatementsAndExpressions) {

@@ -51,17 +51,18 @@ TEST(ScriptEngine, ExpressionsAreEvaluatedAtOnce) {
     EXCEPINFO ei{};
     ASSERT_EQ(h.parse->ParseScriptText(L"x * 2 + 2", nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISEXPRESSION, &result, &ei),
               S_OK);
-    EXPECT_EQ(result.vt, VT_I4);
-    EXPECT_EQ(result.lVal, 42);
+    // Small whole numbers are Integers, as the language types them.
+    EXPECT_EQ(result.vt, VT_I2);
+    EXPECT_EQ(result.iVal, 42);
 }
 
 TEST(ScriptEngine, ARuntimeErrorEndsTheRunUnlessTheSiteGoesOn) {
     Harness stops;
-    EXPECT_EQ(stops.run(L"Out.Log 1\nOut.Log nope\nOut.Log 3\n"), SCRIPT_E_REPORTED);
+    EXPECT_EQ(stops.run(L"Out.Log 1\nOut.Log 1 / 0\nOut.Log 3\n"), SCRIPT_E_REPORTED);
     EXPECT_EQ(stops.lines(), (std::vector<std::wstring>{L"1"}));
     Harness goesOn;
     goesOn.site->onScriptErrorResult = S_OK;
-    EXPECT_EQ(goesOn.run(L"Out.Log 1\nOut.Log nope\nOut.Log 3\n"), S_OK);
+    EXPECT_EQ(goesOn.run(L"Out.Log 1\nOut.Log 1 / 0\nOut.Log 3\n"), S_OK);
     EXPECT_EQ(goesOn.lines(), (std::vector<std::wstring>{L"1", L"3"}));
 }
 

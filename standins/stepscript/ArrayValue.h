@@ -1,0 +1,25 @@
+#pragma once
+#include "standins/stepscript/Value.h"
+#include <vector>
+
+namespace stepscript {
+
+// Arrays as scripts hold them: SAFEARRAYs of VARIANT, lower bounds 0, leftmost index
+// first. Arrays that COM calls return may hold other element types; they read alike.
+
+bool IsArray(const Value& v);
+// A new array of Empty elements; an upper bound of -1 gives a dimension without elements.
+// Raises Out of memory when it cannot be made.
+Value MakeArray(const std::vector<LONG>& upperBounds);
+// The element at indices; Subscript out of range for a wrong index or count.
+Value ArrayElement(const Value& array, const std::vector<Value>& indices);
+void SetArrayElement(Value& array, const std::vector<Value>& indices, const Value& element);
+// ReDim: a new array, or with preserve the old one resized in its last dimension
+// (elements kept where both sizes have them).
+void ReDimArray(Value& variable, const std::vector<LONG>& upperBounds, bool preserve);
+// Erase: a fixed array keeps its size with every element reset; any other loses them all.
+void EraseArray(Value& variable, bool fixed);
+// Every element in storage order (For Each).
+std::vector<Value> ArrayElements(const Value& array);
+
+} // namespace stepscript
