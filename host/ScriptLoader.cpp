@@ -1,9 +1,11 @@
 #include "host/ScriptLoader.h"
+#include "host/EngineProbe.h"
 #include "host/ScriptSite.h"
 #include "common/ComError.h"
 #include "common/Registry.h"
 #include "common/TextConv.h"
 #include <boost/regex.hpp>
+#include <algorithm>
 #include <cstdio>
 
 namespace host {
@@ -15,9 +17,24 @@ const boost::wregex& LanguagePattern() {
     return pattern;
 }
 
+// A language directive's whole line, for blanking.
+const boost::wregex& LanguageLinePattern() {
+    static const boost::wregex pattern(L"^[[:blank:]]*#[[:blank:]]*language[^\\n]*");
+    return pattern;
+}
+
 const boost::wregex& IncludePattern() {
     static const boost::wregex pattern(L"^[[:blank:]]*#[[:blank:]]*include[[:blank:]]*\"([^\\\\\"\\n]*)\"");
     return pattern;
+}
+
+// Blanks every match in place so that lines and columns stay as written.
+void BlankMatches(std::wstring& text, const boost::wregex& pattern) {
+    std::vector<std::pair<size_t, size_t>> spans;
+    for (boost::wsregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it)
+        spans.emplace_back(static_cast<size_t>(it->position()), static_cast<size_t>(it->length()));
+    for (const auto& span : spans)
+        for (size_t i = span.first; i < span.first + span.second; ++i) text[i] = L' ';
 }
 
 std::string LowerAnsi(const std::string& text) { return common::ToLower(text); }
@@ -59,6 +76,19 @@ private:
 
 } // namespace
 
+HRESULT ScriptLoader::DefaultVBScriptEngine(CLSID* clsid) {
+    CLSID platform;
+    const bool hasPlatform = SUCCEEDED(::CLSIDFromProgID(L"VBScript", &platform));
+    // Without a debuggable platform engine (Wine's answers the debugging interface with
+    // stubs) a VBScript-compatible engine that steps is the better default, if there is one.
+    if (!hasPlatform || !EngineProbe::IsDebuggable(platform)) {
+        if (SUCCEEDED(::CLSIDFromProgID(L"StepScript", clsid))) return S_OK;
+    }
+    if (!hasPlatform) return E_FAIL;
+    *clsid = platform;
+    return S_OK;
+}
+
 ScriptLoader::ScriptLoader(ScriptHost& host, RunContext& run, const std::string& scriptPath)
     : host_(host), run_(run), scriptPath_(scriptPath) {}
 
@@ -87,16 +117,13 @@ std::wstring ScriptLoader::FindLanguage(const std::wstring& text) {
     return language;
 }
 
+void ScriptLoader::BlankLanguageDirectives(std::wstring& text) { BlankMatches(text, LanguageLinePattern()); }
+
 std::vector<std::string> ScriptLoader::TakeIncludes(std::wstring& text) {
     std::vector<std::string> names;
-    std::vector<std::pair<size_t, size_t>> spans;
-    for (boost::wsregex_iterator it(text.begin(), text.end(), IncludePattern()), end; it != end; ++it) {
+    for (boost::wsregex_iterator it(text.begin(), text.end(), IncludePattern()), end; it != end; ++it)
         names.push_back(common::WideToAnsi((*it)[1].str()));
-        spans.emplace_back(static_cast<size_t>(it->position()), static_cast<size_t>(it->length()));
-    }
-    // Blank the directives in place so that lines and columns stay as written.
-    for (const auto& span : spans)
-        for (size_t i = span.first; i < span.first + span.second; ++i) text[i] = L' ';
+    BlankMatches(text, IncludePattern());
     return names;
 }
 
@@ -121,7 +148,7 @@ HRESULT ScriptLoader::SelectEngine(CLSID* clsid) {
         return E_FAIL;
     }
     if (extension == "vbs") {
-        if (SUCCEEDED(::CLSIDFromProgID(L"VBScript", clsid))) return S_OK;
+        if (SUCCEEDED(DefaultVBScriptEngine(clsid))) return S_OK;
         host_.setErrorText(L"Cannot find the default VBScript engine, please use #language syntax.");
         return E_FAIL;
     }
@@ -199,7 +226,19 @@ HRESULT ScriptLoader::LoadScriptFile(IActiveScriptParse* parse, const std::strin
         host_.setErrorText(L"Cannot find " + common::AnsiToWide(path));
         return E_FAIL;
     }
+    // Engines and debug documents take the text as a C string: a NUL would silently cut
+    // the file short.
+    const size_t nul = text.find(L'\0');
+    if (nul != std::wstring::npos) {
+        const auto line = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), L'\n') + 1;
+        host_.setErrorText(common::AnsiToWide(path) + L" (" + std::to_wstring(line) +
+                           L"): The file holds a NUL character; a script file is text.");
+        return E_FAIL;
+    }
     const std::vector<std::string> includes = TakeIncludes(text);
+    // The directive is the host's, not the language's: an engine that does not skip it
+    // (Wine's VBScript) would refuse the whole file.
+    BlankLanguageDirectives(text);
 
     const std::wstring fullName = common::AnsiToWide(path);
     const std::wstring fileName = common::AnsiToWide(FileNameOf(path));

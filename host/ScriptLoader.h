@@ -6,7 +6,7 @@
 namespace host {
 
 // Turns the run's main script file into a ready engine: chooses the engine from the
-// language directive or the extension, reads the file and its includes into debugger
+// language directive or the extension (see DefaultVBScriptEngine), reads the file and its includes into debugger
 // documents and parses each as its own script block. Runs on the script thread.
 class ScriptLoader {
 public:
@@ -18,8 +18,13 @@ public:
 
     // Text of a script file: CR LF read as one newline, every other byte widened as is.
     static bool ReadScriptText(const std::string& path, std::wstring& text);
+    // Engine of a .vbs file without a language directive: the platform's VBScript where it
+    // can be debugged, else StepScript where it is registered, else the platform's anyway.
+    static HRESULT DefaultVBScriptEngine(CLSID* clsid);
     // Language directive captures of a text, the last one winning ("" when none or empty).
     static std::wstring FindLanguage(const std::wstring& text);
+    // Blanks the language directives in place, lines and columns kept.
+    static void BlankLanguageDirectives(std::wstring& text);
     // Include directive captures, in order; each whole match is blanked in the text.
     static std::vector<std::string> TakeIncludes(std::wstring& text);
 

@@ -114,14 +114,30 @@ TEST_F(CommandLineRun, RuntimeErrorIsAFatalErrorAtTheFailingStatement) {
     EXPECT_TRUE(Printed("Info: Script ended, 1 error was reported.\r")) << out();
 }
 
-// Wine's own VBScript cannot step: its records carry no position, but the run works.
+// Wine's own VBScript, chosen by name, cannot step: its records carry no position, but
+// the run works.
 TEST_F(CommandLineRun, WinesVBScriptRunsWithoutPositions) {
     const std::string main = Write("PLAIN.VBS",
+                                   "#language VBScript\r\n"
                                    "Env.LogInfo \"from vbscript\"\r\n"
                                    "Env.LogError \"counted\"\r\n");
     EXPECT_EQ(RunScript(main), 1u) << out();
     EXPECT_TRUE(Printed("Info: from vbscript")) << out();
     EXPECT_TRUE(Printed("Error: counted")) << out();
+    EXPECT_TRUE(Printed("Info: Script ended, 1 error was reported.\r")) << out();
+}
+
+// Without a directive a .vbs file runs on the engine that steps (Wine's VBScript cannot),
+// so its records carry file and line.
+TEST_F(CommandLineRun, PlainVbsFileRunsWithPositions) {
+    const std::string main = Write("plain.vbs",
+                                   "Dim greeting\r\n"
+                                   "greeting = \"plain\"\r\n"
+                                   "Env.LogInfo \"from \" & greeting\r\n"
+                                   "Env.LogError \"counted\"\r\n");
+    EXPECT_EQ(RunScript(main), 1u) << out();
+    EXPECT_TRUE(Printed("Info: " + main + " (3): from plain")) << out();
+    EXPECT_TRUE(Printed("Error: " + main + " (4): counted")) << out();
     EXPECT_TRUE(Printed("Info: Script ended, 1 error was reported.\r")) << out();
 }
 

@@ -1,3 +1,4 @@
+#include "host/EngineProbe.h"
 #include "host/ScriptLoader.h"
 #include "common/TextConv.h"
 #include <gtest/gtest.h>
@@ -78,6 +79,19 @@ TEST(LanguageDirective, FormsThatCountAndFormsThatDoNot) {
     EXPECT_EQ(ScriptLoader::FindLanguage(L"x = 1\n  #language StepScript\n"), L"StepScript");
 }
 
+TEST(LanguageDirective, IsBlankedWithoutMovingLines) {
+    std::wstring text = L"#language VBScript\nx = 1 ' #language kept\n  # language Mardel.Engine\ny = 2\n";
+    const std::wstring before = text;
+    ScriptLoader::BlankLanguageDirectives(text);
+    ASSERT_EQ(text.size(), before.size());
+    EXPECT_EQ(text.substr(0, 19), std::wstring(18, L' ') + L"\n");
+    EXPECT_NE(text.find(L"x = 1 ' #language kept\n"), std::wstring::npos);
+    EXPECT_EQ(text.find(L"Mardel"), std::wstring::npos);
+    EXPECT_EQ(text.find(L".Engine"), std::wstring::npos);
+    EXPECT_EQ(text.find(L"y = 2"), before.find(L"y = 2"));
+    EXPECT_EQ(ScriptLoader::FindLanguage(text), L"");
+}
+
 TEST(IncludeDirective, CapturesInOrderAndBlanksWithoutMovingLines) {
     std::wstring text = L"#include \"a.vbs\"\nx = 1\n  #  include\"sub/b.vbs\"\n#include \"c\\\\d.vbs\"\n";
     const std::wstring before = text;
@@ -92,10 +106,29 @@ TEST(IncludeDirective, CapturesInOrderAndBlanksWithoutMovingLines) {
     EXPECT_NE(text.find(L"#include \"c\\\\d.vbs\""), std::wstring::npos);
 }
 
+// Wine's VBScript hands out the debugging interface with stubs; JScript has none; an
+// engine of our own answers it.
+TEST_F(ScriptLoaderTest, ProbeTellsDebuggableEnginesFromStubs) {
+    EXPECT_TRUE(host::EngineProbe::Probe(ProgId(L"StepScript")));
+    EXPECT_FALSE(host::EngineProbe::Probe(ProgId(L"VBScript")));
+    EXPECT_FALSE(host::EngineProbe::Probe(ProgId(L"JScript")));
+    EXPECT_FALSE(host::EngineProbe::Probe(CLSID_NULL));
+    // The kept answer is the asked one, however often it is asked.
+    EXPECT_TRUE(host::EngineProbe::IsDebuggable(ProgId(L"StepScript")));
+    EXPECT_TRUE(host::EngineProbe::IsDebuggable(ProgId(L"StepScript")));
+    EXPECT_FALSE(host::EngineProbe::IsDebuggable(ProgId(L"VBScript")));
+    EXPECT_FALSE(host::EngineProbe::IsDebuggable(ProgId(L"VBScript")));
+}
+
 TEST_F(ScriptLoaderTest, ExtensionChoosesTheDefaultEngines) {
+    // Where the platform's VBScript cannot be debugged, a .vbs file steps on StepScript.
     Selection vbs = Select("tevrin_sel.VBS", "x = 1\r\n");
     ASSERT_EQ(vbs.hr, S_OK) << common::WideToAnsi(vbs.error);
-    EXPECT_EQ(vbs.clsid, ProgId(L"VBScript"));
+    EXPECT_EQ(vbs.clsid, ProgId(L"StepScript"));
+    EXPECT_EQ(vbs.language, L"");
+    CLSID byDefault;
+    ASSERT_EQ(ScriptLoader::DefaultVBScriptEngine(&byDefault), S_OK);
+    EXPECT_EQ(byDefault, ProgId(L"StepScript"));
 
     Selection js = Select("tevrin_sel.js", "x = 1;\r\n");
     ASSERT_EQ(js.hr, S_OK);
@@ -106,6 +139,10 @@ TEST_F(ScriptLoaderTest, DirectiveOverridesTheExtensionByProgIdOrClsid) {
     Selection byProgId = Select("tevrin_sel.txt", "#language VBScript\r\n");
     ASSERT_EQ(byProgId.hr, S_OK);
     EXPECT_EQ(byProgId.clsid, ProgId(L"VBScript"));
+    // The platform's engine stays one directive away, undebuggable or not.
+    Selection platform = Select("tevrin_sel.vbs", "#language VBScript\r\nx = 1\r\n");
+    ASSERT_EQ(platform.hr, S_OK);
+    EXPECT_EQ(platform.clsid, ProgId(L"VBScript"));
 
     wchar_t clsid[40];
     ::StringFromGUID2(ProgId(L"JScript"), clsid, 40);

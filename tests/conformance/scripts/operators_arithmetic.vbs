@@ -1,0 +1,18 @@
+' Arithmetic operators, precedence and rounding of \ and Mod.
+Check 2 + 3 * 4 = 14, "* before +"
+Check 20 = (2 + 3) * 4, "parentheses"
+Check 2 ^ 3 ^ 2 = 64, "^ is left to right"
+Check -2 ^ 2 = -4, "^ before unary minus"
+Check 7 \ 2 = 3 And -7 \ 2 = -3, "\ truncates toward zero"
+Check 7 Mod 3 = 1 And -7 Mod 3 = -1 And 7 Mod -3 = 1, "Mod takes the sign of the dividend"
+Check 7.9 \ 2 = 4, "\ rounds its operands first"
+Check 5.5 Mod 2 = 0, "Mod rounds its operands (5.5 to 6)"
+Check 10 - 2 - 3 = 5, "- is left to right"
+Check 2 * 3 Mod 4 = 2, "Mod after *"
+Check 10 \ 3 * 2 = 1, "* before \"
+Check "3" + 4 = 7, "a numeric string + a number adds"
+Check "3" + "4" = "34", "two strings with + concatenate"
+Check "3" & 4 = "34", "& concatenates"
+Check 1 + True = 0, "True is -1 in arithmetic"
+Check 9 ^ 0.5 = 3, "fractional power"
+Done
