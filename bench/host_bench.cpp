@@ -1,96 +1,124 @@
-// Cost of a debugged, single-stepped run per statement, beside the same loop run by
-// the engine alone and beside a plain two-thread event ping-pong (the floor of one
-// hand-over between the script thread and the watcher).
+// Cost of a debugged, single-stepped run per statement, measured in one run beside:
+//   a plain two-thread event round trip (the floor of one hand-over between the script
+//   thread and the watcher),
+//   StepScript stepping on its own thread (a debugger that resumes every break at once,
+//   on the breaking thread: the engine's and debug services' share of a stepped statement),
+//   the same loop run by the engine alone, without a debugger.
+// The stepped statement's cost is the difference of two command-line runs of Tevrin.exe
+// (the loop and an empty script), so process start-up is not counted in it.
 //   scripts/wine-run build/bin/host_bench.exe [iterations]
+// TEVRIN_BENCH_DIST names another release folder to measure (see BenchSupport.h).
+#include "bench/BenchSupport.h"
 #include "common/ComObject.h"
 #include "common/ScriptingGuids.h"
-#include <windows.h>
-#include <cstdio>
+#include <wrl/client.h>
+#include <atomic>
 #include <cstdlib>
-#include <string>
 #include <thread>
-#include <vector>
+
+using Microsoft::WRL::ComPtr;
 
 namespace {
-
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return t;
-}
 
 std::string LoopScript(int iterations) {
     return "#language StepScript\r\nDim i, s\r\ns = 0\r\ni = 0\r\nDo While i < " + std::to_string(iterations) +
            "\r\ni = i + 1\r\nLoop\r\n";
 }
 
-// A site with nothing to offer: no debugger, no named items.
-class BareSite : public common::ComObject<IActiveScriptSite> {
+class Site : public common::ComObject<IActiveScriptSite, IActiveScriptSiteDebug> {
 public:
+    ComPtr<IDebugApplication> app;
+    std::atomic<int> errors{0};
+
     STDMETHODIMP GetLCID(LCID*) override { return E_NOTIMPL; }
     STDMETHODIMP GetItemInfo(LPCOLESTR, DWORD, IUnknown**, ITypeInfo**) override { return TYPE_E_ELEMENTNOTFOUND; }
     STDMETHODIMP GetDocVersionString(BSTR*) override { return E_NOTIMPL; }
     STDMETHODIMP OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override { return S_OK; }
     STDMETHODIMP OnStateChange(SCRIPTSTATE) override { return S_OK; }
-    STDMETHODIMP OnScriptError(IActiveScriptError*) override { failed = true; return S_OK; }
+    STDMETHODIMP OnScriptError(IActiveScriptError*) override {
+        ++errors;
+        return S_OK;
+    }
     STDMETHODIMP OnEnterScript() override { return S_OK; }
     STDMETHODIMP OnLeaveScript() override { return S_OK; }
-    bool failed = false;
+    STDMETHODIMP GetDocumentContextFromPosition(DWORD_PTR, ULONG, ULONG, IDebugDocumentContext**) override {
+        return E_FAIL;
+    }
+    STDMETHODIMP GetApplication(IDebugApplication** result) override {
+        if (!app) return E_FAIL;
+        return app.CopyTo(result);
+    }
+    STDMETHODIMP GetRootApplicationNode(IDebugApplicationNode**) override { return E_NOTIMPL; }
+    STDMETHODIMP OnScriptErrorDebug(IActiveScriptErrorDebug*, BOOL* enter, BOOL* call) override {
+        if (enter) *enter = FALSE;
+        if (call) *call = TRUE;
+        return S_OK;
+    }
 };
 
-double EngineAlone(const std::string& script) {
+// Resumes every break with a step into, on the thread that broke.
+class InPlaceDebugger : public common::ComObject<IApplicationDebugger> {
+public:
+    ComPtr<IDebugApplication> app;
+    long breaks = 0;
+
+    STDMETHODIMP QueryAlive() override { return S_OK; }
+    STDMETHODIMP CreateInstanceAtDebugger(REFCLSID, IUnknown*, DWORD, REFIID, IUnknown**) override { return E_NOTIMPL; }
+    STDMETHODIMP onDebugOutput(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP onHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAKREASON, IActiveScriptErrorDebug*) override {
+        ++breaks;
+        return app->ResumeFromBreakPoint(thread, BREAKRESUMEACTION_STEP_INTO, ERRORRESUMEACTION_SkipErrorStatement);
+    }
+    STDMETHODIMP onClose() override { return S_OK; }
+    STDMETHODIMP onDebuggerEvent(REFIID, IUnknown*) override { return E_NOTIMPL; }
+};
+
+// Runs the loop in StepScript on this thread, with the debug application when given;
+// answers the seconds it took, or a negative value on failure.
+double RunInEngine(const std::string& script, IDebugApplication* app) {
     CLSID clsid;
     if (FAILED(::CLSIDFromProgID(L"StepScript", &clsid))) return -1;
-    IActiveScript* engine = nullptr;
+    ComPtr<IActiveScript> engine;
     if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
-                                  reinterpret_cast<void**>(&engine))))
+                                  reinterpret_cast<void**>(engine.GetAddressOf()))))
         return -1;
-    IActiveScriptParse* parse = nullptr;
-    engine->QueryInterface(IID_IActiveScriptParse, reinterpret_cast<void**>(&parse));
-    auto* site = new BareSite;
-    engine->SetScriptSite(site);
+    ComPtr<IActiveScriptParse> parse;
+    if (FAILED(engine.As(&parse))) return -1;
+    ComPtr<Site> site;
+    site.Attach(new Site());
+    site->app = app;
+    engine->SetScriptSite(site.Get());
     parse->InitNew();
-    std::wstring text(script.begin(), script.end());
-    EXCEPINFO info = {};
-    parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISVISIBLE, nullptr, &info);
-    LARGE_INTEGER start = Now();
-    engine->SetScriptState(SCRIPTSTATE_CONNECTED);
-    LARGE_INTEGER end = Now();
+    // The directive line is the host's; the engine gets the code after it.
+    const std::string code = script.substr(script.find('\n') + 1);
+    std::wstring text(code.begin(), code.end());
+    if (FAILED(parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 1, 0, SCRIPTTEXT_ISVISIBLE, nullptr,
+                                      nullptr)))
+        return -1;
+    if (app) app->CauseBreak();
+    const bench::Clock::time_point start = bench::Clock::now();
+    HRESULT hr = engine->SetScriptState(SCRIPTSTATE_CONNECTED);
+    const double seconds = bench::SecondsSince(start);
     engine->Close();
-    parse->Release();
-    engine->Release();
-    bool failed = site->failed;
-    site->Release();
-    return failed ? -1 : Seconds(start, end);
+    return FAILED(hr) || site->errors ? -1 : seconds;
 }
 
-double CommandLineRun(const std::string& script) {
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    std::string path = std::string(temp) + "tevrin_bench_loop.vbs";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    std::fwrite(script.data(), 1, script.size(), file);
-    std::fclose(file);
-    std::wstring line = L"\"" + std::wstring(TEVRIN_DIST_DIR) + L"\\Tevrin.exe\" \"" +
-                        std::wstring(path.begin(), path.end()) + L"\"";
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    LARGE_INTEGER start = Now();
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-    ::WaitForSingleObject(pi.hProcess, INFINITE);
-    LARGE_INTEGER end = Now();
-    DWORD code = 1;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
-    return code == 0 ? Seconds(start, end) : -1;
+// Stepping with every break resumed in place: answers seconds per break.
+double InPlaceStepping(const std::string& script) {
+    ComPtr<IProcessDebugManager> pdm;
+    ComPtr<IDebugApplication> app;
+    if (FAILED(::CoCreateInstance(CLSID_ProcessDebugManager, nullptr, CLSCTX_ALL, IID_IProcessDebugManager,
+                                  reinterpret_cast<void**>(pdm.GetAddressOf()))) ||
+        FAILED(pdm->GetDefaultApplication(app.GetAddressOf())))
+        return -1;
+    ComPtr<InPlaceDebugger> debugger;
+    debugger.Attach(new InPlaceDebugger());
+    debugger->app = app;
+    if (FAILED(app->ConnectDebugger(debugger.Get()))) return -1;
+    const double seconds = RunInEngine(script, app.Get());
+    app->DisconnectDebugger();
+    debugger->app.Reset();
+    return seconds < 0 || debugger->breaks == 0 ? -1 : seconds / debugger->breaks;
 }
 
 double PingPong(int rounds) {
@@ -102,16 +130,16 @@ double PingPong(int rounds) {
             ::SetEvent(pong);
         }
     });
-    LARGE_INTEGER start = Now();
+    const bench::Clock::time_point start = bench::Clock::now();
     for (int i = 0; i < rounds; ++i) {
         ::SetEvent(ping);
         ::WaitForSingleObject(pong, INFINITE);
     }
-    LARGE_INTEGER end = Now();
+    const double seconds = bench::SecondsSince(start);
     other.join();
     ::CloseHandle(ping);
     ::CloseHandle(pong);
-    return Seconds(start, end);
+    return seconds;
 }
 
 } // namespace
@@ -122,22 +150,29 @@ int main(int argc, char** argv) {
     const int statements = iterations * 2;
     ::CoInitialize(nullptr);
     const std::string script = LoopScript(iterations);
-    const double alone = EngineAlone(script);
-    const double run = CommandLineRun(script);
-    const double pingPong = PingPong(statements);
+    const double alone = RunInEngine(script, nullptr);
+    const double inPlace = InPlaceStepping(script);
+    const std::string loopPath = bench::WriteTempFile("tevrin_bench_loop.vbs", script);
+    const std::string emptyPath = bench::WriteTempFile("tevrin_bench_empty.vbs", "#language StepScript\r\nDim i\r\n");
+    const double empty = bench::RunTevrin(emptyPath);
+    const double run = bench::RunTevrin(loopPath);
+    const double pingPong = PingPong(statements) / statements;
     ::CoUninitialize();
-    if (alone < 0 || run < 0) {
-        std::printf("benchmark failed: engine alone %.3f s, command-line run %.3f s\n", alone, run);
+    if (alone < 0 || inPlace < 0 || run < 0 || empty < 0) {
+        std::printf("benchmark failed: engine alone %.3f s, in-place stepping %.6f s, runs %.3f s / %.3f s\n", alone,
+                    inPlace, run, empty);
         return 1;
     }
-    const double perRun = run / statements * 1e6;
-    const double perAlone = alone / statements * 1e6;
-    const double perPing = pingPong / statements * 1e6;
-    std::printf("statements                       %d\n", statements);
-    std::printf("command-line run (debugged)      %10.2f us/statement  (%.2f s, process start included)\n", perRun, run);
-    std::printf("engine alone, no debugger        %10.2f us/statement  (%.3f s)\n", perAlone, alone);
-    std::printf("two-thread event ping-pong       %10.2f us/round trip (%.3f s)\n", perPing, pingPong);
-    std::printf("ratio debugged run / engine alone      %8.1f\n", perRun / perAlone);
-    std::printf("ratio debugged run / event ping-pong   %8.1f\n", perRun / perPing);
+    const double perStep = (run - empty) / statements;
+    std::printf("statements                                %d\n", statements);
+    std::printf("console run of the loop (Tevrin.exe)      %10.2f s, %.0f statements/s (start-up included)\n", run,
+                statements / run);
+    std::printf("console run of an empty script            %10.2f s\n", empty);
+    std::printf("stepped statement (difference of the two) %10.1f us\n", perStep * 1e6);
+    std::printf("StepScript stepping on its own thread     %10.1f us/statement\n", inPlace * 1e6);
+    std::printf("engine alone, no debugger                 %10.2f us/statement\n", alone / statements * 1e6);
+    std::printf("two-thread event round trip               %10.1f us\n", pingPong * 1e6);
+    std::printf("ratio stepped statement / event round trip      %8.1f\n", perStep / pingPong);
+    std::printf("ratio stepped statement / own-thread stepping   %8.1f\n", perStep / inPlace);
     return 0;
 }

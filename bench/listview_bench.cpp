@@ -1,14 +1,18 @@
-// Reading every cell of a 1 000-row, 3-column list view of another process through the
-// list view wrapper's item, beside the same number of plain cross-process
-// WM_GETTEXTLENGTH round trips, in one run. Prints both times and their ratio.
+// Reading every cell of a 1 000-row, 3-column list view of another process, measured in
+// one run:
+//   through the list view wrapper's item, beside the same number of plain cross-process
+//   SendMessage round trips (WM_GETTEXTLENGTH to the list view);
+//   from a VBScript test script run by Tevrin.exe, timed by the script itself.
+// Prints the times and the ratio per cell. TEVRIN_BENCH_DIST names another release
+// folder to measure (its wrappers.dll is loaded directly; the script run uses the
+// registered one).
+#include "bench/BenchSupport.h"
 #include "tests/e2e/ProcessRunner.h"
 #include <windows.h>
 #include <initguid.h>  // defines the GUIDs of the type library header here
 #include "wrappers.h"
-#include <windows.h>
 #include <wrl/client.h>
-#include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 using Microsoft::WRL::ComPtr;
@@ -19,13 +23,46 @@ const int kRows = 1000;
 const int kColumns = 3;
 const int kListViewId = 1013;  // the controls application's list view
 
-double Seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 int Fail(const char* what) {
     std::fprintf(stderr, "listview_bench: %s\n", what);
     return 1;
+}
+
+// A window wrapper from the wrappers.dll of the measured release folder.
+HRESULT CreateWrapper(IWNDWrapper** wrapper) {
+    const std::wstring path = bench::DistDir() + L"\\wrappers.dll";
+    HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!module) return HRESULT_FROM_WIN32(::GetLastError());
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    auto get = reinterpret_cast<GetClassObject>(::GetProcAddress(module, "DllGetClassObject"));
+    if (!get) return E_NOINTERFACE;
+    ComPtr<IClassFactory> factory;
+    HRESULT hr = get(CLSID_WNDWrapper, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf()));
+    if (FAILED(hr)) return hr;
+    return factory->CreateInstance(nullptr, IID_IWNDWrapper, reinterpret_cast<void**>(wrapper));
+}
+
+std::string ReadScript(HWND dialog) {
+    return "Dim w, lv, r, c, n, t, start\r\n"
+           "Set w = CreateObject(\"Wrappers.WNDWrapper\")\r\n"
+           "w.connect " + std::to_string(reinterpret_cast<LONG_PTR>(dialog)) + "\r\n"
+           "Set lv = w.dlgItem(" + std::to_string(kListViewId) + ")\r\n"
+           "t = lv.item(0, 0)\r\n"  // loads the hook library into the application
+           "n = 0\r\n"
+           "start = Timer\r\n"
+           "For r = 0 To " + std::to_string(kRows - 1) + "\r\n"
+           "  For c = 0 To " + std::to_string(kColumns - 1) + "\r\n"
+           "    t = lv.item(r, c)\r\n"
+           "    n = n + Len(t)\r\n"
+           "  Next\r\n"
+           "Next\r\n"
+           "Env.LogInfo \"characters \" & n & \" seconds \" & (Timer - start)\r\n";
+}
+
+// Seconds the script reported, or a negative value.
+double ScriptSeconds(const std::string& output) {
+    const size_t at = output.find("seconds ");
+    return at == std::string::npos ? -1 : std::atof(output.c_str() + at + 8);
 }
 
 } // namespace
@@ -42,9 +79,7 @@ int main() {
         HWND list = ::GetDlgItem(dialog, kListViewId);
 
         ComPtr<IWNDWrapper> root;
-        if (FAILED(::CoCreateInstance(CLSID_WNDWrapper, nullptr, CLSCTX_INPROC_SERVER, IID_IWNDWrapper,
-                                      reinterpret_cast<void**>(root.GetAddressOf()))))
-            return Fail("Wrappers.WNDWrapper is not registered");
+        if (FAILED(CreateWrapper(&root))) return Fail("cannot create a window wrapper from wrappers.dll");
         root->connect(static_cast<LONG>(reinterpret_cast<LONG_PTR>(dialog)));
         ComPtr<IDispatch> object;
         ComPtr<IListViewCtrl> view;
@@ -59,7 +94,7 @@ int main() {
         view->get_item(0, 0, &text);
         ::SysFreeString(text);
 
-        auto start = std::chrono::steady_clock::now();
+        bench::Clock::time_point start = bench::Clock::now();
         size_t characters = 0;
         for (int row = 0; row < kRows; ++row) {
             for (int col = 0; col < kColumns; ++col) {
@@ -69,23 +104,37 @@ int main() {
                 ::SysFreeString(text);
             }
         }
-        const double wrapperTime = Seconds(start);
+        const double wrapperTime = bench::SecondsSince(start);
 
-        start = std::chrono::steady_clock::now();
+        start = bench::Clock::now();
         LRESULT sum = 0;
         for (int i = 0; i < kRows * kColumns; ++i) sum += ::SendMessageW(list, WM_GETTEXTLENGTH, 0, 0);
-        const double plainTime = Seconds(start);
-
-        std::printf("cells read through item:           %d in %.3f s (%.1f us each, %zu characters)\n",
-                    kRows * kColumns, wrapperTime, 1e6 * wrapperTime / (kRows * kColumns), characters);
-        std::printf("plain WM_GETTEXTLENGTH round trips: %d in %.3f s (%.1f us each)\n", kRows * kColumns, plainTime,
-                    1e6 * plainTime / (kRows * kColumns));
-        std::printf("ratio item / round trip:            %.1f\n", plainTime > 0 ? wrapperTime / plainTime : 0.0);
+        const double plainTime = bench::SecondsSince(start);
         (void)sum;
 
         view.Reset();
         object.Reset();
         root.Reset();
+
+        std::string output;
+        const std::string scriptPath = bench::WriteTempFile("tevrin_bench_listview.vbs", ReadScript(dialog));
+        const double runTime = bench::RunTevrin(scriptPath, &output);
+        const double scriptTime = ScriptSeconds(output);
+
+        const int cells = kRows * kColumns;
+        std::printf("cells read through item:           %d in %.3f s (%.1f us each, %zu characters)\n", cells,
+                    wrapperTime, 1e6 * wrapperTime / cells, characters);
+        std::printf("plain cross-process SendMessage:   %d in %.3f s (%.1f us each)\n", cells, plainTime,
+                    1e6 * plainTime / cells);
+        std::printf("ratio item / SendMessage:          %.1f\n", plainTime > 0 ? wrapperTime / plainTime : 0.0);
+        if (scriptTime < 0) {
+            std::printf("VBScript run through Tevrin.exe failed:\n%s\n", output.c_str());
+            rc = 1;
+        } else {
+            std::printf("VBScript reading the %d x %d list view through Tevrin.exe: %.2f s (whole run %.2f s)\n",
+                        kRows, kColumns, scriptTime, runTime);
+        }
+
         ::PostMessageW(dialog, WM_CLOSE, 0, 0);
         app.wait(10000);
     }

@@ -1,7 +1,10 @@
 #include "editor/CSyntaxEditor.h"
 #include "common/ComObject.h"
+#include "common/Bstr.h"
 #include "common/ComError.h"
+#include "editor/RtfBuilder.h"
 #include <algorithm>
+#include <cstring>
 
 namespace editor {
 
@@ -224,20 +227,22 @@ void CSyntaxEditor::ColorLines(long start, long end) {
     const long firstLine = text_.LineFromChar(linesStart);
     const long lookBackStart = text_.LineStart(std::max(0L, firstLine - 500));
 
-    std::wstring lines = text_.Text(linesStart, linesEnd);
+    const std::wstring original = text_.Text(linesStart, linesEnd);
+    std::wstring lines = original;
     std::wstring lookBack = text_.Text(lookBackStart, linesEnd);
     std::replace(lines.begin(), lines.end(), L'\r', L'\n');
     std::replace(lookBack.begin(), lookBack.end(), L'\r', L'\n');
 
     LanguageDef& language = definitions_.Lookup(language_);
 
-    // The default style goes on as one SetFont of a prepared font: setting the seven
-    // properties one by one on the range's own font costs a full formatting pass each on
-    // some rich edit controls.
-    ComPtr<ITextFont> defaultFont = TemplateFont();
-    ApplyStyle(defaultFont.Get(), definitions_.Style(kDefault));
-    ThrowIfFailed(text_.Range(linesStart, linesEnd)->SetFont(defaultFont.Get()));
-
+    // The style class of every character of the lines: the default, then the main
+    // pass's runs in ascending class order, then the block comments over them.
+    std::vector<unsigned char> classes(lines.size(), static_cast<unsigned char>(kDefault));
+    auto paint = [&](int styleClass, long runStart, long runEnd) {
+        const long from = std::max(runStart, linesStart) - linesStart;
+        const long to = std::min(runEnd, linesStart + static_cast<long>(lines.size())) - linesStart;
+        for (long i = from; i < to; ++i) classes[static_cast<size_t>(i)] = static_cast<unsigned char>(styleClass);
+    };
     if (!language.MainExpression.empty()) {
         baseOffset_ = linesStart;
         styleRuns_.clear();
@@ -253,8 +258,10 @@ void CSyntaxEditor::ColorLines(long start, long end) {
                 return true;
             },
             lines.cbegin(), lines.cend(), language.MainExpression);
-        ApplyStyleRuns();
+        for (const auto& [styleClass, runs] : styleRuns_)
+            for (const auto& [runStart, runEnd] : runs) paint(styleClass, runStart, runEnd);
     }
+    std::map<int, std::vector<std::pair<long, long>>> commentsAbove;
     if (!language.BlockCommentExpression.empty()) {
         baseOffset_ = lookBackStart;
         styleRuns_.clear();
@@ -265,9 +272,86 @@ void CSyntaxEditor::ColorLines(long start, long end) {
                 return true;
             },
             lookBack.cbegin(), lookBack.cend(), language.BlockCommentExpression);
+        for (const auto& [runStart, runEnd] : styleRuns_[kComment]) {
+            paint(kComment, runStart, runEnd);
+            // The part of a comment above the lines keeps being formatted run by run.
+            if (runStart < linesStart) commentsAbove[kComment].emplace_back(runStart, std::min(runEnd, linesStart));
+        }
+    }
+
+    // The lines go in as one piece of rich text. Their last paragraph mark stays: it
+    // shows nothing, and the story's final one cannot be replaced.
+    long replacedEnd = linesEnd;
+    std::wstring replaced = lines;
+    if (!replaced.empty() && replaced.back() == L'\n') {
+        replaced.pop_back();
+        --replacedEnd;
+    }
+    if (replacedEnd > linesStart) {
+        ComPtr<ITextFont> font = TemplateFont();
+        common::Bstr face;
+        float size = 0;
+        font->GetName(face.put());
+        font->GetSize(&size);
+        if (face.str().empty()) *face.put() = ::SysAllocString(L"Courier New");
+        if (size <= 0) size = 10;
+        RtfBuilder builder(definitions_, face.str(), size);
+        classes.resize(replaced.size());
+        StreamColored(linesStart, replacedEnd, builder.Build(replaced, classes));
+    }
+    if (!commentsAbove.empty()) {
+        styleRuns_ = std::move(commentsAbove);
         ApplyStyleRuns();
     }
     styleRuns_.clear();
+}
+
+namespace {
+
+struct RtfSource {
+    const std::string* text;
+    size_t offset;
+};
+
+DWORD CALLBACK ReadRtf(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    auto* source = reinterpret_cast<RtfSource*>(cookie);
+    const size_t n = std::min(static_cast<size_t>(std::max(0L, wanted)), source->text->size() - source->offset);
+    std::memcpy(buffer, source->text->data() + source->offset, n);
+    source->offset += n;
+    *given = static_cast<LONG>(n);
+    return 0;
+}
+
+} // namespace
+
+void CSyntaxEditor::StreamColored(long start, long end, const std::string& rtf) {
+    // Replacing text with itself is no edit: nobody hears of it, and the user's view
+    // and selection stay as they were.
+    const LRESULT mask = ::SendMessageW(window_, EM_SETEVENTMASK, 0, 0);
+    CHARRANGE selection{};
+    ::SendMessageW(window_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    POINT scroll{};
+    ::SendMessageW(window_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    struct Restore {
+        HWND window;
+        CHARRANGE selection;
+        POINT scroll;
+        LRESULT mask;
+        ~Restore() {
+            ::SendMessageW(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+            ::SendMessageW(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+            ::SendMessageW(window, EM_SETEVENTMASK, 0, mask);
+        }
+    } restore{window_, selection, scroll, mask};
+    CHARRANGE target{start, end};
+    ::SendMessageW(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&target));
+    RtfSource source{&rtf, 0};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadRtf};
+    // Not an edit to follow: the text stays what it was.
+    ++editDepth_;
+    ::SendMessageW(window_, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
+    --editDepth_;
+    if (stream.dwError != 0) throw common::ComError(E_FAIL);
 }
 
 ComPtr<ITextFont> CSyntaxEditor::TemplateFont() const {
@@ -291,12 +375,80 @@ void CSyntaxEditor::ApplyStyleRuns() {
     }
 }
 
+// ---- edits ----
+
+CSyntaxEditor::EditKind CSyntaxEditor::KindOfEdit(UINT message, WPARAM wParam) {
+    switch (message) {
+    case WM_CHAR:
+    case WM_IME_CHAR:
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+    case EM_REPLACESEL:
+        return EditKind::Selection;
+    case WM_KEYDOWN:
+        // Undo and redo change text anywhere; other keys edit at the selection, if at all.
+        if (KeyDown(VK_CONTROL) && (wParam == 'Z' || wParam == 'Y')) return EditKind::Anywhere;
+        return EditKind::Selection;
+    case WM_UNDO:
+    case EM_UNDO:
+    case EM_REDO:
+    case WM_SETTEXT:
+    case EM_SETTEXTEX:
+    case EM_STREAMIN:
+        return EditKind::Anywhere;
+    default:
+        return EditKind::None;
+    }
+}
+
+CSyntaxEditor::EditSnapshot CSyntaxEditor::Snapshot() const {
+    EditSnapshot snapshot;
+    CHARRANGE selection{};
+    ::CallWindowProcW(previousProc_, window_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    snapshot.selStart = selection.cpMin;
+    snapshot.selEnd = selection.cpMax;
+    snapshot.length = text_.StoryLength();
+    return snapshot;
+}
+
+void CSyntaxEditor::AfterEdit(const EditSnapshot& before, EditKind kind, bool keyDown) {
+    const EditSnapshot after = Snapshot();
+    knownLength_ = after.length;
+    const long delta = after.length - before.length;
+    if (kind == EditKind::Anywhere) {
+        colored_.Clear();
+        return;
+    }
+    // A key that changed no text (a caret key, say) edited nothing; a shortcut that
+    // pastes or cuts shows in the length like any other edit at the selection.
+    const bool ctrlPaste = keyDown && KeyDown(VK_CONTROL);
+    if (keyDown && delta == 0 && !ctrlPaste) return;
+    // The selection was replaced: the old text [start, oldEnd) is now [start, newEnd),
+    // found from where the selection was and where the caret went.
+    const long start = std::max(0L, std::min(before.selStart, after.selStart));
+    const long oldEnd = std::max({before.selEnd, after.selStart - delta, after.selEnd - delta, start});
+    const long newEnd = std::max(start, oldEnd + delta);
+    // Whole lines: the edited ones are coloured again as a whole.
+    const long lineStart = text_.LineStart(text_.LineFromChar(start));
+    long ignored = 0, lineEnd = 0;
+    text_.LineBounds(text_.LineFromChar(newEnd), ignored, lineEnd);
+    lineEnd = std::max(lineEnd, newEnd);
+    colored_.Replaced(lineStart, std::max(lineStart, lineEnd - delta), lineEnd);
+}
+
 // ---- notifications and messages ----
 
 bool CSyntaxEditor::OnNotify(UINT code, NMHDR* header, LRESULT* result) {
     if (!header || !window_) return false;
     if (code == EN_SELCHANGE) {
-        if (!busy_) ForgetColored(0, -1);
+        // Edits through the control's messages are followed where they happen; a change
+        // of length seen here comes from somewhere else and may have touched any line.
+        if (!busy_ && editDepth_ == 0) {
+            const long length = text_.StoryLength();
+            if (length != knownLength_) colored_.Clear();
+            knownLength_ = length;
+        }
         return false;
     }
     if (code != EN_MSGFILTER) return false;
@@ -506,7 +658,22 @@ LRESULT CALLBACK CSyntaxEditor::WindowProc(HWND window, UINT message, WPARAM wPa
     bool handled = false;
     LRESULT result = self->OnMessage(message, wParam, lParam, &handled);
     if (handled) return result;
-    return ::CallWindowProcW(previous, window, message, wParam, lParam);
+    const EditKind kind = self->busy_ || self->editDepth_ > 0 || !self->text_ ? EditKind::None
+                                                                             : KindOfEdit(message, wParam);
+    if (kind == EditKind::None) return ::CallWindowProcW(previous, window, message, wParam, lParam);
+    const EditSnapshot before = self->Snapshot();
+    ++self->editDepth_;
+    result = ::CallWindowProcW(previous, window, message, wParam, lParam);
+    --self->editDepth_;
+    // The component may be gone with its window.
+    if (::GetPropW(window, kEditorProperty) == self) {
+        try {
+            self->AfterEdit(before, kind, message == WM_KEYDOWN);
+        } catch (...) {
+            self->colored_.Clear();
+        }
+    }
+    return result;
 }
 
 // ---- scrolling ----

@@ -67,6 +67,19 @@ private:
     void ColorLines(long start, long end);
     void ApplyStyleRuns();
     ComPtr<ITextFont> TemplateFont() const;
+    // Replaces [start, end) by the same text in rich text form carrying its colours: one
+    // stream-in, with notifications off and the selection and scroll position kept.
+    void StreamColored(long start, long end, const std::string& rtf);
+
+    // Edits: what they touched is forgotten, so that only that is coloured again; moving
+    // the caret forgets nothing.
+    struct EditSnapshot {
+        long selStart = 0, selEnd = 0, length = 0;
+    };
+    enum class EditKind { None, Selection, Anywhere };
+    static EditKind KindOfEdit(UINT message, WPARAM wParam);
+    EditSnapshot Snapshot() const;
+    void AfterEdit(const EditSnapshot& before, EditKind kind, bool keyDown);
 
     bool OnKeyDown(WPARAM key);
     bool OnChar(WPARAM ch);
@@ -90,6 +103,8 @@ private:
     long baseOffset_ = 0;
     bool busy_ = false;
     unsigned long colorPasses_ = 0;
+    int editDepth_ = 0;       // inside a message that edits (nested ones are part of it)
+    long knownLength_ = -1;   // story length after the last edit seen
 
     std::map<int, bool> breakpoints_;
     int currentLine_ = -1;

@@ -46,4 +46,21 @@ bool ColoredRanges::Add(long& start, long end) {
     return true;
 }
 
+void ColoredRanges::Replaced(long start, long oldEnd, long newEnd) {
+    const long shift = newEnd - oldEnd;
+    std::map<long, long> kept;
+    for (const auto& [first, last] : intervals_) {
+        if (last < start) {
+            kept[first] = last;
+            continue;
+        }
+        if (first < start) kept[first] = start - 1;
+        if (last >= oldEnd) {
+            const long from = std::max(first, oldEnd);
+            kept[from + shift] = last + shift;
+        }
+    }
+    intervals_.swap(kept);
+}
+
 } // namespace editor

@@ -10,6 +10,9 @@ public:
     // then moved past the part already covered. end is never changed.
     bool Add(long& start, long end);
     void Clear() { intervals_.clear(); }
+    // The text [start, oldEnd) was replaced by the text now at [start, newEnd): the new
+    // text is not coloured, and what lay after the old one moves by newEnd - oldEnd.
+    void Replaced(long start, long oldEnd, long newEnd);
     bool Empty() const { return intervals_.empty(); }
     // True when pos lies in a recorded interval.
     bool Contains(long pos) const;

@@ -14,19 +14,28 @@ HostLock::~HostLock() {
 void HostLock::Acquire() {
     const DWORD self = ::GetCurrentThreadId();
     if (owner_ == self) return;
+    // Taken and given back without touching the event while nobody waits: the lock is
+    // taken twice for every statement of a run.
+    ::EnterCriticalSection(&section_);
+    if (!busy_) {
+        busy_ = true;
+        owner_ = self;
+        ::LeaveCriticalSection(&section_);
+        return;
+    }
+    ++waiters_;
     for (;;) {
+        // Reset under the section, so that a release after it sets the event again.
+        ::ResetEvent(freeEvent_);
+        ::LeaveCriticalSection(&section_);
         DWORD r = ::MsgWaitForMultipleObjects(1, &freeEvent_, FALSE, INFINITE, QS_ALLINPUT);
-        if (r == WAIT_OBJECT_0 + 1) {
-            DispatchWaitingMessages();
-            continue;
-        }
+        if (r == WAIT_OBJECT_0 + 1) DispatchWaitingMessages();
         ::EnterCriticalSection(&section_);
         if (!busy_) break;
-        ::LeaveCriticalSection(&section_);
     }
+    --waiters_;
     busy_ = true;
     owner_ = self;
-    ::ResetEvent(freeEvent_);
     ::LeaveCriticalSection(&section_);
 }
 
@@ -35,7 +44,7 @@ void HostLock::Release() {
     if (busy_) {
         busy_ = false;
         owner_ = 0;
-        ::SetEvent(freeEvent_);
+        if (waiters_ > 0) ::SetEvent(freeEvent_);
     }
     ::LeaveCriticalSection(&section_);
 }

@@ -20,9 +20,10 @@ public:
     bool HeldByCaller() const { return owner_ == ::GetCurrentThreadId(); }
 
 private:
-    HANDLE freeEvent_;
+    HANDLE freeEvent_;  // set when the lock may be free; only waiters reset it
     CRITICAL_SECTION section_;
     bool busy_ = false;
+    unsigned waiters_ = 0;  // threads inside Acquire's wait (under section_)
     std::atomic<DWORD> owner_{0};
 };
 

@@ -12,7 +12,8 @@
 namespace host {
 
 // The wrappers' synchronizer as the watcher calls it: through its dispatch interface,
-// with the member's id looked up once (every call crosses apartments).
+// with the member's id looked up once. The watcher lives in a single-threaded apartment
+// like the script thread, so the apartment-threaded object is called directly.
 class SynchronizerCall {
 public:
     explicit SynchronizerCall(ComPtr<IDispatch> synchronizer) : synchronizer_(std::move(synchronizer)) {
@@ -184,6 +185,7 @@ HRESULT ScriptHost::Run(const std::string& path) {
     {
         std::lock_guard<std::mutex> guard(stateMutex_);
         breakThreadName_.clear();
+        breakPosition_ = BreakPosition();
         run->generation = ++generation_;
         run_ = run;
     }
@@ -291,6 +293,8 @@ void ScriptHost::ScriptThreadMain(const std::shared_ptr<RunContext>& run) {
             Log(RecordInfo, EndOfRunReport(errorCount));
         }
     }
+    // The last break's thread goes with the run's other debugger objects.
+    if (current) setBreakPosition(BreakPosition());
     TearDown(*run);
     if (current && application_) application_->RefreshDebugPanes();
     ::CoUninitialize();
@@ -340,17 +344,24 @@ DWORD WINAPI ScriptHost::WatcherThreadProc(void* param) {
 }
 
 void ScriptHost::WatcherMain(const std::shared_ptr<RunContext>& run) {
-    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // A single-threaded apartment: the wrappers' Synchronizer is apartment-threaded, and
+    // from here it is created in this apartment and called without a thread switch (from
+    // a multithreaded apartment every call would cross to a host apartment and back).
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {
         ComPtr<IDispatch> dispatch;
         if (ComPtr<IUnknown> object = CreateSynchronizerObject()) object.As(&dispatch);
         SynchronizerCall synchronize(dispatch);
+        // Auto-reset events: the wait that returns one has reset it. One break is handled
+        // at a time (the script waits in it), so no other event is pending beside it.
         HANDLE events[3] = {endEvent, stepEvent, breakEvent};
         for (;;) {
-            DWORD r = ::WaitForMultipleObjects(3, events, FALSE, INFINITE);
-            ::ResetEvent(breakEvent);
-            ::ResetEvent(endEvent);
-            ::ResetEvent(stepEvent);
+            // An apartment thread keeps its messages moving while it waits.
+            DWORD r = ::MsgWaitForMultipleObjects(3, events, FALSE, INFINITE, QS_ALLINPUT);
+            if (r == WAIT_OBJECT_0 + 3) {
+                if (!DispatchWaitingMessages()) break;
+                continue;
+            }
             if (r != WAIT_OBJECT_0 + 1 && r != WAIT_OBJECT_0 + 2) break;
             if (!IsCurrent(*run)) break;
             WatcherPass(run, synchronize.available() ? &synchronize : nullptr, r == WAIT_OBJECT_0 + 1);
@@ -367,47 +378,74 @@ bool ScriptHost::BreakpointHit(const std::string& file, int line) {
     return false;
 }
 
+ScriptHost::BreakPosition ScriptHost::ReadBreakPosition(IRemoteDebugApplicationThread* thread) {
+    BreakPosition position;
+    position.thread = thread;
+    ComPtr<IEnumDebugStackFrames> frames;
+    if (!thread || FAILED(thread->EnumStackFrames(&frames)) || !frames) return position;
+    position.framesRead = true;
+    frames->Reset();
+    int depth = 0;
+    for (;;) {
+        DebugStackFrameDescriptor descriptor = {};
+        ULONG fetched = 0;
+        if (frames->Next(1, &descriptor, &fetched) != S_OK || fetched != 1) break;
+        ComPtr<IDebugStackFrame> frame;
+        frame = common::Adopt(descriptor.pdsf);
+        if (descriptor.punkFinal) descriptor.punkFinal->Release();
+        if (depth++ > 0 || !frame) continue;
+        // The top frame gives the position.
+        ComPtr<IDebugCodeContext> code;
+        ComPtr<IDebugDocumentContext> context;
+        ComPtr<IDebugDocument> document;
+        ComPtr<IDebugDocumentText> text;
+        common::Bstr name;
+        ULONG characterPosition = 0, length = 0, line = 0, offset = 0;
+        if (SUCCEEDED(frame->GetCodeContext(&code)) && SUCCEEDED(code->GetDocumentContext(&context)) &&
+            SUCCEEDED(context->GetDocument(&document)) &&
+            SUCCEEDED(document->GetName(DOCUMENTNAMETYPE_APPNODE, name.put()))) {
+            position.located = true;
+            position.file = common::WideToAnsi(name.str());
+            if (SUCCEEDED(document.As(&text)) &&
+                SUCCEEDED(text->GetPositionOfContext(context.Get(), &characterPosition, &length)) &&
+                SUCCEEDED(text->GetLineOfPosition(characterPosition, &line, &offset)))
+                position.line = static_cast<int>(line) + 1;
+        }
+    }
+    position.depth = depth;
+    return position;
+}
+
+ScriptHost::BreakPosition ScriptHost::breakPosition() {
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    return breakPosition_;
+}
+
+void ScriptHost::setBreakPosition(BreakPosition position) {
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    breakPosition_ = std::move(position);
+}
+
+// The stop decision at one break. The script thread waits inside the break until it is
+// resumed, so the position taken there still holds; nothing here calls back into it.
 void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, const SynchronizerCall* synchronize,
                              bool stepPass) {
     HostLockGuard lock(hostLock_);
-    ComPtr<IRemoteDebugApplicationThread> thread = FindScriptThread();
-    ComPtr<IDebugApplicationThread> appThread;
-    if (!thread || FAILED(thread.As(&appThread))) return;
+    const BreakPosition at = breakPosition();
     ComPtr<IDebugApplication> application = run->application();
-    if (!application) return;
-    DWORD suspendCount = 0;
-    appThread->Suspend(&suspendCount);
+    // Without its thread or its stack the break cannot be judged: the script stays held.
+    if (!at.thread || !at.framesRead || !application) return;
     try {
-        ComPtr<IEnumDebugStackFrames> frames;
-        common::ThrowIfFailed(appThread->EnumStackFrames(&frames));
-        DebugStackFrameDescriptor top = {};
-        ULONG fetched = 0;
-        if (frames && frames->Next(1, &top, &fetched) == S_OK && fetched == 1) {
-            ComPtr<IDebugStackFrame> frame;
-            frame = common::Adopt(top.pdsf);
-            if (top.punkFinal) top.punkFinal->Release();
-            ComPtr<IDebugCodeContext> code;
-            ComPtr<IDebugDocumentContext> context;
-            ComPtr<IDebugDocument> document;
-            ComPtr<IDebugDocumentText> text;
-            common::Bstr name;
-            ULONG position = 0, length = 0, line = 0, offset = 0;
-            if (SUCCEEDED(frame->GetCodeContext(&code)) && SUCCEEDED(code->GetDocumentContext(&context)) &&
-                SUCCEEDED(context->GetDocument(&document)) &&
-                SUCCEEDED(document->GetName(DOCUMENTNAMETYPE_APPNODE, name.put()))) {
-                setCurrentFile(common::WideToAnsi(name.str()));
-                if (SUCCEEDED(document.As(&text)) &&
-                    SUCCEEDED(text->GetPositionOfContext(context.Get(), &position, &length)) &&
-                    SUCCEEDED(text->GetLineOfPosition(position, &line, &offset)))
-                    currentLine = static_cast<int>(line) + 1;
-            }
+        if (at.located) {
+            setCurrentFile(at.file);
+            if (at.line > 0) currentLine = at.line;
         }
         if (synchronize) common::ThrowIfFailed((*synchronize)());
 
         bool stop = !stepPass || atBreak;
         if (!stop) {
             const bool hit = BreakpointHit(currentFile(), currentLine - 1);
-            if (stepOverDepth != -1 && CountStackFrames(appThread.Get()) <= stepOverDepth) {
+            if (stepOverDepth != -1 && at.depth <= stepOverDepth) {
                 stepOverDepth = -1;
                 stop = true;
             }
@@ -423,13 +461,12 @@ void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, const Synch
                 application_->RefreshDebugPanes();
             }
         } else {
-            common::ThrowIfFailed(application->ResumeFromBreakPoint(thread.Get(), BREAKRESUMEACTION_STEP_INTO,
+            common::ThrowIfFailed(application->ResumeFromBreakPoint(at.thread.Get(), BREAKRESUMEACTION_STEP_INTO,
                                                                     ERRORRESUMEACTION_SkipErrorStatement));
         }
     } catch (...) {
         // The script stays held at this break until the user acts.
     }
-    appThread->Resume(&suspendCount);
 }
 
 void ScriptHost::OnHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAKREASON reason,
@@ -443,6 +480,8 @@ void ScriptHost::OnHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAK
         }
     }
     selectedFrame = 0;
+    // The watcher judges the break from what is read here, on the waiting thread.
+    if (reason != BREAKREASON_ERROR) setBreakPosition(ReadBreakPosition(thread));
     switch (reason) {
     case BREAKREASON_STEP:
     case BREAKREASON_DEBUGGER_HALT:

@@ -149,6 +149,20 @@ private:
     void ScriptThreadMain(const std::shared_ptr<RunContext>& run);
     void WatcherMain(const std::shared_ptr<RunContext>& run);
     void WatcherPass(const std::shared_ptr<RunContext>& run, const SynchronizerCall* synchronize, bool stepPass);
+    // Where the script stands at a break: its thread, the document name and 1-based line
+    // of the top frame, and the number of frames. Taken on the breaking thread while it
+    // waits inside the break, where the debug services answer without a thread switch.
+    struct BreakPosition {
+        ComPtr<IRemoteDebugApplicationThread> thread;
+        bool framesRead = false;  // the stack could be enumerated
+        bool located = false;     // file (and line, when >= 0) were found
+        std::string file;
+        int line = -1;
+        int depth = -1;
+    };
+    static BreakPosition ReadBreakPosition(IRemoteDebugApplicationThread* thread);
+    BreakPosition breakPosition();
+    void setBreakPosition(BreakPosition position);
     bool IsCurrent(const RunContext& run);
     void EndRunState(const RunContext& run);
     HRESULT SetUpDebugger(RunContext& run);
@@ -164,6 +178,7 @@ private:
     std::string currentFile_;
     std::wstring errorText_;
     std::wstring breakThreadName_;
+    BreakPosition breakPosition_;
     std::shared_ptr<RunContext> run_;
     unsigned generation_ = 0;
 };

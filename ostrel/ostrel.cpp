@@ -12,6 +12,7 @@
 #include <richole.h>
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -93,26 +94,20 @@ bool InsideBlock(ULONG_PTR address, ULONG_PTR size) {
     return false;
 }
 
-// Reads and writes of our own blocks go through the process-memory calls, so that a
-// block freed meanwhile gives a failed call rather than an access violation.
+// Reads and writes of our own blocks are plain copies made under the lock: a block is
+// only freed under it too, so one that is checked is there until the copy is done.
 bool ReadOwn(ULONG_PTR address, void* data, SIZE_T size) {
-    {
-        Lock lock;
-        if (!InsideBlock(address, size)) return false;
-    }
-    SIZE_T done = 0;
-    return ::ReadProcessMemory(::GetCurrentProcess(), reinterpret_cast<void*>(address), data, size, &done) &&
-           done == size;
+    Lock lock;
+    if (!InsideBlock(address, size)) return false;
+    std::memcpy(data, reinterpret_cast<const void*>(address), size);
+    return true;
 }
 
 bool WriteOwn(ULONG_PTR address, const void* data, SIZE_T size) {
-    {
-        Lock lock;
-        if (!InsideBlock(address, size)) return false;
-    }
-    SIZE_T done = 0;
-    return ::WriteProcessMemory(::GetCurrentProcess(), reinterpret_cast<void*>(address), data, size, &done) &&
-           done == size;
+    Lock lock;
+    if (!InsideBlock(address, size)) return false;
+    std::memcpy(reinterpret_cast<void*>(address), data, size);
+    return true;
 }
 
 bool IsOwnWindow(HWND window) {

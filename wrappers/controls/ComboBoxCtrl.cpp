@@ -6,7 +6,7 @@ namespace wrappers {
 
 TEVRIN_WRAPPER_CLASS(ComboBox, ComboBoxCtrl);
 
-ItemList ComboBoxCtrl::items() { return ItemList(channelOf(binding()), window(), kComboBoxMessages); }
+ItemList ComboBoxCtrl::items() { return ItemList(channelOf(binding()), binding().session(), window(), kComboBoxMessages); }
 
 STDMETHODIMP ComboBoxCtrl::get_dropped(VARIANT_BOOL* pVal) {
     return WrapperCall([&] {

@@ -7,7 +7,7 @@ namespace wrappers {
 
 TEVRIN_WRAPPER_CLASS(ListBox, ListBoxCtrl);
 
-ItemList ListBoxCtrl::items() { return ItemList(channelOf(binding()), window(), kListBoxMessages); }
+ItemList ListBoxCtrl::items() { return ItemList(channelOf(binding()), binding().session(), window(), kListBoxMessages); }
 
 bool ListBoxCtrl::multipleSelection() {
     // Extended selection is a multiple selection too: LB_SETCURSEL does not apply to it.

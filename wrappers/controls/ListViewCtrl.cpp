@@ -1,9 +1,14 @@
 #include "wrappers/controls/ListViewCtrl.h"
 #include "wrappers/core/Collection.h"
 #include "wrappers/core/MatchText.h"
+#include "common/TextConv.h"
+#include "ostrel/ostrel.h"
 #include "wrappers/hook/RemoteItems.h"
+#include "wrappers/hook/RemoteSession.h"
 #include "wrappers/hook/SendRemote.h"
 #include <commctrl.h>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 namespace wrappers {
@@ -18,76 +23,103 @@ const int kMaxColumns = 1024;
 
 LONG itemCount(HWND control) { return static_cast<LONG>(sendDirect(control, LVM_GETITEMCOUNT, 0, 0)); }
 
-// Sends an item message with `item` in a block of its own; the result of the message.
-LRESULT sendItem(RemoteProcess& process, HWND control, UINT message, WPARAM wParam, const LVITEMA& item,
-                 bool post, LVITEMA* back = nullptr) {
-    RemoteBuffer block(process, sizeof(LVITEMA));
-    block.write(item);
-    LRESULT result = sendRemote(process, control, message, wParam, block.lparam(), post);
-    if (back) block.read(*back);
-    return result;
-}
+// Item messages of one operation. Synchronous ones go through the binding's session
+// block: one write, one hook request, one read. Posted ones are read by the target after
+// the call returns, so their data goes into blocks of their own.
+class ItemSender {
+public:
+    ItemSender(WindowBinding& binding, HWND control) : binding_(binding), control_(control) {}
+
+    LRESULT send(UINT message, WPARAM wParam, const LVITEMA& item, bool post, LVITEMA* back = nullptr) {
+        if (!post) {
+            RemoteSession::Lease lease(binding_.session(), sizeof(LVITEMA));
+            return lease.send(control_, message, wParam, &item, sizeof item, back, back ? sizeof(LVITEMA) : 0);
+        }
+        RemoteBuffer block(posting(), sizeof(LVITEMA));
+        block.write(item);
+        return sendRemote(posting(), control_, message, wParam, block.lparam(), true);
+    }
+
+    void setText(LONG row, LONG col, const std::wstring& text, bool post) {
+        LVITEMA item{};
+        item.iSubItem = col;
+        if (post) {
+            auto buffer = remoteAnsi(posting(), text);
+            item.pszText = reinterpret_cast<LPSTR>(buffer->address());
+            RemoteBuffer block(posting(), sizeof(LVITEMA));
+            block.write(item);
+            sendRemote(posting(), control_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), block.lparam(), true);
+            return;
+        }
+        const std::string ansi = common::WideToAnsi(text);
+        if (ansi.size() >= kOstrelMaxBlockSize) throw RemoteError(L"The text is too long for the control");
+        // The item and its text travel together.
+        std::vector<char> data(sizeof(LVITEMA) + ansi.size() + 1, '\0');
+        RemoteSession::Lease lease(binding_.session(), data.size());
+        item.pszText = reinterpret_cast<LPSTR>(lease.addressAt(sizeof(LVITEMA)));
+        std::memcpy(data.data(), &item, sizeof item);
+        std::memcpy(data.data() + sizeof(LVITEMA), ansi.c_str(), ansi.size() + 1);
+        lease.send(control_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), data.data(), data.size(), nullptr, 0);
+    }
+
+private:
+    RemoteProcess& posting() {
+        if (!process_) process_ = std::make_unique<RemoteProcess>(binding_);
+        return *process_;
+    }
+
+    WindowBinding& binding_;
+    HWND control_;
+    std::unique_ptr<RemoteProcess> process_;
+};
 
 // Text of one cell; false when the control has no such cell.
-bool cellText(RemoteProcess& process, HWND control, LONG row, LONG col, std::wstring* text) {
+bool cellText(WindowBinding& binding, HWND control, LONG row, LONG col, std::wstring* text) {
     text->clear();
     if (row < 0 || col < 0) return false;
-    RemoteBuffer buffer(process, 2 * kItemTextChars);
     LVITEMA item{};
     item.mask = LVIF_TEXT;
     item.iItem = row;
     item.iSubItem = col;
-    item.pszText = reinterpret_cast<LPSTR>(buffer.address());
     item.cchTextMax = kItemTextChars;
-    if (!sendItem(process, control, LVM_GETITEMA, 0, item, false, &item)) return false;
-    // The control may point pszText at its own storage.
-    *text = readRemoteAnsi(process, reinterpret_cast<ULONG_PTR>(item.pszText), 2 * kItemTextChars);
-    return true;
+    return readItemText(binding.session(), control, LVM_GETITEMA, item, &LVITEMA::pszText, 2 * kItemTextChars, text);
 }
 
-void setCellText(RemoteProcess& process, HWND control, LONG row, LONG col, const std::wstring& text, bool post) {
-    auto buffer = remoteAnsi(process, text);
-    LVITEMA item{};
-    item.iSubItem = col;
-    item.pszText = reinterpret_cast<LPSTR>(buffer->address());
-    sendItem(process, control, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), item, post);
-}
-
-LONG columnCount(RemoteProcess& process, HWND control) {
-    RemoteBuffer block(process, sizeof(LVCOLUMNA));
+LONG columnCount(WindowBinding& binding, HWND control) {
+    RemoteSession::Lease lease(binding.session(), sizeof(LVCOLUMNA));
     LVCOLUMNA column{};
     column.mask = LVCF_SUBITEM;
-    block.write(column);
     LONG n = 0;
-    while (n < kMaxColumns && sendRemote(process, control, LVM_GETCOLUMNA, static_cast<WPARAM>(n), block.lparam(), false))
+    while (n < kMaxColumns &&
+           lease.send(control, LVM_GETCOLUMNA, static_cast<WPARAM>(n), &column, sizeof column, nullptr, 0))
         ++n;
     return n;
 }
 
-void setState(RemoteProcess& process, HWND control, LONG row, UINT mask, UINT state, bool post) {
+void setState(ItemSender& sender, LONG row, UINT mask, UINT state, bool post) {
     LVITEMA item{};
     item.mask = LVIF_STATE;
     item.iItem = row;
     item.stateMask = mask;
     item.state = state;
-    sendItem(process, control, LVM_SETITEMA, 0, item, post);
+    sender.send(LVM_SETITEMA, 0, item, post);
 }
 
 std::wstring separatorsOf(BSTR strSeparator) { return bstrText(strSeparator); }
 
 } // namespace
 
-LONG ListViewCtrl::findRow(RemoteProcess& process, const std::wstring& pattern, const std::wstring& separators) {
+LONG ListViewCtrl::findRow(const std::wstring& pattern, const std::wstring& separators) {
     HWND control = window();
     const std::vector<std::wstring> wanted = splitFields(pattern, separators);
     const LONG rows = itemCount(control);
-    const LONG columns = columnCount(process, control);
+    const LONG columns = columnCount(binding(), control);
     for (LONG row = 0; row < rows; ++row) {
         std::wstring rowText;
         bool first = true;
         for (LONG col = 0; col < columns; ++col) {
             std::wstring cell;
-            if (!cellText(process, control, row, col, &cell)) continue;
+            if (!cellText(binding(), control, row, col, &cell)) continue;
             if (!first) rowText += separators;
             rowText += cell;
             first = false;
@@ -114,7 +146,7 @@ STDMETHODIMP ListViewCtrl::newItem(BSTR strText, BSTR strSeparator, LONG* pVal) 
         if (!pVal) return E_POINTER;
         const bool post = binding().takeAsync();
         HWND control = window();
-        RemoteProcess process(binding());
+        ItemSender sender(binding(), control);
         // A posted insert gives no index; the row is appended, so it will be the
         // current count (unless the view sorts), and the texts follow it in order.
         const LONG appendedAt = post ? itemCount(control) : -1;
@@ -122,12 +154,11 @@ STDMETHODIMP ListViewCtrl::newItem(BSTR strText, BSTR strSeparator, LONG* pVal) 
         item.mask = LVIF_PARAM;
         item.iItem = 2147483647;
         item.lParam = 0;
-        LONG row = static_cast<LONG>(sendItem(process, control, LVM_INSERTITEMA, 0, item, post));
+        LONG row = static_cast<LONG>(sender.send(LVM_INSERTITEMA, 0, item, post));
         if (post) row = appendedAt;
         if (row >= 0) {
             const std::vector<std::wstring> fields = splitFields(bstrText(strText), separatorsOf(strSeparator));
-            for (size_t k = 0; k < fields.size(); ++k)
-                setCellText(process, control, row, static_cast<LONG>(k), fields[k], post);
+            for (size_t k = 0; k < fields.size(); ++k) sender.setText(row, static_cast<LONG>(k), fields[k], post);
         }
         *pVal = row;
         return S_OK;
@@ -138,9 +169,8 @@ STDMETHODIMP ListViewCtrl::get_item(LONG row, LONG col, BSTR* pVal) {
     return WrapperCall([&] {
         if (!pVal) return E_POINTER;
         *pVal = nullptr;
-        RemoteProcess process(binding());
         std::wstring text;
-        cellText(process, window(), row, col, &text);
+        cellText(binding(), window(), row, col, &text);
         *pVal = ::SysAllocString(text.c_str());
         return S_OK;
     });
@@ -149,8 +179,7 @@ STDMETHODIMP ListViewCtrl::get_item(LONG row, LONG col, BSTR* pVal) {
 STDMETHODIMP ListViewCtrl::put_item(LONG row, LONG col, BSTR newVal) {
     return WrapperCall([&] {
         const bool post = binding().takeAsync();
-        RemoteProcess process(binding());
-        setCellText(process, window(), row, col, bstrText(newVal), post);
+        ItemSender(binding(), window()).setText(row, col, bstrText(newVal), post);
         return S_OK;
     });
 }
@@ -159,11 +188,11 @@ STDMETHODIMP ListViewCtrl::get_itemData(LONG row, LONG* pVal) {
     return WrapperCall([&] {
         if (!pVal) return E_POINTER;
         *pVal = 0;
-        RemoteProcess process(binding());
         LVITEMA item{};
         item.mask = LVIF_PARAM;
         item.iItem = row;
-        if (sendItem(process, window(), LVM_GETITEMA, 0, item, false, &item)) *pVal = static_cast<LONG>(item.lParam);
+        if (ItemSender(binding(), window()).send(LVM_GETITEMA, 0, item, false, &item))
+            *pVal = static_cast<LONG>(item.lParam);
         return S_OK;
     });
 }
@@ -171,12 +200,11 @@ STDMETHODIMP ListViewCtrl::get_itemData(LONG row, LONG* pVal) {
 STDMETHODIMP ListViewCtrl::put_itemData(LONG row, LONG newVal) {
     return WrapperCall([&] {
         const bool post = binding().takeAsync();
-        RemoteProcess process(binding());
         LVITEMA item{};
         item.mask = LVIF_PARAM;
         item.iItem = row;
         item.lParam = newVal;
-        sendItem(process, window(), LVM_SETITEMA, 0, item, post);
+        ItemSender(binding(), window()).send(LVM_SETITEMA, 0, item, post);
         return S_OK;
     });
 }
@@ -194,8 +222,8 @@ STDMETHODIMP ListViewCtrl::get_check(LONG row, VARIANT_BOOL* pVal) {
 STDMETHODIMP ListViewCtrl::put_check(LONG row, VARIANT_BOOL newVal) {
     return WrapperCall([&] {
         const bool post = binding().takeAsync();
-        RemoteProcess process(binding());
-        setState(process, window(), row, LVIS_STATEIMAGEMASK, newVal ? 0x2000 : 0x1000, post);
+        ItemSender sender(binding(), window());
+        setState(sender, row, LVIS_STATEIMAGEMASK, newVal ? 0x2000 : 0x1000, post);
         return S_OK;
     });
 }
@@ -218,8 +246,7 @@ STDMETHODIMP ListViewCtrl::get_selected(BSTR strItem, BSTR strSeparator, VARIANT
     return WrapperCall([&] {
         if (!pVal) return E_POINTER;
         *pVal = VARIANT_FALSE;
-        RemoteProcess process(binding());
-        LONG row = findRow(process, bstrText(strItem), separatorsOf(strSeparator));
+        LONG row = findRow(bstrText(strItem), separatorsOf(strSeparator));
         if (row >= 0 && sendDirect(window(), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED))
             *pVal = VARIANT_TRUE;
         return S_OK;
@@ -230,14 +257,14 @@ STDMETHODIMP ListViewCtrl::put_selected(BSTR strItem, BSTR strSeparator, VARIANT
     return WrapperCall([&] {
         const bool post = binding().takeAsync();
         HWND control = window();
-        RemoteProcess process(binding());
+        ItemSender sender(binding(), control);
         const UINT state = newVal ? LVIS_SELECTED : 0;
-        LONG row = findRow(process, bstrText(strItem), separatorsOf(strSeparator));
+        LONG row = findRow(bstrText(strItem), separatorsOf(strSeparator));
         if (row >= 0) {
-            setState(process, control, row, LVIS_SELECTED, state, post);
+            setState(sender, row, LVIS_SELECTED, state, post);
         } else {
             const LONG rows = itemCount(control);
-            for (LONG r = 0; r < rows; ++r) setState(process, control, r, LVIS_SELECTED, state, post);
+            for (LONG r = 0; r < rows; ++r) setState(sender, r, LVIS_SELECTED, state, post);
         }
         return S_OK;
     });
@@ -253,8 +280,7 @@ STDMETHODIMP ListViewCtrl::ensureVisible(LONG row) {
 STDMETHODIMP ListViewCtrl::get_findItem(BSTR strVal, BSTR strSeparator, LONG* pVal) {
     return WrapperCall([&] {
         if (!pVal) return E_POINTER;
-        RemoteProcess process(binding());
-        *pVal = findRow(process, bstrText(strVal), separatorsOf(strSeparator));
+        *pVal = findRow(bstrText(strVal), separatorsOf(strSeparator));
         return S_OK;
     });
 }

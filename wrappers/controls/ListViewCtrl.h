@@ -4,8 +4,6 @@
 
 namespace wrappers {
 
-class RemoteProcess;
-
 // Wrapper of a list view of another process: rows and columns, row search by fields,
 // check boxes, item data and selection.
 class ListViewCtrl final : public WrapperBase<IListViewCtrl> {
@@ -27,7 +25,7 @@ public:
     STDMETHODIMP get_selectedItems(VARIANT* pVal) override;
 
 private:
-    LONG findRow(RemoteProcess& process, const std::wstring& pattern, const std::wstring& separators);
+    LONG findRow(const std::wstring& pattern, const std::wstring& separators);
 };
 
 } // namespace wrappers

@@ -1,8 +1,10 @@
 #include "wrappers/controls/TabCtrl.h"
 #include "wrappers/core/MatchText.h"
 #include "wrappers/hook/RemoteItems.h"
+#include "wrappers/hook/RemoteSession.h"
 #include "wrappers/hook/SendRemote.h"
 #include <commctrl.h>
+#include <cstring>
 
 namespace wrappers {
 
@@ -18,19 +20,21 @@ const size_t kTabTextBytes = 2050;
 std::wstring TabCtrl::tabText(LONG index) {
     if (index < 0) return L"";
     HWND control = window();
-    RemoteProcess process(binding());
-    RemoteBuffer item(process, sizeof(TCITEMA));
-    RemoteBuffer text(process, kTabTextBytes);
+    // The item and its text area in the binding's session block, the text area empty.
+    RemoteSession::Lease lease(binding().session(), sizeof(TCITEMA) + kTabTextBytes);
     TCITEMA tab{};
     tab.mask = TCIF_TEXT | TCIF_IMAGE;
-    tab.pszText = reinterpret_cast<LPSTR>(text.address());
+    tab.pszText = reinterpret_cast<LPSTR>(lease.addressAt(sizeof(TCITEMA)));
     tab.cchTextMax = kTabTextChars;
-    item.write(tab);
+    char data[sizeof(TCITEMA) + 1] = {};
+    std::memcpy(data, &tab, sizeof tab);
+    lease.write(data, sizeof data);
     // Tab messages are not translated between processes: the remote address goes as is.
-    if (!sendDirect(control, TCM_GETITEMA, static_cast<WPARAM>(index), item.lparam())) return L"";
-    item.read(tab);
+    if (!sendDirect(control, TCM_GETITEMA, static_cast<WPARAM>(index), static_cast<LPARAM>(lease.address())))
+        return L"";
+    lease.read(&tab, sizeof tab);
     // The control may point pszText at its own storage.
-    return readRemoteAnsi(process, reinterpret_cast<ULONG_PTR>(tab.pszText), kTabTextBytes);
+    return readRemoteAnsi(lease.process(), reinterpret_cast<ULONG_PTR>(tab.pszText), kTabTextBytes);
 }
 
 void TabCtrl::select(LONG index) {

@@ -2,7 +2,7 @@
 #include "common/TextConv.h"
 #include "wrappers/core/InputSimulation.h"
 #include "wrappers/core/MatchText.h"
-#include "wrappers/hook/RemoteBuffer.h"
+#include "wrappers/hook/RemoteSession.h"
 #include "wrappers/hook/SendRemote.h"
 #include <commctrl.h>
 #include <vector>
@@ -15,29 +15,31 @@ namespace {
 
 const size_t kButtonTextSize = 2048;
 
-// The buttons of a toolbar of another process, read through blocks inside it.
+// The buttons of a toolbar of another process, read through the binding's session
+// block: a button record (or the rectangle of TB_GETITEMRECT) first, a text after it.
 class ButtonReader {
 public:
-    ButtonReader(const HookChannel& channel, HWND toolbar)
-        : toolbar_(toolbar), process_(channel), record_(process_, sizeof(TBBUTTON)),
-          text_(process_, kButtonTextSize) {}
+    ButtonReader(WindowBinding& binding, HWND toolbar)
+        : toolbar_(toolbar), lease_(binding.session(), kTextOffset + kButtonTextSize) {}
 
     LONG count() { return static_cast<LONG>(sendDirect(toolbar_, TB_BUTTONCOUNT, 0, 0)); }
 
     // False when there is no button at that index.
     bool read(LONG index, TBBUTTON& button) {
-        if (!sendDirect(toolbar_, TB_GETBUTTON, static_cast<WPARAM>(index), record_.lparam())) return false;
-        record_.read(button);
+        if (!sendDirect(toolbar_, TB_GETBUTTON, static_cast<WPARAM>(index), static_cast<LPARAM>(lease_.address())))
+            return false;
+        lease_.read(&button, sizeof button);
         return true;
     }
 
     std::wstring text(const TBBUTTON& button) {
         // A button without text leaves the buffer alone: it must not show the last one read.
         const char none = '\0';
-        text_.write(&none, 1);
-        sendDirect(toolbar_, TB_GETBUTTONTEXTA, static_cast<WPARAM>(button.idCommand), text_.lparam());
+        lease_.write(&none, 1, kTextOffset);
+        sendDirect(toolbar_, TB_GETBUTTONTEXTA, static_cast<WPARAM>(button.idCommand),
+                   static_cast<LPARAM>(lease_.addressAt(kTextOffset)));
         std::vector<char> buffer(kButtonTextSize + 1, '\0');
-        text_.read(buffer.data(), kButtonTextSize);
+        lease_.read(buffer.data(), kButtonTextSize, kTextOffset);
         return common::AnsiToWide(buffer.data());
     }
 
@@ -54,24 +56,24 @@ public:
     // The window that receives the toolbar's commands: TB_SETPARENT answers the
     // previous owner, which is put back at once.
     HWND owner() {
-        const LRESULT previous = sendRemote(process_, toolbar_, TB_SETPARENT, 0, 0, false);
-        sendRemote(process_, toolbar_, TB_SETPARENT, static_cast<WPARAM>(previous), 0, false);
+        const LRESULT previous = lease_.sendWith(toolbar_, TB_SETPARENT, 0, 0, nullptr, 0, nullptr, 0);
+        lease_.sendWith(toolbar_, TB_SETPARENT, static_cast<WPARAM>(previous), 0, nullptr, 0, nullptr, 0);
         return reinterpret_cast<HWND>(previous);
     }
 
     RECT itemRect(LONG index) {
         RECT rect = {};
-        record_.write(rect);
-        sendDirect(toolbar_, TB_GETITEMRECT, static_cast<WPARAM>(index), record_.lparam());
-        record_.read(rect);
+        lease_.write(&rect, sizeof rect);
+        sendDirect(toolbar_, TB_GETITEMRECT, static_cast<WPARAM>(index), static_cast<LPARAM>(lease_.address()));
+        lease_.read(&rect, sizeof rect);
         return rect;
     }
 
 private:
+    static constexpr size_t kTextOffset = (sizeof(TBBUTTON) + 15) / 16 * 16;
+
     HWND toolbar_;
-    RemoteProcess process_;
-    RemoteBuffer record_;  // a TBBUTTON, or the 16-byte rectangle of TB_GETITEMRECT
-    RemoteBuffer text_;
+    RemoteSession::Lease lease_;
 };
 
 VARIANT plainValue(const VARIANT& value) {
@@ -92,7 +94,7 @@ std::optional<LONG> ToolBarCtrl::chooseButton(const VARIANT& item) {
         index = chosen.lVal;
     } else if (chosen.vt == VT_BSTR) {
         const std::wstring pattern(chosen.bstrVal ? chosen.bstrVal : L"", ::SysStringLen(chosen.bstrVal));
-        index = ButtonReader(channelOf(binding()), window()).find(pattern);
+        index = ButtonReader(binding(), window()).find(pattern);
     }
     ::VariantClear(&chosen);
     return index;
@@ -109,7 +111,7 @@ STDMETHODIMP ToolBarCtrl::get_count(LONG* pVal) {
 STDMETHODIMP ToolBarCtrl::select(VARIANT item) {
     return WrapperCall([&] {
         HWND toolbar = window();
-        ButtonReader buttons(channelOf(binding()), toolbar);
+        ButtonReader buttons(binding(), toolbar);
         HWND owner = buttons.owner();
         const bool post = binding().takeAsync();
         std::optional<LONG> index = chooseButton(item);
@@ -127,7 +129,7 @@ STDMETHODIMP ToolBarCtrl::click(VARIANT item, LONG button) {
     return WrapperCall([&] {
         HWND toolbar = window();
         std::optional<LONG> index = chooseButton(item);
-        ButtonReader buttons(channelOf(binding()), toolbar);
+        ButtonReader buttons(binding(), toolbar);
         // An index past the last button has no rectangle: the click would land elsewhere.
         if (!index || *index < 0 || *index >= buttons.count()) throw WrapperError(L"Cannot find toolbar button.");
         RECT bar = {};

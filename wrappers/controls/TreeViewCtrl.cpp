@@ -1,8 +1,13 @@
 #include "wrappers/controls/TreeViewCtrl.h"
 #include "wrappers/core/MatchText.h"
+#include "common/TextConv.h"
+#include "ostrel/ostrel.h"
 #include "wrappers/hook/RemoteItems.h"
+#include "wrappers/hook/RemoteSession.h"
 #include "wrappers/hook/SendRemote.h"
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace wrappers {
@@ -55,38 +60,96 @@ HTREEITEM itemOfNumber(HWND tree, LONG number) {
     return walk(tree, nullptr, [&](HTREEITEM item) { return handleNumber(item) == number; });
 }
 
-bool readItem(RemoteProcess& process, HWND tree, TVITEMA* item) {
-    RemoteBuffer block(process, sizeof(TVITEMA));
-    block.write(*item);
-    if (!sendRemote(process, tree, TVM_GETITEMA, 0, block.lparam(), false)) return false;
-    block.read(*item);
-    return true;
-}
+// The tree's items for one operation. Reads and synchronous writes go through the
+// binding's session block (one hook request each); posted writes are read by the target
+// later, so their data goes into blocks of their own.
+class TreeItems {
+public:
+    explicit TreeItems(WindowBinding& binding) : binding_(binding) {}
 
-void writeItem(RemoteProcess& process, HWND tree, const TVITEMA& item, bool post) {
-    RemoteBuffer block(process, sizeof(TVITEMA));
-    block.write(item);
-    sendRemote(process, tree, TVM_SETITEMA, 0, block.lparam(), post);
-}
+    bool read(HWND tree, TVITEMA* item) {
+        RemoteSession::Lease lease(binding_.session(), sizeof(TVITEMA));
+        return lease.send(tree, TVM_GETITEMA, 0, item, sizeof *item, item, sizeof *item) != 0;
+    }
 
-std::wstring itemText(RemoteProcess& process, HWND tree, HTREEITEM handle) {
-    if (!handle) return L"";
-    RemoteBuffer text(process, 2 * kItemTextChars);
-    TVITEMA item{};
-    item.mask = TVIF_TEXT;
-    item.hItem = handle;
-    item.pszText = reinterpret_cast<LPSTR>(text.address());
-    item.cchTextMax = kItemTextChars;
-    if (!readItem(process, tree, &item)) return L"";
-    return readRemoteAnsi(process, reinterpret_cast<ULONG_PTR>(item.pszText), 2 * kItemTextChars);
-}
+    // An item change, with a new text when `text` is given.
+    void write(HWND tree, TVITEMA item, bool post, const std::wstring* text = nullptr) {
+        if (post) {
+            std::unique_ptr<RemoteBuffer> remoteText;
+            if (text) {
+                remoteText = remoteAnsi(posting(), *text);
+                item.pszText = reinterpret_cast<LPSTR>(remoteText->address());
+            }
+            RemoteBuffer block(posting(), sizeof(TVITEMA));
+            block.write(item);
+            sendRemote(posting(), tree, TVM_SETITEMA, 0, block.lparam(), true);
+            return;
+        }
+        const std::string ansi = text ? ansiText(*text) : std::string();
+        RemoteSession::Lease lease(binding_.session(), sizeof(TVITEMA) + ansi.size() + 1);
+        if (text) item.pszText = reinterpret_cast<LPSTR>(lease.addressAt(sizeof(TVITEMA)));
+        const std::vector<char> data = withText(item, text ? &ansi : nullptr);
+        lease.send(tree, TVM_SETITEMA, 0, data.data(), data.size(), nullptr, 0);
+    }
 
-HTREEITEM findText(RemoteProcess& process, HWND tree, const std::wstring& pattern, HTREEITEM start) {
-    return walk(tree, start, [&](HTREEITEM item) { return matchText(itemText(process, tree, item), pattern); });
+    // A new item with its text; its handle (not known when posted).
+    LRESULT insert(HWND tree, TVINSERTSTRUCTA insert, const std::wstring& text, bool post) {
+        if (post) {
+            auto remoteText = remoteAnsi(posting(), text);
+            insert.item.pszText = reinterpret_cast<LPSTR>(remoteText->address());
+            RemoteBuffer block(posting(), sizeof(TVINSERTSTRUCTA));
+            block.write(insert);
+            return sendRemote(posting(), tree, TVM_INSERTITEMA, 0, block.lparam(), true);
+        }
+        const std::string ansi = ansiText(text);
+        RemoteSession::Lease lease(binding_.session(), sizeof(TVINSERTSTRUCTA) + ansi.size() + 1);
+        insert.item.pszText = reinterpret_cast<LPSTR>(lease.addressAt(sizeof(TVINSERTSTRUCTA)));
+        const std::vector<char> data = withText(insert, &ansi);
+        return lease.send(tree, TVM_INSERTITEMA, 0, data.data(), data.size(), nullptr, 0);
+    }
+
+    std::wstring text(HWND tree, HTREEITEM handle) {
+        if (!handle) return L"";
+        TVITEMA item{};
+        item.mask = TVIF_TEXT;
+        item.hItem = handle;
+        item.cchTextMax = kItemTextChars;
+        std::wstring result;
+        readItemText(binding_.session(), tree, TVM_GETITEMA, item, &TVITEMA::pszText, 2 * kItemTextChars, &result);
+        return result;
+    }
+
+private:
+    static std::string ansiText(const std::wstring& text) {
+        std::string ansi = common::WideToAnsi(text);
+        if (ansi.size() >= kOstrelMaxBlockSize) throw RemoteError(L"The text is too long for the control");
+        return ansi;
+    }
+    // A record followed by a zero-terminated text, as one block of data.
+    template <typename Record>
+    static std::vector<char> withText(const Record& record, const std::string* text) {
+        std::vector<char> data(sizeof(Record) + (text ? text->size() + 1 : 0), '\0');
+        std::memcpy(data.data(), &record, sizeof(Record));
+        if (text) std::memcpy(data.data() + sizeof(Record), text->c_str(), text->size() + 1);
+        return data;
+    }
+    RemoteProcess& posting() {
+        if (!process_) process_ = std::make_unique<RemoteProcess>(binding_);
+        return *process_;
+    }
+
+    WindowBinding& binding_;
+    std::unique_ptr<RemoteProcess> process_;
+};
+
+std::wstring itemText(TreeItems& items, HWND tree, HTREEITEM handle) { return items.text(tree, handle); }
+
+HTREEITEM findText(TreeItems& items, HWND tree, const std::wstring& pattern, HTREEITEM start) {
+    return walk(tree, start, [&](HTREEITEM item) { return matchText(itemText(items, tree, item), pattern); });
 }
 
 // An item argument: a number is a handle, a string a pattern searched below `parent`.
-HTREEITEM resolve(RemoteProcess& process, HWND tree, const VARIANT& item, LONG parent) {
+HTREEITEM resolve(TreeItems& items, HWND tree, const VARIANT& item, LONG parent) {
     LONG number = 0;
     if (variantInteger(item, &number)) return itemOfNumber(tree, number);
     std::wstring pattern;
@@ -96,24 +159,24 @@ HTREEITEM resolve(RemoteProcess& process, HWND tree, const VARIANT& item, LONG p
         start = itemOfNumber(tree, parent);
         if (!start) return nullptr;  // a parent the tree does not have holds nothing
     }
-    return findText(process, tree, pattern, start);
+    return findText(items, tree, pattern, start);
 }
 
-UINT itemState(RemoteProcess& process, HWND tree, HTREEITEM handle, UINT mask) {
+UINT itemState(TreeItems& items, HWND tree, HTREEITEM handle, UINT mask) {
     TVITEMA item{};
     item.mask = TVIF_STATE;
     item.hItem = handle;
     item.stateMask = mask;
-    return readItem(process, tree, &item) ? (item.state & mask) : 0;
+    return items.read(tree, &item) ? (item.state & mask) : 0;
 }
 
-void setItemState(RemoteProcess& process, HWND tree, HTREEITEM handle, UINT mask, UINT state, bool post) {
+void setItemState(TreeItems& items, HWND tree, HTREEITEM handle, UINT mask, UINT state, bool post) {
     TVITEMA item{};
     item.mask = TVIF_STATE;
     item.hItem = handle;
     item.stateMask = mask;
     item.state = state;
-    writeItem(process, tree, item, post);
+    items.write(tree, item, post);
 }
 
 } // namespace
@@ -123,8 +186,8 @@ STDMETHODIMP TreeViewCtrl::get_item(VARIANT item, LONG parent, BSTR* pVal) {
         if (!pVal) return E_POINTER;
         *pVal = nullptr;
         HWND tree = window();
-        RemoteProcess process(binding());
-        *pVal = ::SysAllocString(itemText(process, tree, resolve(process, tree, item, parent)).c_str());
+        TreeItems items(binding());
+        *pVal = ::SysAllocString(itemText(items, tree, resolve(items, tree, item, parent)).c_str());
         return S_OK;
     });
 }
@@ -133,15 +196,14 @@ STDMETHODIMP TreeViewCtrl::put_item(VARIANT item, LONG parent, BSTR newVal) {
     return WrapperCall([&] {
         const bool post = binding().takeAsync();
         HWND tree = window();
-        RemoteProcess process(binding());
-        HTREEITEM handle = resolve(process, tree, item, parent);
+        TreeItems items(binding());
+        HTREEITEM handle = resolve(items, tree, item, parent);
         if (!handle) return S_OK;
-        auto text = remoteAnsi(process, bstrText(newVal));
         TVITEMA changed{};
         changed.mask = TVIF_TEXT;
         changed.hItem = handle;
-        changed.pszText = reinterpret_cast<LPSTR>(text->address());
-        writeItem(process, tree, changed, post);
+        const std::wstring text = bstrText(newVal);
+        items.write(tree, changed, post, &text);
         return S_OK;
     });
 }
@@ -151,13 +213,13 @@ STDMETHODIMP TreeViewCtrl::get_itemData(VARIANT item, LONG parent, LONG* pVal) {
         if (!pVal) return E_POINTER;
         *pVal = 0;
         HWND tree = window();
-        RemoteProcess process(binding());
-        HTREEITEM handle = resolve(process, tree, item, parent);
+        TreeItems items(binding());
+        HTREEITEM handle = resolve(items, tree, item, parent);
         if (!handle) return S_OK;
         TVITEMA data{};
         data.mask = TVIF_PARAM;
         data.hItem = handle;
-        if (readItem(process, tree, &data)) *pVal = static_cast<LONG>(data.lParam);
+        if (items.read(tree, &data)) *pVal = static_cast<LONG>(data.lParam);
         return S_OK;
     });
 }
@@ -166,14 +228,14 @@ STDMETHODIMP TreeViewCtrl::put_itemData(VARIANT item, LONG parent, LONG newVal) 
     return WrapperCall([&] {
         const bool post = binding().takeAsync();
         HWND tree = window();
-        RemoteProcess process(binding());
-        HTREEITEM handle = resolve(process, tree, item, parent);
+        TreeItems items(binding());
+        HTREEITEM handle = resolve(items, tree, item, parent);
         if (!handle) return S_OK;
         TVITEMA data{};
         data.mask = TVIF_PARAM;
         data.hItem = handle;
         data.lParam = newVal;
-        writeItem(process, tree, data, post);
+        items.write(tree, data, post);
         return S_OK;
     });
 }
@@ -184,21 +246,17 @@ STDMETHODIMP TreeViewCtrl::newItem(BSTR strVal, LONG parent, LONG* pVal) {
         *pVal = 0;
         const bool post = binding().takeAsync();
         HWND tree = window();
-        RemoteProcess process(binding());
+        TreeItems items(binding());
         HTREEITEM under = TVI_ROOT;
         if (parent != 0) {
             under = itemOfNumber(tree, parent);
             if (!under) return S_OK;  // no such parent: nothing is added
         }
-        auto text = remoteAnsi(process, bstrText(strVal));
         TVINSERTSTRUCTA insert{};
         insert.hParent = under;
         insert.hInsertAfter = TVI_LAST;
         insert.item.mask = TVIF_TEXT;
-        insert.item.pszText = reinterpret_cast<LPSTR>(text->address());
-        RemoteBuffer block(process, sizeof(TVINSERTSTRUCTA));
-        block.write(insert);
-        LRESULT handle = sendRemote(process, tree, TVM_INSERTITEMA, 0, block.lparam(), post);
+        LRESULT handle = items.insert(tree, insert, bstrText(strVal), post);
         *pVal = handleNumber(reinterpret_cast<HTREEITEM>(handle));
         return S_OK;
     });
@@ -207,8 +265,8 @@ STDMETHODIMP TreeViewCtrl::newItem(BSTR strVal, LONG parent, LONG* pVal) {
 STDMETHODIMP TreeViewCtrl::deleteItem(VARIANT item, LONG parent) {
     return WrapperCall([&] {
         HWND tree = window();
-        RemoteProcess process(binding());
-        HTREEITEM handle = resolve(process, tree, item, parent);
+        TreeItems items(binding());
+        HTREEITEM handle = resolve(items, tree, item, parent);
         if (handle) sendDirect(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(handle));
         return S_OK;
     });
@@ -222,8 +280,8 @@ STDMETHODIMP TreeViewCtrl::get_curSel(LONG, VARIANT* pVal) {
         HTREEITEM selected = nextItem(tree, TVGN_CARET, nullptr);
         std::wstring text;
         if (selected) {
-            RemoteProcess process(binding());
-            text = itemText(process, tree, selected);
+            TreeItems items(binding());
+            text = itemText(items, tree, selected);
         }
         pVal->vt = VT_BSTR;
         pVal->bstrVal = ::SysAllocString(text.c_str());
@@ -234,8 +292,8 @@ STDMETHODIMP TreeViewCtrl::get_curSel(LONG, VARIANT* pVal) {
 STDMETHODIMP TreeViewCtrl::put_curSel(LONG parent, VARIANT newVal) {
     return WrapperCall([&] {
         HWND tree = window();
-        RemoteProcess process(binding());
-        HTREEITEM handle = resolve(process, tree, newVal, parent);
+        TreeItems items(binding());
+        HTREEITEM handle = resolve(items, tree, newVal, parent);
         sendDirect(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(handle));
         return S_OK;
     });
@@ -244,8 +302,8 @@ STDMETHODIMP TreeViewCtrl::put_curSel(LONG parent, VARIANT newVal) {
 STDMETHODIMP TreeViewCtrl::ensureVisible(VARIANT item, LONG parent) {
     return WrapperCall([&] {
         HWND tree = window();
-        RemoteProcess process(binding());
-        HTREEITEM handle = resolve(process, tree, item, parent);
+        TreeItems items(binding());
+        HTREEITEM handle = resolve(items, tree, item, parent);
         if (handle) sendDirect(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(handle));
         return S_OK;
     });
@@ -256,13 +314,13 @@ STDMETHODIMP TreeViewCtrl::get_findItem(BSTR strVal, LONG parent, LONG* pVal) {
         if (!pVal) return E_POINTER;
         *pVal = 0;
         HWND tree = window();
-        RemoteProcess process(binding());
+        TreeItems items(binding());
         HTREEITEM start = nullptr;
         if (parent != 0) {
             start = itemOfNumber(tree, parent);
             if (!start) return S_OK;
         }
-        *pVal = handleNumber(findText(process, tree, bstrText(strVal), start));
+        *pVal = handleNumber(findText(items, tree, bstrText(strVal), start));
         return S_OK;
     });
 }
@@ -287,11 +345,11 @@ STDMETHODIMP TreeViewCtrl::get_check(VARIANT item, LONG parent, VARIANT_BOOL* pV
         if (!pVal) return E_POINTER;
         *pVal = VARIANT_FALSE;
         HWND tree = window();
-        RemoteProcess process(binding());
-        HTREEITEM handle = resolve(process, tree, item, parent);
+        TreeItems items(binding());
+        HTREEITEM handle = resolve(items, tree, item, parent);
         if (!handle) return S_OK;
         // State image 1 is the unchecked box; 0 (no check boxes) and 2 count as checked.
-        UINT state = itemState(process, tree, handle, TVIS_STATEIMAGEMASK);
+        UINT state = itemState(items, tree, handle, TVIS_STATEIMAGEMASK);
         *pVal = (state >> 12) == 1 ? VARIANT_FALSE : VARIANT_TRUE;
         return S_OK;
     });
@@ -301,9 +359,9 @@ STDMETHODIMP TreeViewCtrl::put_check(VARIANT item, LONG parent, VARIANT_BOOL new
     return WrapperCall([&] {
         const bool post = binding().takeAsync();
         HWND tree = window();
-        RemoteProcess process(binding());
-        HTREEITEM handle = resolve(process, tree, item, parent);
-        if (handle) setItemState(process, tree, handle, TVIS_STATEIMAGEMASK, newVal ? 0x2000 : 0x1000, post);
+        TreeItems items(binding());
+        HTREEITEM handle = resolve(items, tree, item, parent);
+        if (handle) setItemState(items, tree, handle, TVIS_STATEIMAGEMASK, newVal ? 0x2000 : 0x1000, post);
         return S_OK;
     });
 }
@@ -313,8 +371,8 @@ STDMETHODIMP TreeViewCtrl::get_parent(VARIANT item, LONG* pVal) {
         if (!pVal) return E_POINTER;
         *pVal = 0;
         HWND tree = window();
-        RemoteProcess process(binding());
-        HTREEITEM handle = resolve(process, tree, item, 0);
+        TreeItems items(binding());
+        HTREEITEM handle = resolve(items, tree, item, 0);
         if (handle) *pVal = handleNumber(nextItem(tree, TVGN_PARENT, handle));
         return S_OK;
     });
@@ -325,9 +383,9 @@ STDMETHODIMP TreeViewCtrl::get_expanded(VARIANT item, LONG parent, VARIANT_BOOL*
         if (!pVal) return E_POINTER;
         *pVal = VARIANT_FALSE;
         HWND tree = window();
-        RemoteProcess process(binding());
-        HTREEITEM handle = resolve(process, tree, item, parent);
-        if (handle && itemState(process, tree, handle, TVIS_EXPANDED)) *pVal = VARIANT_TRUE;
+        TreeItems items(binding());
+        HTREEITEM handle = resolve(items, tree, item, parent);
+        if (handle && itemState(items, tree, handle, TVIS_EXPANDED)) *pVal = VARIANT_TRUE;
         return S_OK;
     });
 }
@@ -336,9 +394,9 @@ STDMETHODIMP TreeViewCtrl::put_expanded(VARIANT item, LONG parent, VARIANT_BOOL 
     return WrapperCall([&] {
         const bool post = binding().takeAsync();
         HWND tree = window();
-        RemoteProcess process(binding());
-        HTREEITEM handle = resolve(process, tree, item, parent);
-        if (handle) setItemState(process, tree, handle, TVIS_EXPANDED, newVal ? TVIS_EXPANDED : 0, post);
+        TreeItems items(binding());
+        HTREEITEM handle = resolve(items, tree, item, parent);
+        if (handle) setItemState(items, tree, handle, TVIS_EXPANDED, newVal ? TVIS_EXPANDED : 0, post);
         return S_OK;
     });
 }

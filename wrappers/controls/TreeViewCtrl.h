@@ -5,7 +5,6 @@
 
 namespace wrappers {
 
-class RemoteProcess;
 
 // Wrapper of a tree view of another process: items by handle or by text searched below
 // a parent, their texts, data, check boxes, expanded state and the selection.

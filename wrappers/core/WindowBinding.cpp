@@ -1,6 +1,7 @@
 #include "wrappers/core/WindowBinding.h"
 #include "ostrel/ostrel.h"
 #include "wrappers/core/AccessibilityLibrary.h"
+#include "wrappers/hook/RemoteSession.h"
 #include "wrappers/hook/SendRemote.h"
 
 namespace wrappers {
@@ -17,6 +18,7 @@ void WindowBinding::bind(HWND target) {
     window = target;
     processId = process;
 
+    dropSession();
     if (hook) {
         sendTerminate(hookedWindow, true);
         hook.reset();
@@ -35,6 +37,20 @@ void WindowBinding::bind(HWND target) {
         oleacc.accessibleObjectFromWindow(target, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IAccessible),
                                           reinterpret_cast<void**>(accessible.ReleaseAndGetAddressOf()));
     }
+}
+
+WindowBinding::~WindowBinding() { dropSession(); }
+
+void WindowBinding::dropSession() {
+    std::shared_ptr<RemoteSession> gone;
+    std::lock_guard<std::mutex> lock(sessionMutex_);
+    gone.swap(session_);
+}
+
+std::shared_ptr<RemoteSession> WindowBinding::session() {
+    std::lock_guard<std::mutex> lock(sessionMutex_);
+    if (!session_) session_ = std::make_shared<RemoteSession>(HookChannel{hookedWindow, processId});
+    return session_;
 }
 
 bool WindowBinding::takeAsync() const {

@@ -7,8 +7,12 @@
 #include <windows.h>
 #include <oleacc.h>
 #include <wrl/client.h>
+#include <memory>
+#include <mutex>
 
 namespace wrappers {
+
+class RemoteSession;
 
 struct WindowBinding {
     HWND window = nullptr;
@@ -34,6 +38,19 @@ struct WindowBinding {
 
     // The one-shot async flag of the Synchronizer, consumed by this read.
     bool takeAsync() const;
+
+    // The lasting access to the bound process for synchronous requests: opened on first
+    // use, given up when the binding moves (its block is freed while the hook that
+    // freed it is still installed).
+    std::shared_ptr<RemoteSession> session();
+
+    ~WindowBinding();
+
+private:
+    void dropSession();
+
+    std::mutex sessionMutex_;
+    std::shared_ptr<RemoteSession> session_;
 };
 
 } // namespace wrappers

@@ -64,6 +64,14 @@ std::wstring readRemoteAnsi(RemoteProcess& process, ULONG_PTR address, size_t ma
     return common::AnsiToWide(text);
 }
 
+std::wstring itemTextAt(RemoteProcess& process, ULONG_PTR at, ULONG_PTR ownText, const char* peek, size_t maxBytes) {
+    if (at == ownText) {
+        if (const void* end = std::memchr(peek, '\0', kItemTextPeek))
+            return common::AnsiToWide(std::string(peek, static_cast<const char*>(end)));
+    }
+    return readRemoteAnsi(process, at, maxBytes);
+}
+
 std::unique_ptr<RemoteBuffer> remoteAnsi(RemoteProcess& process, const std::wstring& text) {
     std::string ansi = common::WideToAnsi(text);
     if (ansi.size() >= kOstrelMaxBlockSize) throw RemoteError(L"The text is too long for the control");
@@ -79,8 +87,9 @@ std::vector<std::wstring> splitFields(const std::wstring& text, const std::wstri
     return std::vector<std::wstring>(tokens.begin(), tokens.end());
 }
 
-ItemList::ItemList(const HookChannel& channel, HWND control, const ItemListMessages& messages)
-    : channel_(channel), control_(control), messages_(messages) {}
+ItemList::ItemList(const HookChannel& channel, std::shared_ptr<RemoteSession> session, HWND control,
+                   const ItemListMessages& messages)
+    : channel_(channel), session_(std::move(session)), control_(control), messages_(messages) {}
 
 RemoteProcess& ItemList::process() {
     if (!process_) process_ = std::make_unique<RemoteProcess>(channel_);
@@ -100,11 +109,12 @@ std::wstring ItemList::text(LONG index) {
     // Twice the length: the length may count characters where the text has double bytes.
     const size_t bytes = 2 * (static_cast<size_t>(length) + 1);
     if (bytes > kOstrelMaxBlockSize) throw RemoteError(L"The item's text is too long to read");
-    RemoteBuffer buffer(process(), bytes);
-    if (sendRemote(process(), control_, messages_.getText, static_cast<WPARAM>(index), buffer.lparam(), false) < 0)
-        return L"";
+    // The text comes back with the request in one read.
     std::string ansi(bytes, '\0');
-    buffer.read(&ansi[0], bytes);
+    RemoteSession::Lease lease(session_, bytes);
+    if (lease.sendWith(control_, messages_.getText, static_cast<WPARAM>(index), static_cast<LPARAM>(lease.address()),
+                       ansi.data(), 1, &ansi[0], bytes) < 0)
+        return L"";
     ansi.resize(std::min(ansi.find('\0'), bytes));
     return common::AnsiToWide(ansi);
 }
@@ -126,8 +136,14 @@ LONG ItemList::resolve(const VARIANT& item) {
 }
 
 LONG ItemList::add(const std::wstring& text, bool post) {
-    auto buffer = remoteAnsi(process(), text);
-    return static_cast<LONG>(sendRemote(process(), control_, messages_.addString, 0, buffer->lparam(), post));
+    if (post) {
+        auto buffer = remoteAnsi(process(), text);
+        return static_cast<LONG>(sendRemote(process(), control_, messages_.addString, 0, buffer->lparam(), true));
+    }
+    const std::string ansi = common::WideToAnsi(text);
+    if (ansi.size() >= kOstrelMaxBlockSize) throw RemoteError(L"The text is too long for the control");
+    RemoteSession::Lease lease(session_, ansi.size() + 1);
+    return static_cast<LONG>(lease.send(control_, messages_.addString, 0, ansi.c_str(), ansi.size() + 1, nullptr, 0));
 }
 
 } // namespace wrappers

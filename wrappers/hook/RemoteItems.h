@@ -2,7 +2,9 @@
 // Helpers of the item wrappers (list box, combo box, tab, list view, tree view): item
 // arguments as scripts pass them, and ANSI texts inside the process under test.
 #include "wrappers/hook/RemoteBuffer.h"
+#include "wrappers/hook/RemoteSession.h"
 #include <oaidl.h>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +24,36 @@ std::wstring bstrText(BSTR text);
 // by page so that a string near the end of a mapping is still read.
 std::wstring readRemoteAnsi(RemoteProcess& process, ULONG_PTR address, size_t maxBytes);
 
+// The start of an item's text comes back with the item; longer texts take a second read.
+const size_t kItemTextPeek = 256;
+
+// The text an item read left at `at`: taken from `peek` (the first kItemTextPeek bytes
+// of our own text area at `ownText`) when it lies there and ends within them, else read.
+std::wstring itemTextAt(RemoteProcess& process, ULONG_PTR at, ULONG_PTR ownText, const char* peek, size_t maxBytes);
+
+// Reads an item whose record names a text area (its `text` member): the record goes
+// over first in the session's block with an empty text area of textBytes after it, and
+// comes back with the start of the text in the same read. False when the message
+// answered 0 (no such item); *result is then empty.
+template <typename Record>
+bool readItemText(const std::shared_ptr<RemoteSession>& session, HWND control, UINT message, Record& record,
+                  LPSTR Record::*text, size_t textBytes, std::wstring* result) {
+    result->clear();
+    RemoteSession::Lease lease(session, sizeof(Record) + textBytes);
+    const ULONG_PTR ownText = lease.addressAt(sizeof(Record));
+    record.*text = reinterpret_cast<LPSTR>(ownText);
+    // Empty, so that an item the control leaves alone does not show the text read before.
+    char data[sizeof(Record) + 1] = {};
+    std::memcpy(data, &record, sizeof record);
+    char back[sizeof(Record) + kItemTextPeek];
+    if (!lease.send(control, message, 0, data, sizeof data, back, sizeof back)) return false;
+    std::memcpy(&record, back, sizeof record);
+    // The control may point the text at its own storage.
+    *result = itemTextAt(lease.process(), reinterpret_cast<ULONG_PTR>(record.*text), ownText, back + sizeof(Record),
+                         textBytes);
+    return true;
+}
+
 // A block holding the ANSI form of `text` with its terminator.
 std::unique_ptr<RemoteBuffer> remoteAnsi(RemoteProcess& process, const std::wstring& text);
 
@@ -38,7 +70,9 @@ extern const ItemListMessages kComboBoxMessages;
 // The items of one list box or combo box of the target.
 class ItemList {
 public:
-    ItemList(const HookChannel& channel, HWND control, const ItemListMessages& messages);
+    // Synchronous requests go through `session`; posted ones open the process themselves.
+    ItemList(const HookChannel& channel, std::shared_ptr<RemoteSession> session, HWND control,
+             const ItemListMessages& messages);
 
     LONG count();
     // Text of an item; empty for -1 or an index the control does not have.
@@ -55,6 +89,7 @@ private:
     RemoteProcess& process();
 
     HookChannel channel_;
+    std::shared_ptr<RemoteSession> session_;
     HWND control_;
     const ItemListMessages& messages_;
     std::unique_ptr<RemoteProcess> process_;

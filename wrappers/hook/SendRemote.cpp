@@ -3,6 +3,15 @@
 
 namespace wrappers {
 
+void deliverHookRequest(HWND hookedWindow, LPARAM block, bool post) {
+    DWORD_PTR ignored = 0;
+    if (!::SendMessageTimeoutA(hookedWindow, g_nMsgSendMessage, post ? 1 : 0, block, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                               kRemoteSendTimeout, &ignored)) {
+        throw RemoteError(::IsWindow(hookedWindow) ? L"The application did not handle the message in time"
+                                                   : L"The window of the application no longer exists");
+    }
+}
+
 LRESULT sendRemote(RemoteProcess& process, HWND target, UINT msg, WPARAM wParam, LPARAM lParam, bool post) {
     RemoteBuffer block(process, sizeof(OstrelRequest));
     OstrelRequest request{};
@@ -12,13 +21,7 @@ LRESULT sendRemote(RemoteProcess& process, HWND target, UINT msg, WPARAM wParam,
     request.lParam = static_cast<LONG_PTR>(lParam);
     block.write(request);
 
-    DWORD_PTR ignored = 0;
-    if (!::SendMessageTimeoutA(process.channel().hookedWindow, g_nMsgSendMessage, post ? 1 : 0, block.lparam(),
-                               SMTO_NORMAL | SMTO_ABORTIFHUNG, kRemoteSendTimeout, &ignored)) {
-        throw RemoteError(::IsWindow(process.channel().hookedWindow)
-                              ? L"The application did not handle the message in time"
-                              : L"The window of the application no longer exists");
-    }
+    deliverHookRequest(process.channel().hookedWindow, block.lparam(), post);
     block.read(request);
     // The hook marks a request it carried out; an unmarked one never reached the control.
     if (request.unused[0] != 1) throw RemoteError(L"The message could not be delivered to the control");

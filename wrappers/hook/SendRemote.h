@@ -23,6 +23,11 @@ bool sendRemote(const Binding& binding, HWND target, UINT msg, WPARAM wParam, LP
     return sendRemote(channelOf(binding), target, msg, wParam, lParam, post, result);
 }
 
+// Hands the request block at `block` (an address in the target) to the hook library of
+// the hooked window: sent and waited for, or (post) queued there. Throws RemoteError
+// when it was not delivered in time.
+void deliverHookRequest(HWND hookedWindow, LPARAM block, bool post);
+
 // The same inside an operation that holds the process open; throws RemoteError.
 LRESULT sendRemote(RemoteProcess& process, HWND target, UINT msg, WPARAM wParam, LPARAM lParam,
                    bool post);

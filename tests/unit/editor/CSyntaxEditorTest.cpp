@@ -146,6 +146,81 @@ TEST_F(Colouring, GuardedPassKeepsReadOnlyModifiedAndUndo) {
     EXPECT_FALSE(::GetWindowLongPtrW(edit_, GWL_STYLE) & ES_READONLY);
 }
 
+TEST_F(Colouring, CaretMovesRecolourNothing) {
+    editor_->SetLanguageByExtension(L"vbs");
+    SetText(NumberedLines(60, L"dim value ' note"));
+    ASSERT_EQ(S_OK, editor_->ColorVisible());
+    const unsigned long passes = editor_->ColorPasses();
+    const auto intervals = editor_->Colored().Intervals();
+    ASSERT_FALSE(intervals.empty());
+
+    Select(LineStart(5), LineStart(5));
+    Pump();
+    PressKey(VK_DOWN);
+    PressKey(VK_END);
+    Select(LineStart(2), LineStart(4));  // a selection is a caret move too
+    Pump();
+    ::UpdateWindow(edit_);
+    editor_->ColorVisible();  // what the next screen update does
+    EXPECT_EQ(passes, editor_->ColorPasses());
+    EXPECT_EQ(intervals, editor_->Colored().Intervals());
+}
+
+TEST_F(Colouring, AnEditForgetsOnlyTheLinesItTouched) {
+    editor_->SetLanguageByExtension(L"vbs");
+    SetText(NumberedLines(300, L"x = 1"));
+    ASSERT_EQ(S_OK, editor_->ColorVisible());
+    ::SendMessageW(edit_, WM_VSCROLL, SB_PAGEDOWN, 0);
+    Pump();
+    editor_->ColorVisible();
+    const long first = static_cast<long>(::SendMessageW(edit_, EM_GETFIRSTVISIBLELINE, 0, 0));
+    ASSERT_GT(first, 0);
+    ASSERT_EQ(1u, editor_->Colored().Intervals().size());  // both screens
+
+    Select(LineStart(first + 3), LineStart(first + 3));
+    Pump();
+    TypeChars(L"dim ");
+    EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(first + 3)));
+    // The first screen is still known to be coloured; the edited line was coloured again
+    // and the text after it moved with its colours.
+    ASSERT_EQ(1u, editor_->Colored().Intervals().size());
+    EXPECT_EQ(0, editor_->Colored().Intervals().begin()->first);
+    EXPECT_GE(editor_->Colored().Intervals().begin()->second, LineStart(first + 10));
+}
+
+TEST_F(Colouring, KeepsTextSelectionScrollAndUndo) {
+    editor_->SetLanguageByExtension(L"vbs");
+    std::wstring text = L"s = \"{braces} \\ back\" ' \x00e9t\x00e9 \x4e2d\tend\r";
+    text += NumberedLines(300, L"If x Then y = \"a\" ' c");
+    SetText(text);
+    ::SendMessageW(edit_, EM_EMPTYUNDOBUFFER, 0, 0);
+    const std::wstring before = Text();
+    ::SendMessageW(edit_, EM_LINESCROLL, 0, 100);
+    Select(LineStart(110), LineStart(112) + 3);
+    Pump();
+    const long firstVisible = static_cast<long>(::SendMessageW(edit_, EM_GETFIRSTVISIBLELINE, 0, 0));
+    const CHARRANGE selection = Selection();
+    ComPtr<ITextRange> marker = text_.Range(LineStart(115), LineStart(115));  // a breakpoint marker
+
+    editor_->ForgetColored(0, -1);
+    ASSERT_EQ(S_OK, editor_->ColorVisible());
+    ASSERT_EQ(S_OK, editor_->ColorAll());
+
+    EXPECT_EQ(before, Text());
+    EXPECT_EQ(firstVisible, ::SendMessageW(edit_, EM_GETFIRSTVISIBLELINE, 0, 0));
+    EXPECT_EQ(selection.cpMin, Selection().cpMin);
+    EXPECT_EQ(selection.cpMax, Selection().cpMax);
+    EXPECT_EQ(0, ::SendMessageW(edit_, EM_CANUNDO, 0, 0));
+    long markerStart = 0;
+    marker->GetStart(&markerStart);
+    EXPECT_EQ(LineStart(115), markerStart);
+    EXPECT_EQ(kStringColor, ForeColorAt(5));   // inside the string with braces
+    EXPECT_EQ(kCommentColor, ForeColorAt(static_cast<long>(text.find(L'\'', 20))));
+    EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(200)));
+    EXPECT_TRUE(BoldAt(LineStart(200)));
+    EXPECT_EQ(kDefaultColor, ForeColorAt(LineStart(200) + 3));  // "x"
+}
+
 class Keys : public EditorWindow {
 protected:
     void SetUp() override {

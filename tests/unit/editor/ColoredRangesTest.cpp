@@ -52,3 +52,38 @@ TEST(ColoredRanges, StartOutsideEveryIntervalKeepsTheSetDisjoint) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ColoredRanges, ReplacedForgetsTheEditedPartAndMovesWhatFollows) {
+    ColoredRanges ranges;
+    long s = 0;
+    ranges.Add(s, 99);
+    s = 200;
+    ranges.Add(s, 299);
+    // Text 40..49 became 40..54: five characters more.
+    ranges.Replaced(40, 50, 55);
+    ASSERT_EQ(3u, ranges.Intervals().size());
+    EXPECT_EQ(39, ranges.Intervals().at(0));
+    EXPECT_EQ(104, ranges.Intervals().at(55));    // 50..99 moved by 5
+    EXPECT_EQ(304, ranges.Intervals().at(205));   // a later interval moves whole
+    EXPECT_FALSE(ranges.Contains(45));
+
+    // A deletion across the end of one interval and the start of the next.
+    ranges.Replaced(100, 211, 100);  // 100..210 gone: 111 characters fewer
+    ASSERT_EQ(3u, ranges.Intervals().size());
+    EXPECT_EQ(99, ranges.Intervals().at(55));
+    EXPECT_EQ(193, ranges.Intervals().at(100));  // old 211..304
+    EXPECT_FALSE(ranges.Contains(45));
+}
+
+TEST(ColoredRanges, ReplacedBeforeEverythingOnlyMoves) {
+    ColoredRanges ranges;
+    long s = 50;
+    ranges.Add(s, 60);
+    ranges.Replaced(10, 10, 12);
+    ASSERT_EQ(1u, ranges.Intervals().size());
+    EXPECT_EQ(62, ranges.Intervals().at(52));
+}
+
+} // namespace

@@ -2,6 +2,7 @@
 #include "tests/unit/hook/ControlsTarget.h"
 #include "wrappers/hook/RemoteBuffer.h"
 #include "wrappers/hook/RemoteInterface.h"
+#include "wrappers/hook/RemoteSession.h"
 #include "wrappers/hook/SendRemote.h"
 #include <gtest/gtest.h>
 #include <oaidl.h>
@@ -95,6 +96,56 @@ TEST_F(HookClient, SendRemoteReturnsTheResultAndCarriesRemoteText) {
     text.read(back, sizeof back);
     EXPECT_STREQ(back, "cherry");
     EXPECT_EQ(wrappers::sendDirect(list, LB_GETCURSEL, 0, 0), LB_ERR);
+}
+
+// A binding's session keeps one block for its synchronous requests: reused, grown when
+// a request needs more, and freed (with the handle the target holds) when it ends.
+TEST_F(HookClient, SessionReusesOneBlockGrowsItAndFreesItAtTheEnd) {
+    const int handles = target.handlesToUs();
+    HWND list = target.control(IDC_SINGLE_LIST);
+    ULONG_PTR first = 0, grown = 0;
+    auto isFree = [&](ULONG_PTR address) {
+        MEMORY_BASIC_INFORMATION info{};
+        ::VirtualQueryEx(target.process(), reinterpret_cast<void*>(address), &info, sizeof info);
+        return info.State == MEM_FREE;
+    };
+    {
+        auto session = std::make_shared<wrappers::RemoteSession>(channel);
+        {
+            wrappers::RemoteSession::Lease lease(session, 64);
+            first = lease.address();
+            char text[64] = {};
+            EXPECT_EQ(lease.sendWith(list, LB_GETTEXT, 2, static_cast<LPARAM>(lease.address()), nullptr, 0, text,
+                                     sizeof text),
+                      6);
+            EXPECT_STREQ(text, "cherry");
+            // Data goes over with the request and comes back in the same call.
+            const char item[] = "added through the session";
+            const LRESULT index = lease.send(list, LB_ADDSTRING, 0, item, sizeof item, nullptr, 0);
+            EXPECT_EQ(wrappers::sendDirect(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0),
+                      static_cast<LRESULT>(sizeof item - 1));
+            wrappers::sendDirect(list, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+        }
+        {
+            wrappers::RemoteSession::Lease lease(session, 16);
+            EXPECT_EQ(lease.address(), first);
+        }
+        {
+            wrappers::RemoteSession::Lease lease(session, 64 * 1024);
+            grown = lease.address();
+            EXPECT_GE(lease.size(), 64u * 1024);
+        }
+        // One block at a time: the smaller one went, with the handle it lent the target.
+        EXPECT_FALSE(isFree(grown));
+        EXPECT_EQ(target.handlesToUs(), handles + 1);
+    }
+    EXPECT_TRUE(isFree(grown));
+    EXPECT_EQ(target.handlesToUs(), handles);
+
+    // Without the hook a request is not carried out, and says so.
+    target.unhook();
+    auto session = std::make_shared<wrappers::RemoteSession>(channel);
+    EXPECT_THROW(wrappers::RemoteSession::Lease(session, 16), RemoteError);
 }
 
 TEST_F(HookClient, PostedMessageDoesNotWaitForAModalDialog) {

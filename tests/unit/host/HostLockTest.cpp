@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <atomic>
 #include <thread>
+#include <vector>
 
 using host::HostLock;
 using host::HostLockGuard;
@@ -71,4 +72,29 @@ TEST(WaitDispatching, ReturnsOnSignalOrTimeout) {
     EXPECT_TRUE(host::WaitDispatching(event, 10000));
     setter.join();
     ::CloseHandle(event);
+}
+
+// Taken and freed many times by threads that contend for it: never held by two at once,
+// and no waiter is left behind.
+TEST(HostLock, ExcludesContendingThreadsAndWakesEveryWaiter) {
+    HostLock lock;
+    int counter = 0;  // guarded by the lock only
+    std::atomic<int> inside{0};
+    std::atomic<bool> overlapped{false};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 2000; ++i) {
+                HostLockGuard guard(lock);
+                if (++inside > 1) overlapped = true;
+                ++counter;
+                if (i % 256 == 0) ::Sleep(0);
+                --inside;
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_FALSE(overlapped);
+    EXPECT_EQ(counter, 8000);
+    EXPECT_FALSE(lock.HeldByCaller());
 }
