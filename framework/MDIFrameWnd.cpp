@@ -458,6 +458,10 @@ void CMDIFrameWnd::PostNcDestroy() {
     CWindow::PostNcDestroy();
 }
 
+bool CMDIFrameWnd::IsCommandSource(HWND frame, HWND source) {
+    return !source || source == frame || !::IsChild(frame, source);
+}
+
 LRESULT CMDIFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_SIZE:
@@ -465,7 +469,7 @@ LRESULT CMDIFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (wParam != SIZE_MINIMIZED) RecalcLayout();
         return 0;
     case WM_COMMAND:
-        if (lParam == 0 && LOWORD(wParam) < IDM_FIRSTCHILD) {
+        if (IsCommandSource(hwnd_, reinterpret_cast<HWND>(lParam)) && LOWORD(wParam) < IDM_FIRSTCHILD) {
             UINT id = LOWORD(wParam);
             // A disabled command does nothing, also when it comes from an accelerator.
             CCmdUI state(id);

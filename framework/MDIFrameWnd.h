@@ -76,6 +76,10 @@ public:
     virtual void OnUpdateFrameTitle();
 
     bool RouteCommand(UINT id, Route route, CCmdUI* ui) override;
+    // Whether a WM_COMMAND from `source` (its lParam) is a command for `frame` to
+    // route: a menu or accelerator (no source), the frame itself or any window outside
+    // it, as a test tool sends for a menu item. A child control's notification is not.
+    static bool IsCommandSource(HWND frame, HWND source);
     bool PreTranslateMessage(MSG* msg) override;
 
 protected:

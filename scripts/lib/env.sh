@@ -11,7 +11,12 @@ die() {
 
 # True when this machine's kernel runs 32-bit x86 programs. Wine needs that for
 # 32-bit Windows programs; some kernels ship with it switched off.
+# TEVRIN_HOST_32BIT=1 or 0 states the answer (setup's tests use it).
 host_runs_32bit() {
+    case "${TEVRIN_HOST_32BIT:-}" in
+        1) return 0 ;;
+        0) return 1 ;;
+    esac
     local probe
     probe=$(mktemp)
     # A 93-byte ELF32 program that only calls exit(0).

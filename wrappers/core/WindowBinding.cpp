@@ -1,6 +1,7 @@
 #include "wrappers/core/WindowBinding.h"
 #include "ostrel/ostrel.h"
 #include "wrappers/core/AccessibilityLibrary.h"
+#include "wrappers/core/ProcessBitness.h"
 #include "wrappers/hook/RemoteSession.h"
 #include "wrappers/hook/SendRemote.h"
 
@@ -15,6 +16,8 @@ WindowBinding::WindowBinding() : window(::GetDesktopWindow()) {
 void WindowBinding::bind(HWND target) {
     DWORD process = 0;
     DWORD thread = ::GetWindowThreadProcessId(target, &process);
+    // Nothing of the other bitness could be read or driven: say so instead of binding.
+    if (target != ::GetDesktopWindow()) RequireSameBitness(process);
     window = target;
     processId = process;
 

@@ -31,7 +31,8 @@ struct WindowBinding {
 
     // Binds to `target`: process id, hook on its thread (the previous hook is told it is
     // being replaced and removed first), accessible object. A handle that is not a
-    // window gets no hook.
+    // window gets no hook. Throws a WrapperError, binding nothing, when the window's
+    // process has the other bitness.
     void bind(HWND target);
     // The terminating release of an application: no window any more.
     void clearWindow() { window = nullptr; }

@@ -109,7 +109,8 @@ TEST_F(AppControlTest, WindowLaterThanTheSearchIsNotFound) {
 }
 
 TEST_F(AppControlTest, WaitForWindowFindsAWindowThatAppearsLater) {
-    STARTUPINFOW startup = {sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     std::wstring command = quoted(L"lateapp.exe") + L" 1500 \"Late Wait\"";
     ASSERT_TRUE(::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));

@@ -15,7 +15,8 @@ std::wstring accessibleKey() { return L"Software\\Classes\\Interface\\" + common
 
 DWORD regsvr32(const std::wstring& options) {
     std::wstring command = L"regsvr32.exe /s " + options + L" \"" + std::wstring(TEVRIN_DIST_DIR) + L"\\wrappers.dll\"";
-    STARTUPINFOW startup = {sizeof startup};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return static_cast<DWORD>(-1);

@@ -169,3 +169,34 @@ TEST_F(CommandRoutingTest, AcceleratorsWorkWhileAPaneHasTheFocus) {
     app->PumpPreTranslate(&tab);
     EXPECT_EQ(frame->runCount, 1);
 }
+
+TEST_F(CommandRoutingTest, CommandsNamingTheFrameOrAnOutsideWindowAreRoutedButChildNotificationsAreNot) {
+    // A test tool selecting a menu item names the window it drives as the source.
+    ::SendMessageW(frame->hwnd(), WM_COMMAND, ID_RUN, reinterpret_cast<LPARAM>(frame->hwnd()));
+    EXPECT_EQ(frame->runCount, 1);
+    ::SendMessageW(frame->hwnd(), WM_COMMAND, ID_VIEW_OUTPUT, reinterpret_cast<LPARAM>(frame->hwnd()));
+    EXPECT_FALSE(frame->outputPane.IsBarVisible());
+
+    HWND outside = ::CreateWindowExW(0, L"STATIC", L"outside", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(outside, nullptr);
+    ::SendMessageW(frame->hwnd(), WM_COMMAND, ID_RUN, reinterpret_cast<LPARAM>(outside));
+    EXPECT_EQ(frame->runCount, 2);
+    // Disabled commands stay disabled whatever the source.
+    frame->runEnabled = false;
+    ::SendMessageW(frame->hwnd(), WM_COMMAND, ID_RUN, reinterpret_cast<LPARAM>(frame->hwnd()));
+    EXPECT_EQ(frame->runCount, 2);
+    frame->runEnabled = true;
+
+    // A control inside the frame that happens to use a command's id notifies; it
+    // does not run the command.
+    HWND edit = frame->watchDialog.Item(IDC_WATCH_EDIT);
+    ASSERT_TRUE(::IsChild(frame->hwnd(), edit));
+    ::SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(ID_RUN, EN_CHANGE), reinterpret_cast<LPARAM>(edit));
+    EXPECT_EQ(frame->runCount, 2);
+
+    EXPECT_TRUE(CMDIFrameWnd::IsCommandSource(frame->hwnd(), nullptr));
+    EXPECT_TRUE(CMDIFrameWnd::IsCommandSource(frame->hwnd(), frame->hwnd()));
+    EXPECT_TRUE(CMDIFrameWnd::IsCommandSource(frame->hwnd(), outside));
+    EXPECT_FALSE(CMDIFrameWnd::IsCommandSource(frame->hwnd(), edit));
+    ::DestroyWindow(outside);
+}
