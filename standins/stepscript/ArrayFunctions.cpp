@@ -11,7 +11,7 @@ Value ArrayFn(const std::wstring&, Args& a, ErrObject*) {
         if (IsMissing(v)) RaiseError(errors::kArgumentNotOptional);
         items.push_back(v);
     }
-    return MakeArray(std::move(items));
+    return ArrayOfItems(std::move(items));
 }
 
 // The array of argument i: Null is an invalid use, anything but an array a mismatch.
@@ -47,10 +47,10 @@ Value SplitFn(const std::wstring&, Args& a, ErrObject*) {
     bool ignoreCase = TextCompare(a, 3);
     if (count < -1) InvalidCall();
     std::vector<Value> parts;
-    if (text.empty() || count == 0) return MakeArray(std::move(parts));
+    if (text.empty() || count == 0) return ArrayOfItems(std::move(parts));
     if (delimiter.empty()) {
         parts.push_back(Value::String(text));
-        return MakeArray(std::move(parts));
+        return ArrayOfItems(std::move(parts));
     }
     std::wstring hay = ignoreCase ? Lower(text) : text;
     std::wstring needle = ignoreCase ? Lower(delimiter) : delimiter;
@@ -63,7 +63,7 @@ Value SplitFn(const std::wstring&, Args& a, ErrObject*) {
         pos = hit + needle.size();
     }
     parts.push_back(Value::String(text.substr(pos)));
-    return MakeArray(std::move(parts));
+    return ArrayOfItems(std::move(parts));
 }
 
 Value FilterFn(const std::wstring&, Args& a, ErrObject*) {
@@ -80,7 +80,7 @@ Value FilterFn(const std::wstring&, Args& a, ErrObject*) {
         bool found = (ignoreCase ? Lower(s) : s).find(needle) != std::wstring::npos;
         if (found == include) out.push_back(Value::String(s));
     }
-    return MakeArray(std::move(out));
+    return ArrayOfItems(std::move(out));
 }
 
 Value Bound(Args& a, bool upper) {

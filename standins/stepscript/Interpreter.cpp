@@ -894,7 +894,11 @@ Value Interpreter::memberCall(const Value& object, const std::wstring& name, WOR
         const Procedure* p = instance->resolve(lower, flags, assigned && assigned->isObject(), inside);
         if (!p) RaiseError(errors::kNoSuchMember, name);
         std::vector<Argument> bound;
-        for (auto& a : args) bound.push_back(Argument{a, nullptr});
+        for (auto& a : args) {
+            Argument arg;
+            arg.value = a;
+            bound.push_back(std::move(arg));
+        }
         return invokeProcedure(*p, bound, nullptr, instance, assigned);
     }
     return InvokeMember(object, name, flags, args, assigned);

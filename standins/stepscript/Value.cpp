@@ -383,7 +383,7 @@ int VarTypeOf(const Value& v) {
     return v.type();
 }
 
-Value MakeArray(std::vector<Value> items) {
+Value ArrayOfItems(std::vector<Value> items) {
     SAFEARRAYBOUND bound{static_cast<ULONG>(items.size()), 0};
     SAFEARRAY* a = ::SafeArrayCreate(VT_VARIANT, 1, &bound);
     if (!a) RaiseError(errors::kOutOfMemory);

@@ -102,10 +102,10 @@ int VarTypeOf(const Value& v);
 LCID ScriptLocale();
 void SetScriptLocale(LCID lcid);
 
-// Arrays are SAFEARRAYs of VARIANT. MakeArray builds a one-dimensional one with lower
+// Arrays are SAFEARRAYs of VARIANT. ArrayOfItems builds a one-dimensional one with lower
 // bound 0; ArrayItems reads a one-dimensional array of any element type (Type mismatch
 // for anything else).
-Value MakeArray(std::vector<Value> items);
+Value ArrayOfItems(std::vector<Value> items);
 std::vector<Value> ArrayItems(const Value& v);
 
 } // namespace stepscript
