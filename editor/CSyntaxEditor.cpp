@@ -2,7 +2,6 @@
 #include "common/ComObject.h"
 #include "common/Bstr.h"
 #include "common/ComError.h"
-#include "editor/RtfBuilder.h"
 #include <algorithm>
 #include <cstring>
 
@@ -227,22 +226,20 @@ void CSyntaxEditor::ColorLines(long start, long end) {
     const long firstLine = text_.LineFromChar(linesStart);
     const long lookBackStart = text_.LineStart(std::max(0L, firstLine - 500));
 
-    const std::wstring original = text_.Text(linesStart, linesEnd);
-    std::wstring lines = original;
+    std::wstring lines = text_.Text(linesStart, linesEnd);
     std::wstring lookBack = text_.Text(lookBackStart, linesEnd);
     std::replace(lines.begin(), lines.end(), L'\r', L'\n');
     std::replace(lookBack.begin(), lookBack.end(), L'\r', L'\n');
 
     LanguageDef& language = definitions_.Lookup(language_);
 
-    // The style class of every character of the lines: the default, then the main
-    // pass's runs in ascending class order, then the block comments over them.
-    std::vector<unsigned char> classes(lines.size(), static_cast<unsigned char>(kDefault));
-    auto paint = [&](int styleClass, long runStart, long runEnd) {
-        const long from = std::max(runStart, linesStart) - linesStart;
-        const long to = std::min(runEnd, linesStart + static_cast<long>(lines.size())) - linesStart;
-        for (long i = from; i < to; ++i) classes[static_cast<size_t>(i)] = static_cast<unsigned char>(styleClass);
-    };
+    // The default style goes on as one SetFont of a prepared font: setting the seven
+    // properties one by one on the range's own font costs a full formatting pass each on
+    // some rich edit controls.
+    ComPtr<ITextFont> defaultFont = TemplateFont();
+    ApplyStyle(defaultFont.Get(), definitions_.Style(kDefault));
+    ThrowIfFailed(text_.Range(linesStart, linesEnd)->SetFont(defaultFont.Get()));
+
     if (!language.MainExpression.empty()) {
         baseOffset_ = linesStart;
         styleRuns_.clear();
@@ -258,10 +255,8 @@ void CSyntaxEditor::ColorLines(long start, long end) {
                 return true;
             },
             lines.cbegin(), lines.cend(), language.MainExpression);
-        for (const auto& [styleClass, runs] : styleRuns_)
-            for (const auto& [runStart, runEnd] : runs) paint(styleClass, runStart, runEnd);
+        ApplyStyleRuns();
     }
-    std::map<int, std::vector<std::pair<long, long>>> commentsAbove;
     if (!language.BlockCommentExpression.empty()) {
         baseOffset_ = lookBackStart;
         styleRuns_.clear();
@@ -272,86 +267,9 @@ void CSyntaxEditor::ColorLines(long start, long end) {
                 return true;
             },
             lookBack.cbegin(), lookBack.cend(), language.BlockCommentExpression);
-        for (const auto& [runStart, runEnd] : styleRuns_[kComment]) {
-            paint(kComment, runStart, runEnd);
-            // The part of a comment above the lines keeps being formatted run by run.
-            if (runStart < linesStart) commentsAbove[kComment].emplace_back(runStart, std::min(runEnd, linesStart));
-        }
-    }
-
-    // The lines go in as one piece of rich text. Their last paragraph mark stays: it
-    // shows nothing, and the story's final one cannot be replaced.
-    long replacedEnd = linesEnd;
-    std::wstring replaced = lines;
-    if (!replaced.empty() && replaced.back() == L'\n') {
-        replaced.pop_back();
-        --replacedEnd;
-    }
-    if (replacedEnd > linesStart) {
-        ComPtr<ITextFont> font = TemplateFont();
-        common::Bstr face;
-        float size = 0;
-        font->GetName(face.put());
-        font->GetSize(&size);
-        if (face.str().empty()) *face.put() = ::SysAllocString(L"Courier New");
-        if (size <= 0) size = 10;
-        RtfBuilder builder(definitions_, face.str(), size);
-        classes.resize(replaced.size());
-        StreamColored(linesStart, replacedEnd, builder.Build(replaced, classes));
-    }
-    if (!commentsAbove.empty()) {
-        styleRuns_ = std::move(commentsAbove);
         ApplyStyleRuns();
     }
     styleRuns_.clear();
-}
-
-namespace {
-
-struct RtfSource {
-    const std::string* text;
-    size_t offset;
-};
-
-DWORD CALLBACK ReadRtf(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
-    auto* source = reinterpret_cast<RtfSource*>(cookie);
-    const size_t n = std::min(static_cast<size_t>(std::max(0L, wanted)), source->text->size() - source->offset);
-    std::memcpy(buffer, source->text->data() + source->offset, n);
-    source->offset += n;
-    *given = static_cast<LONG>(n);
-    return 0;
-}
-
-} // namespace
-
-void CSyntaxEditor::StreamColored(long start, long end, const std::string& rtf) {
-    // Replacing text with itself is no edit: nobody hears of it, and the user's view
-    // and selection stay as they were.
-    const LRESULT mask = ::SendMessageW(window_, EM_SETEVENTMASK, 0, 0);
-    CHARRANGE selection{};
-    ::SendMessageW(window_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    POINT scroll{};
-    ::SendMessageW(window_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
-    struct Restore {
-        HWND window;
-        CHARRANGE selection;
-        POINT scroll;
-        LRESULT mask;
-        ~Restore() {
-            ::SendMessageW(window, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-            ::SendMessageW(window, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
-            ::SendMessageW(window, EM_SETEVENTMASK, 0, mask);
-        }
-    } restore{window_, selection, scroll, mask};
-    CHARRANGE target{start, end};
-    ::SendMessageW(window_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&target));
-    RtfSource source{&rtf, 0};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadRtf};
-    // Not an edit to follow: the text stays what it was.
-    ++editDepth_;
-    ::SendMessageW(window_, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
-    --editDepth_;
-    if (stream.dwError != 0) throw common::ComError(E_FAIL);
 }
 
 ComPtr<ITextFont> CSyntaxEditor::TemplateFont() const {

@@ -67,9 +67,6 @@ private:
     void ColorLines(long start, long end);
     void ApplyStyleRuns();
     ComPtr<ITextFont> TemplateFont() const;
-    // Replaces [start, end) by the same text in rich text form carrying its colours: one
-    // stream-in, with notifications off and the selection and scroll position kept.
-    void StreamColored(long start, long end, const std::string& rtf);
 
     // Edits: what they touched is forgotten, so that only that is coloured again; moving
     // the caret forgets nothing.
