@@ -25,7 +25,7 @@ namespace {
 // that takes an operand; after a name or ")" the dot reaches a member.
 bool StartsAnOperand(const Token& previous) {
     if (previous.kind == TokenKind::Operator) return previous.text != L")";
-    if (previous.kind != TokenKind::Identifier) return previous.kind == TokenKind::EndOfStatement;
+    if (previous.kind != TokenKind::Identifier) return true;
     static const wchar_t* const kKeywords[] = {L"and", L"or", L"not", L"xor", L"eqv", L"imp", L"mod", L"is",
                                                L"to", L"step", L"then", L"else", L"elseif", L"case", L"in",
                                                L"while", L"until", L"if"};
