@@ -104,7 +104,7 @@ TEST_F(CommandLineRun, UnknownExtensionIsRefused) {
 TEST_F(CommandLineRun, RuntimeErrorIsAFatalErrorAtTheFailingStatement) {
     const std::string main = Write("fails.vbs",
                                    "#language StepScript\r\n"
-                                   "Dim x\r\n"
+                                   "Option Explicit : Dim x\r\n"
                                    "x = y + 1\r\n"
                                    "Env.LogInfo \"not reached\"\r\n");
     EXPECT_EQ(RunScript(main), 1u) << out();
