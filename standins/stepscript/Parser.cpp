@@ -619,20 +619,26 @@ std::unique_ptr<Stmt> Parser::parseFor() {
         next();
         stmt->step = parseExpr();
     }
-    stmt->point = addPoint(first.offset, lastEnd_, first);
+    parseForBody(*stmt, first, L"For ");
+    return stmt;
+}
+
+// The head's step point, the body and the Next (with its optional variable) of a For or
+// For Each loop.
+void Parser::parseForBody(Stmt& stmt, const Token& first, const std::wstring& head) {
+    stmt.point = addPoint(first.offset, lastEnd_, first);
     expectEndOfStatement();
     ++scope_->forDepth;
-    parseStatements(stmt->body, {L"next"}, L"Next");
+    parseStatements(stmt.body, {L"next"}, L"Next");
     --scope_->forDepth;
     const Token& tail = next();
     if (peek().kind == TokenKind::Identifier) {
-        if (peek().lower != stmt->variableLower)
-            fail(errors::kSyntax, L"'Next " + peek().text + L"' does not match 'For " + stmt->variable + L"'");
+        if (peek().lower != stmt.variableLower)
+            fail(errors::kSyntax, L"'Next " + peek().text + L"' does not match '" + head + stmt.variable + L"'");
         next();
     }
-    stmt->tailPoint = addPoint(tail.offset, lastEnd_, tail);
+    stmt.tailPoint = addPoint(tail.offset, lastEnd_, tail);
     expectEndOfStatement();
-    return stmt;
 }
 
 std::unique_ptr<Stmt> Parser::parseForEach(const Token& first) {
@@ -644,19 +650,7 @@ std::unique_ptr<Stmt> Parser::parseForEach(const Token& first) {
     stmt->variableLower = varToken.lower;
     expectWord(L"in", L"In");
     stmt->from = parseExpr();
-    stmt->point = addPoint(first.offset, lastEnd_, first);
-    expectEndOfStatement();
-    ++scope_->forDepth;
-    parseStatements(stmt->body, {L"next"}, L"Next");
-    --scope_->forDepth;
-    const Token& tail = next();
-    if (peek().kind == TokenKind::Identifier) {
-        if (peek().lower != stmt->variableLower)
-            fail(errors::kSyntax, L"'Next " + peek().text + L"' does not match 'For Each " + stmt->variable + L"'");
-        next();
-    }
-    stmt->tailPoint = addPoint(tail.offset, lastEnd_, tail);
-    expectEndOfStatement();
+    parseForBody(*stmt, first, L"For Each ");
     return stmt;
 }
 

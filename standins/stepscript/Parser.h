@@ -54,6 +54,7 @@ private:
     std::unique_ptr<Stmt> parseSelect();
     std::unique_ptr<Stmt> parseWith();
     std::unique_ptr<Stmt> parseForEach(const Token& first);
+    void parseForBody(Stmt& stmt, const Token& first, const std::wstring& head);
     std::unique_ptr<Stmt> parseNop();
     void parseEnd(const wchar_t* lower, const wchar_t* shown);
     std::unique_ptr<Stmt> parseIf();
