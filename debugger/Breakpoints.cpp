@@ -80,15 +80,25 @@ namespace host {
 using debugger::Placement;
 using debugger::PlaceOnCode;
 
+std::vector<BreakpointRecord> ScriptHost::breakpoints() const {
+    std::lock_guard<std::recursive_mutex> guard(breakpointMutex_);
+    return breakpointList_;
+}
+
+void ScriptHost::EditBreakpoints(const std::function<void(std::vector<BreakpointRecord>&)>& edit) {
+    std::lock_guard<std::recursive_mutex> guard(breakpointMutex_);
+    edit(breakpointList_);
+}
+
 void ScriptHost::ToggleBreakpoint(BreakpointRecord record) {
     // The engine is asked before the list is locked: the watcher reads the list at
     // every statement and must not wait for the engine's answer.
     Placement placement;
-    std::shared_ptr<RunContext> run = running ? currentRun() : nullptr;
+    std::shared_ptr<RunContext> run = running_ ? currentRun() : nullptr;
     if (run) {
         placement = PlaceOnCode(*run, record);
         if (placement.failed) {
-            if (application_ && !consoleMode)
+            if (application_ && !consoleMode_)
                 application_->ShowMessage(debugger::DebuggerMessage(debugger::kNoCodeForLine));
         } else if (placement.located) {
             record.line = placement.line;
@@ -97,42 +107,42 @@ void ScriptHost::ToggleBreakpoint(BreakpointRecord record) {
     }
     bool removed = false;
     {
-        std::lock_guard<std::recursive_mutex> guard(breakpointMutex);
+        std::lock_guard<std::recursive_mutex> guard(breakpointMutex_);
         auto same = [&](const BreakpointRecord& other) { return other.line == record.line && other.file == record.file; };
-        const auto first = std::remove_if(breakpointList.begin(), breakpointList.end(), same);
-        removed = first != breakpointList.end();
-        breakpointList.erase(first, breakpointList.end());
-        if (!removed && !placement.failed) breakpointList.push_back(record);
+        const auto first = std::remove_if(breakpointList_.begin(), breakpointList_.end(), same);
+        removed = first != breakpointList_.end();
+        breakpointList_.erase(first, breakpointList_.end());
+        if (!removed && !placement.failed) breakpointList_.push_back(record);
     }
     if (run && !placement.failed && placement.code)
         placement.code->SetBreakPoint(removed ? BREAKPOINT_DELETED : BREAKPOINT_ENABLED);
 }
 
 void ScriptHost::ApplyBreakpoints(RunContext& run) {
-    breakpointsDisabled = false;
-    breakpointsMoved = false;
-    std::lock_guard<std::recursive_mutex> guard(breakpointMutex);
-    for (size_t i = 0; i < breakpointList.size();) {
-        BreakpointRecord& record = breakpointList[i];
+    breakpointsDisabled_ = false;
+    breakpointsMoved_ = false;
+    std::lock_guard<std::recursive_mutex> guard(breakpointMutex_);
+    for (size_t i = 0; i < breakpointList_.size();) {
+        BreakpointRecord& record = breakpointList_[i];
         Placement placement = PlaceOnCode(run, record);
         if (placement.failed) {
             // Only a breakpoint that was still enabled counts as newly disabled.
             if (record.enabled) {
                 record.enabled = false;
-                breakpointsDisabled = true;
+                breakpointsDisabled_ = true;
             }
             ++i;
             continue;
         }
         if (placement.code && placement.located && placement.line != record.line) {
-            breakpointsMoved = true;
+            breakpointsMoved_ = true;
             // Moved onto the line of another breakpoint: they are the same breakpoint
             // now, and the one already there keeps its state.
-            const bool taken = std::any_of(breakpointList.begin(), breakpointList.end(), [&](const BreakpointRecord& other) {
+            const bool taken = std::any_of(breakpointList_.begin(), breakpointList_.end(), [&](const BreakpointRecord& other) {
                 return &other != &record && other.line == placement.line && other.file == record.file;
             });
             if (taken) {
-                breakpointList.erase(breakpointList.begin() + static_cast<std::ptrdiff_t>(i));
+                breakpointList_.erase(breakpointList_.begin() + static_cast<std::ptrdiff_t>(i));
                 continue;
             }
             record.line = placement.line;

@@ -11,7 +11,7 @@ namespace {
 
 // Places a breakpoint's new state on the engine's code while a script runs.
 void SetStateOnCode(host::ScriptHost& host, const host::BreakpointRecord& record, BREAKPOINT_STATE state) {
-    std::shared_ptr<host::RunContext> run = host.running ? host.currentRun() : nullptr;
+    std::shared_ptr<host::RunContext> run = host.running() ? host.currentRun() : nullptr;
     if (!run) return;
     Placement placement = PlaceOnCode(*run, record);
     if (placement.code) placement.code->SetBreakPoint(state);
@@ -36,10 +36,7 @@ void BreakpointsPane::OnDestroy() {
 void BreakpointsPane::Refresh() {
     filling_ = true;
     list_.DeleteAll();
-    {
-        std::lock_guard<std::recursive_mutex> guard(host_.breakpointMutex);
-        shown_ = host_.breakpointList;
-    }
+    shown_ = host_.breakpoints();
     for (size_t i = 0; i < shown_.size(); ++i) {
         const host::BreakpointRecord& record = shown_[i];
         int row = list_.AddRow({std::to_wstring(record.line + 1), common::AnsiToWide(record.file)},
@@ -59,8 +56,7 @@ bool BreakpointsPane::RecordOf(int row, host::BreakpointRecord& record) const {
     const size_t index = static_cast<size_t>(list_.UserValue(row));
     if (index >= shown_.size()) return false;
     const host::BreakpointRecord& shown = shown_[index];
-    std::lock_guard<std::recursive_mutex> guard(host_.breakpointMutex);
-    for (const host::BreakpointRecord& live : host_.breakpointList) {
+    for (const host::BreakpointRecord& live : host_.breakpoints()) {
         if (live.line == shown.line && live.file == shown.file) {
             record = live;
             return true;
@@ -72,11 +68,10 @@ bool BreakpointsPane::RecordOf(int row, host::BreakpointRecord& record) const {
 void BreakpointsPane::OnCheckChanged(int row, bool enabled) {
     host::BreakpointRecord record;
     if (!RecordOf(row, record)) return;
-    {
-        std::lock_guard<std::recursive_mutex> guard(host_.breakpointMutex);
-        for (host::BreakpointRecord& live : host_.breakpointList)
+    host_.EditBreakpoints([&](std::vector<host::BreakpointRecord>& list) {
+        for (host::BreakpointRecord& live : list)
             if (live.line == record.line && live.file == record.file) live.enabled = enabled;
-    }
+    });
     shown_[static_cast<size_t>(list_.UserValue(row))].enabled = enabled;
     SetStateOnCode(host_, record, enabled ? BREAKPOINT_ENABLED : BREAKPOINT_DISABLED);
     RefreshViewsLater();
@@ -128,7 +123,7 @@ LRESULT BreakpointsPane::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_PANE_DEFERRED && wParam == kRefreshViews) {
         // The application's refresh rebuilds this pane too.
         if (host::HostApplication* application = host_.application()) {
-            if (!host_.consoleMode) application->RefreshBreakpointViews();
+            if (!host_.consoleMode()) application->RefreshBreakpointViews();
         }
         return TRUE;
     }

@@ -28,7 +28,7 @@ void CallStackPane::Refresh() {
     ComPtr<IEnumDebugStackFrames> frames;
     if (!thread || FAILED(thread->EnumStackFrames(&frames)) || !frames) return;
     frames->Reset();
-    const int selected = host_.selectedFrame;
+    const int selected = host_.selectedFrame();
     for (int index = 0;; ++index) {
         DebugStackFrameDescriptor descriptor = {};
         ULONG fetched = 0;
@@ -54,7 +54,7 @@ int CallStackPane::MarkOf(int row) const {
 }
 
 void CallStackPane::MarkRows() {
-    const int selected = host_.selectedFrame;
+    const int selected = host_.selectedFrame();
     for (int row = 0, count = list_.RowCount(); row < count; ++row)
         ListView_SetItemState(control(), row,
                               INDEXTOSTATEIMAGEMASK(static_cast<int>(list_.UserValue(row)) == selected ? 2 : 1),
@@ -68,7 +68,7 @@ bool CallStackPane::SelectFrame(int row) {
     std::wstring name;
     int line = 0;
     if (!FramePosition(frame.Get(), name, line)) return false;
-    host_.selectedFrame = index;
+    host_.selectFrame(index);
     MarkRows();
     if (onFrameSelected_) onFrameSelected_(name, line + 1);
     return true;

@@ -10,7 +10,7 @@ bool DebugPane::OnInitDialog() {
     return true;
 }
 
-bool DebugPane::InBreakState() const { return host_.running && host_.atBreak; }
+bool DebugPane::InBreakState() const { return host_.running() && host_.atBreak(); }
 
 namespace {
 const WPARAM kDeferredRefresh = 3;

@@ -42,7 +42,7 @@ STDMETHODIMP DebugSessionClient::BringDocumentToTop(IDebugDocumentText* document
         common::Bstr name;
         common::ThrowIfFailed(document->GetName(DOCUMENTNAMETYPE_APPNODE, name.put()));
         if (host::HostApplication* application = host_.application())
-            if (!host_.consoleMode) application->ShowPosition(common::WideToAnsi(name.str()), -1, false);
+            if (!host_.consoleMode()) application->ShowPosition(common::WideToAnsi(name.str()), -1, false);
         return S_OK;
     });
 }
@@ -60,7 +60,7 @@ STDMETHODIMP DebugSessionClient::BringDocumentContextToTop(IDebugDocumentContext
         common::ThrowIfFailed(text->GetPositionOfContext(context, &position, &length));
         common::ThrowIfFailed(text->GetLineOfPosition(position, &line, &offset));
         if (host::HostApplication* application = host_.application())
-            if (!host_.consoleMode)
+            if (!host_.consoleMode())
                 application->ShowPosition(common::WideToAnsi(name.str()), static_cast<int>(line) + 1, false);
         return S_OK;
     });

@@ -30,13 +30,13 @@ std::wstring DebuggerMessage(UINT id) {
 
 int ShowPlacementMessages(host::ScriptHost& host) {
     host::HostApplication* application = host.application();
-    if (!application || host.consoleMode) return 0;
+    if (!application || host.consoleMode()) return 0;
     int shown = 0;
-    if (host.breakpointsDisabled) {
+    if (host.breakpointsDisabled()) {
         application->ShowMessage(DebuggerMessage(kBreakpointsDisabled));
         ++shown;
     }
-    if (host.breakpointsMoved) {
+    if (host.breakpointsMoved()) {
         application->ShowMessage(DebuggerMessage(kBreakpointsMoved));
         ++shown;
     }

@@ -9,9 +9,9 @@ namespace debugger {
 
 Evaluation EvaluateInFrame(host::ScriptHost& host, const std::wstring& text, DWORD flags, bool inSelectedFrame) {
     Evaluation evaluation;
-    if (!(host.running && host.atBreak)) return evaluation;
+    if (!(host.running() && host.atBreak())) return evaluation;
     ComPtr<IDebugApplicationThread> thread = ScriptThread(host);
-    ComPtr<IDebugStackFrame> frame = FrameAt(thread.Get(), inSelectedFrame ? host.selectedFrame.load() : 0);
+    ComPtr<IDebugStackFrame> frame = FrameAt(thread.Get(), inSelectedFrame ? host.selectedFrame() : 0);
     ComPtr<IDebugExpressionContext> context;
     if (!frame || FAILED(frame.As(&context))) return evaluation;
 

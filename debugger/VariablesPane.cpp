@@ -31,7 +31,7 @@ void VariablesPane::OnDestroy() {
 void VariablesPane::Refresh() {
     list_.DeleteAll();
     if (!InBreakState()) return;
-    ComPtr<IDebugStackFrame> frame = FrameAt(ScriptThread(host_).Get(), host_.selectedFrame);
+    ComPtr<IDebugStackFrame> frame = FrameAt(ScriptThread(host_).Get(), host_.selectedFrame());
     ComPtr<IDebugProperty> property;
     if (!frame || FAILED(frame->GetDebugProperty(&property)) || !property) return;
     ComPtr<IEnumDebugPropertyInfo> members;

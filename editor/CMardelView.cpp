@@ -33,7 +33,7 @@ std::wstring ExtensionOf(const std::wstring& path) {
 void CMardelView::SetScriptHost(host::ScriptHost* host) { g_scriptHost = host; }
 host::ScriptHost* CMardelView::scriptHost() { return g_scriptHost; }
 
-bool CMardelView::HostRunState::IsScriptRunning() const { return g_scriptHost && g_scriptHost->running; }
+bool CMardelView::HostRunState::IsScriptRunning() const { return g_scriptHost && g_scriptHost->running(); }
 
 CMardelView::CMardelView() : editor_(std::make_unique<editor::CSyntaxEditor>()) {
     ::LoadLibraryW(L"RICHED20.DLL");
@@ -68,7 +68,7 @@ bool CMardelView::Create(CMDIChildWnd* parent, CDocument* document) {
     ::MoveWindow(hwnd_, 0, 0, client.right, client.bottom, FALSE);
     if (FAILED(editor_->Attach(hwnd_, L"languages", L"tagclass", nullptr, nullptr)) ||
         FAILED(editor_->GetTextDocument(&textDocument_))) {
-        if (!(g_scriptHost && g_scriptHost->consoleMode))
+        if (!(g_scriptHost && g_scriptHost->consoleMode()))
             if (CApplication* app = CApplication::Get())
                 app->DoMessageBox(L"Cannot find initialization files", MB_OK | MB_ICONSTOP);
         // The child frame deletes the view when Create fails.
@@ -188,7 +188,7 @@ void CMardelView::ShowCurrentPosition() {
         editor_->SetCurrentLine(-1);
         return;
     }
-    const int line = g_scriptHost->currentLine;
+    const int line = g_scriptHost->currentLine();
     editor_->SetCurrentLine(SamePath(doc->HostPath(), g_scriptHost->currentFile()) ? line : -1);
 }
 
@@ -213,8 +213,7 @@ void CMardelView::RefreshBreakpointMarkers() {
     CMardelDoc* doc = mardelDoc();
     if (g_scriptHost && doc && textDocument_) {
         const std::string path = doc->HostPath();
-        std::lock_guard<std::recursive_mutex> guard(g_scriptHost->breakpointMutex);
-        const auto& list = g_scriptHost->breakpointList;
+        const std::vector<host::BreakpointRecord> list = g_scriptHost->breakpoints();
         for (size_t i = 0; i < list.size(); ++i) {
             if (!SamePath(list[i].file, path)) continue;
             Microsoft::WRL::ComPtr<ITextRange> range;
@@ -230,8 +229,7 @@ void CMardelView::GiveMarkersToEditor() {
     if (!editor_) return;
     std::map<int, bool> markers;
     if (g_scriptHost) {
-        std::lock_guard<std::recursive_mutex> guard(g_scriptHost->breakpointMutex);
-        const auto& list = g_scriptHost->breakpointList;
+        const std::vector<host::BreakpointRecord> list = g_scriptHost->breakpoints();
         for (const Anchor& anchor : anchors_) {
             if (anchor.index >= list.size() || list[anchor.index].file != anchor.file) continue;
             markers[list[anchor.index].line + 1] = list[anchor.index].enabled;
@@ -244,9 +242,7 @@ bool CMardelView::SynchronizeBreakpointLines() {
     if (!g_scriptHost || anchors_.empty() || !hwnd_) return false;
     bool changed = false;
     bool stale = false;
-    {
-        std::lock_guard<std::recursive_mutex> guard(g_scriptHost->breakpointMutex);
-        auto& list = g_scriptHost->breakpointList;
+    g_scriptHost->EditBreakpoints([&](std::vector<host::BreakpointRecord>& list) {
         for (Anchor& anchor : anchors_) {
             if (anchor.index >= list.size() || list[anchor.index].file != anchor.file ||
                 list[anchor.index].line != anchor.line) {
@@ -267,7 +263,7 @@ bool CMardelView::SynchronizeBreakpointLines() {
                 changed = true;
             }
         }
-    }
+    });
     if (stale) {
         RefreshBreakpointMarkers();
         return changed;
@@ -299,7 +295,7 @@ void CMardelView::ToggleBreakpoint() {
 }
 
 void CMardelView::AnnounceBreakpointChange() {
-    if (!g_scriptHost || g_scriptHost->consoleMode) return;
+    if (!g_scriptHost || g_scriptHost->consoleMode()) return;
     if (host::HostApplication* application = g_scriptHost->application()) application->RefreshBreakpointViews();
 }
 

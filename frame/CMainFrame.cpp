@@ -224,7 +224,7 @@ void CMainFrame::OnUpdateFrameTitle() {
         }
         title += L" - " + docTitle;
     }
-    const std::wstring suffix = RunStateSuffix(host_.running, host_.atBreak);
+    const std::wstring suffix = RunStateSuffix(host_.running(), host_.atBreak());
     if (!suffix.empty() && title.find(suffix) == std::wstring::npos) title += suffix;
     if (GetText() != title) SetText(title);
 }

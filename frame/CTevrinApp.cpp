@@ -29,17 +29,17 @@ bool WaitDispatchingSent(HANDLE handle, DWORD milliseconds) {
 
 CTevrinApp::CTevrinApp(host::ScriptHost& host) : CApplication(L"Tevrin"), host_(host), window_(*this) {
     AddCommand(ID_DEBUG_RUN, [this] { StartRun(); });
-    AddUpdate(ID_DEBUG_RUN, [this](CCmdUI& ui) { ui.Enable(CanRun(host_.running)); });
+    AddUpdate(ID_DEBUG_RUN, [this](CCmdUI& ui) { ui.Enable(CanRun(host_.running())); });
     AddCommand(ID_DEBUG_GO, [this] { OnGo(); });
-    AddUpdate(ID_DEBUG_GO, [this](CCmdUI& ui) { ui.Enable(CanGo(host_.running, host_.atBreak)); });
+    AddUpdate(ID_DEBUG_GO, [this](CCmdUI& ui) { ui.Enable(CanGo(host_.running(), host_.atBreak())); });
     AddCommand(ID_DEBUG_STEP_INTO, [this] { OnStep(false); });
-    AddUpdate(ID_DEBUG_STEP_INTO, [this](CCmdUI& ui) { ui.Enable(CanStep(host_.running, host_.atBreak)); });
+    AddUpdate(ID_DEBUG_STEP_INTO, [this](CCmdUI& ui) { ui.Enable(CanStep(host_.running(), host_.atBreak())); });
     AddCommand(ID_DEBUG_STEP_OVER, [this] { OnStep(true); });
-    AddUpdate(ID_DEBUG_STEP_OVER, [this](CCmdUI& ui) { ui.Enable(CanStep(host_.running, host_.atBreak)); });
+    AddUpdate(ID_DEBUG_STEP_OVER, [this](CCmdUI& ui) { ui.Enable(CanStep(host_.running(), host_.atBreak())); });
     AddCommand(ID_DEBUG_STOP, [this] { OnStop(); });
-    AddUpdate(ID_DEBUG_STOP, [this](CCmdUI& ui) { ui.Enable(CanStop(host_.running)); });
+    AddUpdate(ID_DEBUG_STOP, [this](CCmdUI& ui) { ui.Enable(CanStop(host_.running())); });
     AddCommand(ID_DEBUG_BREAK, [this] { OnBreak(); });
-    AddUpdate(ID_DEBUG_BREAK, [this](CCmdUI& ui) { ui.Enable(CanBreak(host_.running, host_.atBreak)); });
+    AddUpdate(ID_DEBUG_BREAK, [this](CCmdUI& ui) { ui.Enable(CanBreak(host_.running(), host_.atBreak())); });
     AddCommand(ID_HELP, [this] { explorer::ShowHelp(mainWnd_ ? mainWnd_->hwnd() : nullptr); });
     AddCommand(ID_APP_ABOUT, [this] { explorer::ShowAbout(mainWnd_ ? mainWnd_->hwnd() : nullptr); });
 }
@@ -128,33 +128,27 @@ void CTevrinApp::StartRun() {
     }
     // Sent messages only: the script thread logs its preparation through them before it
     // signals, and user input must not start anything else meanwhile.
-    if (!WaitDispatchingSent(host_.startedEvent, kStartTimeout))
+    if (!WaitDispatchingSent(host_.startedEvent(), kStartTimeout))
         DoMessageBox(L"Failed to initialize script", MB_OK | MB_ICONEXCLAMATION);
 
     const std::wstring error = host_.errorText();
-    if (error.empty() && !host_.preparationFailed) {
-        {
-            host::HostLockGuard lock(host_.hostLock());
-            window_.LogRecord(host::RecordInfo, L"Script started.");
-        }
+    if (error.empty() && !host_.preparationFailed()) {
+        host_.Log(host::RecordKind::Info, L"Script started.");
         UpdateTitle();
-        if (host_.breakpointsDisabled) ShowResource(IDS_BREAKPOINTS_DISABLED);
-        if (host_.breakpointsMoved) ShowResource(IDS_BREAKPOINTS_MOVED);
+        if (host_.breakpointsDisabled()) ShowResource(IDS_BREAKPOINTS_DISABLED);
+        if (host_.breakpointsMoved()) ShowResource(IDS_BREAKPOINTS_MOVED);
         window_.RefreshBreakpointViews();
     } else {
         const std::wstring text = error.empty() ? std::wstring(L"Failed to initialize script") : error;
         DoMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
-        {
-            host::HostLockGuard lock(host_.hostLock());
-            window_.LogRecord(host::RecordFatalError, text);
-        }
-        host_.currentLine = -1;
+        host_.Log(host::RecordKind::FatalError, text);
+        host_.setCurrentLine(-1);
         window_.RefreshDebugPanes();
     }
 }
 
 bool CTevrinApp::ConfirmCloseWhileRunning() {
-    if (host_.running) {
+    if (host_.running()) {
         if (DoMessageBox(LoadResString(IDS_CLOSE_DEBUGGER), MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
         LockApp();
         if (FAILED(host_.Stop())) ::ExitProcess(static_cast<UINT>(-1));
@@ -166,8 +160,8 @@ bool CTevrinApp::ConfirmCloseWhileRunning() {
 }
 
 void CTevrinApp::OnGo() {
-    if (host_.running) {
-        if (host_.atBreak) {
+    if (host_.running()) {
+        if (host_.atBreak()) {
             host_.Continue();
             UpdateTitle();
         }
@@ -177,7 +171,7 @@ void CTevrinApp::OnGo() {
 }
 
 void CTevrinApp::OnStep(bool over) {
-    if (!CanStep(host_.running, host_.atBreak)) return;
+    if (!CanStep(host_.running(), host_.atBreak())) return;
     if (over) host_.StepOver();
     else host_.StepInto();
     UpdateTitle();
@@ -185,7 +179,7 @@ void CTevrinApp::OnStep(bool over) {
 
 void CTevrinApp::OnStop() {
     host_.Stop();
-    host_.currentLine = -1;
+    host_.setCurrentLine(-1);
     window_.UpdateScriptViews(1);
     UpdateTitle();
 }

@@ -3,7 +3,7 @@
 #include "framework/Application.h"
 #include "host/ResultsPane.h"
 
-void WindowApplication::LogRecord(int kind, const std::wstring& text) {
+void WindowApplication::LogRecord(host::RecordKind kind, const std::wstring& text) {
     if (CMainFrame* frame = frame_) frame->results().AddRecord(kind, text);
     else ::OutputDebugStringW((text + L"\n").c_str());
 }

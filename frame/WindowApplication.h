@@ -21,7 +21,7 @@ public:
     void SetFrame(CMainFrame* frame) { frame_ = frame; }
     CMainFrame* frame() const { return frame_; }
 
-    void LogRecord(int kind, const std::wstring& text) override;
+    void LogRecord(host::RecordKind kind, const std::wstring& text) override;
     void ShowPosition(const std::string& file, int line, bool markFrame) override;
     void RefreshDebugPanes() override;
     void UpdateScriptViews(int hint) override;

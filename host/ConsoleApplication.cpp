@@ -7,7 +7,7 @@
 
 namespace host {
 
-std::wstring FormatConsoleRecord(int kind, const std::wstring& text, const std::string& file, int line) {
+std::wstring FormatConsoleRecord(RecordKind kind, const std::wstring& text, const std::string& file, int line) {
     std::wstring record = RecordKindName(kind);
     record += L": ";
     if (line != -1) record += common::AnsiToWide(file) + L" (" + std::to_wstring(line) + L"): ";
@@ -15,13 +15,12 @@ std::wstring FormatConsoleRecord(int kind, const std::wstring& text, const std::
     return record;
 }
 
-void ConsoleApplication::LogRecord(int kind, const std::wstring& text) {
-    if (CountsAsError(kind)) ++host_.errorCount;
-    ConsoleOutput::Write(FormatConsoleRecord(kind, text, host_.currentFile(), host_.currentLine) + L"\n");
+void ConsoleApplication::LogRecord(RecordKind kind, const std::wstring& text) {
+    ConsoleOutput::Write(FormatConsoleRecord(kind, text, host_.currentFile(), host_.currentLine()) + L"\n");
 }
 
 int ConsoleApplication::RunScript(const std::wstring& fileName) {
-    host_.consoleMode = true;
+    host_.setConsoleMode(true);
     // Scripts are known by their lower-cased full paths.
     std::wstring path = common::LowerFullPath(fileName);
     if (path.empty()) path = common::ToLower(fileName);
@@ -32,20 +31,17 @@ int ConsoleApplication::RunScript(const std::wstring& fileName) {
     ModuleLock::Unlock();
 
     if (FAILED(hr)) {
-        LogRecord(RecordFatalError, L"Cannot start the script: " + common::SystemMessage(static_cast<DWORD>(hr)));
+        host_.Log(RecordKind::FatalError, L"Cannot start the script: " + common::SystemMessage(static_cast<DWORD>(hr)));
         return 2;
     }
     const std::wstring error = host_.errorText();
-    if (host_.preparationFailed && !error.empty()) {
+    if (host_.preparationFailed() && !error.empty()) {
         // Preparation failed: say why instead of ending in silence.
-        {
-            HostLockGuard lock(host_.hostLock());
-            LogRecord(RecordFatalError, error);
-        }
-        host_.currentLine = -1;
+        host_.Log(RecordKind::FatalError, error);
+        host_.setCurrentLine(-1);
         return 2;
     }
-    return host_.errorCount > 0 ? 1 : 0;
+    return host_.errorCount() > 0 ? 1 : 0;
 }
 
 } // namespace host

@@ -11,7 +11,7 @@ class ConsoleApplication : public HostApplication {
 public:
     explicit ConsoleApplication(ScriptHost& host) : host_(host) {}
 
-    void LogRecord(int kind, const std::wstring& text) override;
+    void LogRecord(RecordKind kind, const std::wstring& text) override;
     void ShowPosition(const std::string&, int, bool) override {}
     void RefreshDebugPanes() override {}
     void UpdateScriptViews(int) override {}
@@ -28,6 +28,6 @@ private:
 };
 
 // The console form of a record: "kind: text" or "kind: file (line): text".
-std::wstring FormatConsoleRecord(int kind, const std::wstring& text, const std::string& file, int line);
+std::wstring FormatConsoleRecord(RecordKind kind, const std::wstring& text, const std::string& file, int line);
 
 } // namespace host

@@ -31,14 +31,14 @@ HRESULT LoadEnvTypeInfo(ITypeInfo** typeInfo) {
 
 } // namespace
 
-const wchar_t* RecordKindName(int kind) {
+const wchar_t* RecordKindName(RecordKind kind) {
     switch (kind) {
-    case RecordInfo: return L"Info";
-    case RecordWarning: return L"Warning";
-    case RecordError: return L"Error";
-    case RecordFatalError: return L"Fatal Error";
-    default: return L"";
+    case RecordKind::Info: return L"Info";
+    case RecordKind::Warning: return L"Warning";
+    case RecordKind::Error: return L"Error";
+    case RecordKind::FatalError: return L"Fatal Error";
     }
+    return L"";
 }
 
 HRESULT GetEnvTypeInfo(ITypeInfo** typeInfo) {
@@ -93,19 +93,17 @@ STDMETHODIMP Env::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params
     return typeInfo->Invoke(static_cast<IEnv*>(this), id, flags, params, result, exception, argError);
 }
 
-HRESULT Env::Log(int kind, BSTR text) {
+HRESULT Env::Log(RecordKind kind, BSTR text) {
     return common::ComBoundary([&]() -> HRESULT {
         if (!text || !g_host) return S_OK;
-        HostLockGuard lock(g_host->hostLock());
-        if (HostApplication* application = g_host->application())
-            application->LogRecord(kind, std::wstring(text, ::SysStringLen(text)));
+        g_host->Log(kind, std::wstring(text, ::SysStringLen(text)));
         return S_OK;
     });
 }
 
-STDMETHODIMP Env::LogError(BSTR strError) { return Log(RecordError, strError); }
-STDMETHODIMP Env::LogInfo(BSTR strInfo) { return Log(RecordInfo, strInfo); }
-STDMETHODIMP Env::LogWarning(BSTR strWarning) { return Log(RecordWarning, strWarning); }
+STDMETHODIMP Env::LogError(BSTR strError) { return Log(RecordKind::Error, strError); }
+STDMETHODIMP Env::LogInfo(BSTR strInfo) { return Log(RecordKind::Info, strInfo); }
+STDMETHODIMP Env::LogWarning(BSTR strWarning) { return Log(RecordKind::Warning, strWarning); }
 
 STDMETHODIMP Env::Sleep(long nMilliSecs) {
     // A negative count would be an endless wait that nothing can interrupt.

@@ -1,5 +1,6 @@
 #pragma once
 #include "common/ComObject.h"
+#include "host/RecordKind.h"
 #include "mardel.h"
 #include <windows.h>
 
@@ -35,7 +36,7 @@ protected:
     bool QueryExtra(REFIID riid, void** ppv) override;
 
 private:
-    HRESULT Log(int kind, BSTR text);
+    HRESULT Log(RecordKind kind, BSTR text);
 };
 
 // Class object of Env for the local server: every CreateInstance makes a new Env.

@@ -11,8 +11,9 @@ class HostApplication {
 public:
     virtual ~HostApplication() = default;
 
-    // The one sink of all log records.
-    virtual void LogRecord(int kind, const std::wstring& text) = 0;
+    // Shows or writes one log record. ScriptHost::Log, which counts the errors, is its
+    // only caller.
+    virtual void LogRecord(RecordKind kind, const std::wstring& text) = 0;
     // Shows a script position (file = lower-cased path, line 1-based or -1).
     virtual void ShowPosition(const std::string& file, int line, bool markFrame) = 0;
     virtual void RefreshDebugPanes() = 0;

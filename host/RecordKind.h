@@ -3,16 +3,16 @@
 namespace host {
 
 // Kinds of log record. Error and Fatal Error count as errors of the run.
-enum RecordKind : int {
-    RecordInfo = 0,
-    RecordWarning = 1,
-    RecordError = 2,
-    RecordFatalError = 3,
+enum class RecordKind {
+    Info,
+    Warning,
+    Error,
+    FatalError,
 };
 
-// "Info", "Warning", "Error", "Fatal Error"; empty for any other value.
-const wchar_t* RecordKindName(int kind);
+// "Info", "Warning", "Error", "Fatal Error".
+const wchar_t* RecordKindName(RecordKind kind);
 
-inline bool CountsAsError(int kind) { return kind == RecordError || kind == RecordFatalError; }
+inline bool CountsAsError(RecordKind kind) { return kind == RecordKind::Error || kind == RecordKind::FatalError; }
 
 } // namespace host

@@ -24,11 +24,11 @@ bool ResultsPane::OnInitDialog() {
 
 HWND ResultsPane::richEdit() const { return hwnd_ ? Item(IDC_RESULTS_EDIT) : nullptr; }
 
-COLORREF ResultsPane::KindColor(int kind) {
+COLORREF ResultsPane::KindColor(RecordKind kind) {
     switch (kind) {
-    case RecordWarning: return RGB(50, 200, 50);
-    case RecordError: return RGB(200, 50, 50);
-    case RecordFatalError: return RGB(50, 50, 200);
+    case RecordKind::Warning: return RGB(50, 200, 50);
+    case RecordKind::Error: return RGB(200, 50, 50);
+    case RecordKind::FatalError: return RGB(50, 50, 200);
     default: return CLR_DEFAULT;
     }
 }
@@ -49,11 +49,10 @@ void ResultsPane::Insert(const std::wstring& text) {
     ::SendMessageW(richEdit(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void ResultsPane::AddRecord(int kind, const std::wstring& text) {
-    if (CountsAsError(kind)) ++host_.errorCount;
+void ResultsPane::AddRecord(RecordKind kind, const std::wstring& text) {
     const std::string file = host_.currentFile();
-    const int line = host_.currentLine;
-    if (host_.consoleMode) {
+    const int line = host_.currentLine();
+    if (host_.consoleMode()) {
         ConsoleOutput::Write(FormatConsoleRecord(kind, text, file, line) + L"\n");
         return;
     }

@@ -5,11 +5,12 @@
 // a link shows that line (HostApplication::ShowPosition).
 //     ResultsPane results(scriptHost);
 //     resultsPane.Create(L"Results", frame, &results, IDD_RESULTS_PANE);
-//     results.AddRecord(RecordInfo, L"Script started.");
-// AddRecord is the whole sink of a record in the window program: it counts errors in the
-// host's errorCount and, in console mode, writes the record to standard output instead of
-// the pane, so the application's LogRecord only forwards to it.
+//     results.AddRecord(RecordKind::Info, L"Script started.");
+// AddRecord is the whole sink of a record in the window program: in console mode it
+// writes the record to standard output instead of the pane, so the application's
+// LogRecord only forwards to it. The host counts the errors before a record gets here.
 #include "frame/CAnchorDialog.h"
+#include "host/RecordKind.h"
 #include <map>
 #include <mutex>
 #include <string>
@@ -24,13 +25,13 @@ public:
     struct Link {
         std::string file;  // lower-cased full path
         int line = -1;     // 1-based
-        int kind = 0;
+        RecordKind kind = RecordKind::Info;
     };
 
     explicit ResultsPane(ScriptHost& host);
     // The one sink of all records in the window; any thread (the control is driven by
     // sent messages, which run on the pane's thread).
-    void AddRecord(int kind, const std::wstring& text);
+    void AddRecord(RecordKind kind, const std::wstring& text);
     // Empties the log (start of a run); the links stay but their text is gone.
     void Clear();
     HWND richEdit() const;
@@ -38,7 +39,7 @@ public:
     // The link whose prefix is on a control line, if any.
     bool LinkAt(int controlLine, Link* link) const;
     // Text colour of a record kind (CLR_DEFAULT: the control's automatic colour).
-    static COLORREF KindColor(int kind);
+    static COLORREF KindColor(RecordKind kind);
 
     bool PreTranslateMessage(MSG* msg) override;
 

@@ -90,14 +90,14 @@ int CountStackFrames(IDebugApplicationThread* thread) {
 }
 
 ScriptHost::ScriptHost()
-    : breakEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      stepEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      endEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      pauseEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      startedEvent(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+    : breakEvent_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      stepEvent_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      endEvent_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      pauseEvent_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      startedEvent_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 ScriptHost::~ScriptHost() {
-    for (HANDLE event : {breakEvent, stepEvent, endEvent, pauseEvent, startedEvent}) ::CloseHandle(event);
+    for (HANDLE event : {breakEvent_, stepEvent_, endEvent_, pauseEvent_, startedEvent_}) ::CloseHandle(event);
 }
 
 std::string ScriptHost::currentFile() const {
@@ -157,30 +157,41 @@ ComPtr<IDebugDocumentHelper> ScriptHost::HelperOfCookie(DWORD_PTR cookie) {
     return nullptr;
 }
 
-void ScriptHost::Log(int kind, const std::wstring& text) {
+void ScriptHost::Log(RecordKind kind, const std::wstring& text) {
+    if (CountsAsError(kind)) ++errorCount_;
     HostLockGuard lock(hostLock_);
     if (application_) application_->LogRecord(kind, text);
 }
 
+std::wstring ScriptHost::languageName() const {
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    return languageName_;
+}
+
+void ScriptHost::setLanguageName(const std::wstring& name) {
+    std::lock_guard<std::mutex> guard(stateMutex_);
+    languageName_ = name;
+}
+
 bool ScriptHost::Ask(const std::wstring& question) {
     // A headless run has nobody to ask: the answer is the one that ends the wait.
-    if (consoleMode || !application_) return false;
+    if (consoleMode_ || !application_) return false;
     return application_->AskYesNo(question);
 }
 
 HRESULT ScriptHost::Run(const std::string& path) {
-    if (running || hasScriptThread()) return S_OK;
+    if (running_ || hasScriptThread()) return S_OK;
 
     auto run = std::make_shared<RunContext>();
     run->scriptPath = path;
-    selectedFrame = 0;
-    stepOverDepth = -1;
-    currentLine = -1;
-    atBreak = true;
-    stepping = false;
-    running = false;
-    errorCount = 0;
-    preparationFailed = false;
+    selectedFrame_ = 0;
+    stepOverDepth_ = -1;
+    currentLine_ = -1;
+    atBreak_ = true;
+    stepping_ = false;
+    running_ = false;
+    errorCount_ = 0;
+    preparationFailed_ = false;
     setErrorText(L"");
     {
         std::lock_guard<std::mutex> guard(stateMutex_);
@@ -189,7 +200,7 @@ HRESULT ScriptHost::Run(const std::string& path) {
         run->generation = ++generation_;
         run_ = run;
     }
-    for (HANDLE event : {breakEvent, stepEvent, endEvent, pauseEvent, startedEvent}) ::ResetEvent(event);
+    for (HANDLE event : {breakEvent_, stepEvent_, endEvent_, pauseEvent_, startedEvent_}) ::ResetEvent(event);
 
     run->threadActive = true;
     auto* start = new ThreadStart{this, run};
@@ -213,7 +224,7 @@ HRESULT ScriptHost::SetUpDebugger(RunContext& run) {
     HRESULT hr = ::CoCreateInstance(CLSID_ProcessDebugManager, nullptr, CLSCTX_ALL, IID_IProcessDebugManager,
                                     reinterpret_cast<void**>(manager.GetAddressOf()));
     if (FAILED(hr)) {
-        currentLine = -1;
+        currentLine_ = -1;
         setErrorText(L"Script debug components (pdm.dll and mdm.exe) not installed. Please refer to Tevrin's "
                      L"documentation about this dependency.\r");
         return hr;
@@ -245,7 +256,7 @@ void ScriptHost::ScriptThreadMain(const std::shared_ptr<RunContext>& run) {
     ::CoInitialize(nullptr);
     bool executed = false;
     HRESULT hr = SetUpDebugger(*run);
-    if (FAILED(hr) && IsCurrent(*run)) preparationFailed = true;
+    if (FAILED(hr) && IsCurrent(*run)) preparationFailed_ = true;
     if (SUCCEEDED(hr)) {
         ScriptLoader loader(*this, *run, run->scriptPath);
         hr = loader.PrepareEngine();
@@ -255,42 +266,42 @@ void ScriptHost::ScriptThreadMain(const std::shared_ptr<RunContext>& run) {
             if (errorText().empty())
                 setErrorText(L"The script could not be prepared: " + common::SystemMessage(static_cast<DWORD>(hr)));
             if (IsCurrent(*run)) {
-                preparationFailed = true;
-                running = false;
-                ::SetEvent(startedEvent);
+                preparationFailed_ = true;
+                running_ = false;
+                ::SetEvent(startedEvent_);
             }
         } else if (SUCCEEDED(hr = run->debugApplication->CauseBreak())) {
             auto* start = new ThreadStart{this, run};
             run->watcherThread = ::CreateThread(nullptr, 0, WatcherThreadProc, start, 0, nullptr);
             if (!run->watcherThread) delete start;
             if (IsCurrent(*run)) {
-                atBreak = false;
-                running = true;
-                ::SetEvent(startedEvent);
+                atBreak_ = false;
+                running_ = true;
+                ::SetEvent(startedEvent_);
             }
             run->engine->SetScriptState(SCRIPTSTATE_CONNECTED);
             executed = true;
         } else {
             setErrorText(L"The debugger could not break into the script: " +
                          common::SystemMessage(static_cast<DWORD>(hr)));
-            if (IsCurrent(*run)) preparationFailed = true;
+            if (IsCurrent(*run)) preparationFailed_ = true;
         }
     }
 
     const bool current = IsCurrent(*run);
     if (executed) {
-        if (current) running = false;
+        if (current) running_ = false;
         if (run->watcherThread) {
-            // A killed run's watcher is already gone; a current one leaves on endEvent.
-            if (current) ::SetEvent(endEvent);
-            if (::WaitForSingleObject(run->watcherThread, kWatcherEndTimeout) != WAIT_OBJECT_0 && !consoleMode &&
+            // A killed run's watcher is already gone; a current one leaves on the end event.
+            if (current) ::SetEvent(endEvent_);
+            if (::WaitForSingleObject(run->watcherThread, kWatcherEndTimeout) != WAIT_OBJECT_0 && !consoleMode_ &&
                 application_)
                 application_->ShowMessage(L"Failed to uninitialize script");
         }
         if (current) {
-            atBreak = true;
-            currentLine = -1;
-            Log(RecordInfo, EndOfRunReport(errorCount));
+            atBreak_ = true;
+            currentLine_ = -1;
+            Log(RecordKind::Info, EndOfRunReport(errorCount_));
         }
     }
     // The last break's thread goes with the run's other debugger objects.
@@ -300,10 +311,10 @@ void ScriptHost::ScriptThreadMain(const std::shared_ptr<RunContext>& run) {
     ::CoUninitialize();
 
     if (IsCurrent(*run)) {
-        running = false;
-        atBreak = true;
+        running_ = false;
+        atBreak_ = true;
         run->threadActive = false;
-        ::SetEvent(startedEvent);
+        ::SetEvent(startedEvent_);
     } else {
         run->threadActive = false;
     }
@@ -354,7 +365,7 @@ void ScriptHost::WatcherMain(const std::shared_ptr<RunContext>& run) {
         SynchronizerCall synchronize(dispatch);
         // Auto-reset events: the wait that returns one has reset it. One break is handled
         // at a time (the script waits in it), so no other event is pending beside it.
-        HANDLE events[3] = {endEvent, stepEvent, breakEvent};
+        HANDLE events[3] = {endEvent_, stepEvent_, breakEvent_};
         for (;;) {
             // An apartment thread keeps its messages moving while it waits.
             DWORD r = ::MsgWaitForMultipleObjects(3, events, FALSE, INFINITE, QS_ALLINPUT);
@@ -371,8 +382,8 @@ void ScriptHost::WatcherMain(const std::shared_ptr<RunContext>& run) {
 }
 
 bool ScriptHost::BreakpointHit(const std::string& file, int line) {
-    std::lock_guard<std::recursive_mutex> guard(breakpointMutex);
-    for (const BreakpointRecord& breakpoint : breakpointList)
+    std::lock_guard<std::recursive_mutex> guard(breakpointMutex_);
+    for (const BreakpointRecord& breakpoint : breakpointList_)
         if (breakpoint.enabled && breakpoint.line == line && ::lstrcmpiA(breakpoint.file.c_str(), file.c_str()) == 0)
             return true;
     return false;
@@ -438,26 +449,26 @@ void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, const Synch
     try {
         if (at.located) {
             setCurrentFile(at.file);
-            if (at.line > 0) currentLine = at.line;
+            if (at.line > 0) currentLine_ = at.line;
         }
         if (synchronize) common::ThrowIfFailed((*synchronize)());
 
-        bool stop = !stepPass || atBreak;
+        bool stop = !stepPass || atBreak_;
         if (!stop) {
-            const bool hit = BreakpointHit(currentFile(), currentLine - 1);
-            if (stepOverDepth != -1 && at.depth <= stepOverDepth) {
-                stepOverDepth = -1;
+            const bool hit = BreakpointHit(currentFile(), currentLine_ - 1);
+            if (stepOverDepth_ != -1 && at.depth <= stepOverDepth_) {
+                stepOverDepth_ = -1;
                 stop = true;
             }
-            stop = stop || hit || stepping;
+            stop = stop || hit || stepping_;
         }
         if (stop) {
             // Any stop ends a pending step over: Go after a breakpoint inside the
             // stepped-over call runs on instead of stopping again on the way out.
-            stepOverDepth = -1;
-            atBreak = true;
-            if (!consoleMode && application_) {
-                application_->ShowPosition(currentFile(), currentLine, false);
+            stepOverDepth_ = -1;
+            atBreak_ = true;
+            if (!consoleMode_ && application_) {
+                application_->ShowPosition(currentFile(), currentLine_, false);
                 application_->RefreshDebugPanes();
             }
         } else {
@@ -479,17 +490,17 @@ void ScriptHost::OnHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAK
             breakThreadName_ = description.str();
         }
     }
-    selectedFrame = 0;
+    selectedFrame_ = 0;
     // The watcher judges the break from what is read here, on the waiting thread.
     if (reason != BREAKREASON_ERROR) setBreakPosition(ReadBreakPosition(thread));
     switch (reason) {
     case BREAKREASON_STEP:
     case BREAKREASON_DEBUGGER_HALT:
-        ::SetEvent(stepEvent);
-        ::SetEvent(pauseEvent);
+        ::SetEvent(stepEvent_);
+        ::SetEvent(pauseEvent_);
         break;
     case BREAKREASON_ERROR: {
-        Log(RecordFatalError, RuntimeErrorText(error));
+        Log(RecordKind::FatalError, RuntimeErrorText(error));
         std::shared_ptr<RunContext> run = currentRun();
         ComPtr<IDebugApplication> application = run ? run->application() : nullptr;
         if (application && thread)
@@ -497,7 +508,7 @@ void ScriptHost::OnHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAK
         break;
     }
     default:
-        ::SetEvent(breakEvent);
+        ::SetEvent(breakEvent_);
         break;
     }
 }
@@ -527,17 +538,17 @@ ComPtr<IRemoteDebugApplicationThread> ScriptHost::FindScriptThread() {
 }
 
 HRESULT ScriptHost::Break() {
-    if (!running) return S_OK;
+    if (!running_) return S_OK;
     std::shared_ptr<RunContext> run = currentRun();
     ComPtr<IDebugApplication> application = run ? run->application() : nullptr;
     if (application_) application_->SetWaitCursor(true);
-    atBreak = true;
-    ::ResetEvent(pauseEvent);
+    atBreak_ = true;
+    ::ResetEvent(pauseEvent_);
     HRESULT hr = application ? application->CauseBreak() : E_FAIL;
-    while (!WaitDispatching(pauseEvent, kPromptInterval)) {
+    while (!WaitDispatching(pauseEvent_, kPromptInterval)) {
         if (!Ask(L"Script failed to break within 5 seconds, would you like to retry?\n\tYes: Wait another 5 "
                  L"seconds for the script to break\n\tNo: Stop script")) {
-            atBreak = false;
+            atBreak_ = false;
             Stop();
             if (application_) application_->SetWaitCursor(false);
             return S_OK;
@@ -550,12 +561,12 @@ HRESULT ScriptHost::Break() {
 HRESULT ScriptHost::Stop() {
     std::shared_ptr<RunContext> run = currentRun();
     if (!run) return S_OK;
-    if (!atBreak) {
+    if (!atBreak_) {
         if (ComPtr<IActiveScript> engine = run->script())
             engine->InterruptScriptThread(SCRIPTTHREADID_ALL, nullptr, 0);
-        // The end is awaited on the script thread itself: endEvent is auto-reset and the
+        // The end is awaited on the script thread itself: the end event is auto-reset and the
         // watcher takes it, so waiting for the event could miss the end for ever.
-        HANDLE ended = run->scriptThread ? run->scriptThread : endEvent;
+        HANDLE ended = run->scriptThread ? run->scriptThread : endEvent_;
         while (!WaitDispatching(ended, kPromptInterval)) {
             if (!Ask(L"Script failed to stop within 5 seconds, would you like to retry?\n\tYes: Wait another 5 "
                      L"seconds for the script to stop\n\tNo: Kill script"))
@@ -573,11 +584,11 @@ HRESULT ScriptHost::Stop() {
 HRESULT ScriptHost::Kill() {
     std::shared_ptr<RunContext> run = currentRun();
     if (!run) return S_OK;
-    ::SetEvent(endEvent);
+    ::SetEvent(endEvent_);
     if (ComPtr<IActiveScript> engine = run->script()) engine->SetScriptState(SCRIPTSTATE_DISCONNECTED);
     if (run->watcherThread) ::WaitForSingleObject(run->watcherThread, 30000);
-    running = false;
-    atBreak = true;
+    running_ = false;
+    atBreak_ = true;
     // The abandoned thread keeps its own context; this host forgets it.
     {
         std::lock_guard<std::mutex> guard(stateMutex_);
@@ -589,13 +600,13 @@ HRESULT ScriptHost::Kill() {
 }
 
 HRESULT ScriptHost::Continue() {
-    if (!atBreak) return S_OK;
+    if (!atBreak_) return S_OK;
     std::shared_ptr<RunContext> run = currentRun();
     ComPtr<IDebugApplication> application = run ? run->application() : nullptr;
     ComPtr<IRemoteDebugApplicationThread> thread = FindScriptThread();
-    selectedFrame = 0;
-    atBreak = false;
-    stepping = false;
+    selectedFrame_ = 0;
+    atBreak_ = false;
+    stepping_ = false;
     if (!application) return E_FAIL;
     return application->ResumeFromBreakPoint(thread.Get(), BREAKRESUMEACTION_STEP_INTO,
                                              ERRORRESUMEACTION_SkipErrorStatement);
@@ -608,7 +619,7 @@ HRESULT ScriptHost::StepOver() { return StepFromBreak(true); }
 // Resumes the stopped script with a step into; the watcher then stops at the next
 // statement (Step Into) or once the stack is back to its present depth (Step Over).
 HRESULT ScriptHost::StepFromBreak(bool over) {
-    if (!(running && atBreak)) return S_OK;
+    if (!(running_ && atBreak_)) return S_OK;
     HostLockGuard lock(hostLock_);
     std::shared_ptr<RunContext> run = currentRun();
     ComPtr<IDebugApplication> application = run ? run->application() : nullptr;
@@ -617,9 +628,9 @@ HRESULT ScriptHost::StepFromBreak(bool over) {
     if (!application || !thread || FAILED(thread.As(&appThread))) return E_FAIL;
     DWORD count = 0;
     appThread->Suspend(&count);
-    if (over) stepOverDepth = CountStackFrames(appThread.Get());
-    atBreak = false;
-    stepping = !over;
+    if (over) stepOverDepth_ = CountStackFrames(appThread.Get());
+    atBreak_ = false;
+    stepping_ = !over;
     application->ResumeFromBreakPoint(thread.Get(), BREAKRESUMEACTION_STEP_INTO, ERRORRESUMEACTION_SkipErrorStatement);
     return appThread->Resume(&count);
 }

@@ -5,6 +5,7 @@
 #include "host/ScriptSite.h"
 #include <wrl/client.h>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -88,10 +89,12 @@ public:
 
     // Breakpoints (debugger/Breakpoints.cpp). ToggleBreakpoint adds the breakpoint or
     // removes the equal one (same line and file); ApplyBreakpoints places the list on the
-    // engine's code at the start of a run. Both lock breakpointMutex.
+    // engine's code at the start of a run. Both lock the list.
     void ToggleBreakpoint(BreakpointRecord record);
     void ApplyBreakpoints(RunContext& run);
-    std::recursive_mutex breakpointMutex;
+    // A copy of the breakpoint list, and a change of it under the list's lock.
+    std::vector<BreakpointRecord> breakpoints() const;
+    void EditBreakpoints(const std::function<void(std::vector<BreakpointRecord>&)>& edit);
 
     // Called by the debugger object while the script thread waits inside a break.
     void OnHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAKREASON reason,
@@ -115,34 +118,40 @@ public:
     std::string PathOfCookie(DWORD_PTR cookie);
     ComPtr<IDebugDocumentHelper> HelperOfCookie(DWORD_PTR cookie);
 
-    std::atomic<bool> running{false};
-    std::atomic<bool> atBreak{true};
-    std::atomic<bool> stepping{false};
-    std::atomic<bool> consoleMode{false};
-    std::atomic<bool> breakpointsDisabled{false};
-    std::atomic<bool> breakpointsMoved{false};
+    // The one way records reach the log: counts the errors of the run, then hands the
+    // record to the application's sink.
+    void Log(RecordKind kind, const std::wstring& text);
+    unsigned errorCount() const { return errorCount_; }
+
+    // Run state, as the window and the panes see it.
+    bool running() const { return running_; }
+    bool atBreak() const { return atBreak_; }
+    // Console runs ask nobody and show nothing.
+    bool consoleMode() const { return consoleMode_; }
+    void setConsoleMode(bool on) { consoleMode_ = on; }
+    // The breakpoints of the last run's start were switched off or moved to code lines.
+    bool breakpointsDisabled() const { return breakpointsDisabled_; }
+    bool breakpointsMoved() const { return breakpointsMoved_; }
     // The last run never started executing (its errorText says why).
-    std::atomic<bool> preparationFailed{false};
-    std::atomic<int> currentLine{-1};
-    std::atomic<int> selectedFrame{0};
-    std::atomic<int> stepOverDepth{-1};
-    std::atomic<unsigned> errorCount{0};
-
-    // Auto-reset events of the run.
-    HANDLE breakEvent;
-    HANDLE stepEvent;
-    HANDLE endEvent;
-    HANDLE pauseEvent;
-    HANDLE startedEvent;
-
-    std::vector<BreakpointRecord> breakpointList;
-    std::wstring languageName;
+    bool preparationFailed() const { return preparationFailed_; }
+    // 1-based line of the current statement; -1 when there is none.
+    int currentLine() const { return currentLine_; }
+    void setCurrentLine(int line) { currentLine_ = line; }
+    // The call-stack frame that the Variables pane and watches evaluate in (0 = top).
+    int selectedFrame() const { return selectedFrame_; }
+    void selectFrame(int index) { selectedFrame_ = index; }
+    // Signalled when a run has started executing or failed to.
+    HANDLE startedEvent() const { return startedEvent_; }
+    // Language name or CLSID of the run's script, as its #language line gave it.
+    std::wstring languageName() const;
 
     // The run in progress (or the last one); null before the first run.
     std::shared_ptr<RunContext> currentRun();
 
 private:
     friend class ScriptLoader;
+    // Lets the editor's tests stage a run state without running a script.
+    friend class ScriptHostTestAccess;
 
     static DWORD WINAPI ScriptThreadProc(void* param);
     static DWORD WINAPI WatcherThreadProc(void* param);
@@ -169,8 +178,31 @@ private:
     void TearDown(RunContext& run);
     bool BreakpointHit(const std::string& file, int line);
     HRESULT StepFromBreak(bool over);
-    void Log(int kind, const std::wstring& text);
     bool Ask(const std::wstring& question);
+    void setLanguageName(const std::wstring& name);
+
+    std::atomic<bool> running_{false};
+    std::atomic<bool> atBreak_{true};
+    std::atomic<bool> stepping_{false};
+    std::atomic<bool> consoleMode_{false};
+    std::atomic<bool> breakpointsDisabled_{false};
+    std::atomic<bool> breakpointsMoved_{false};
+    std::atomic<bool> preparationFailed_{false};
+    std::atomic<int> currentLine_{-1};
+    std::atomic<int> selectedFrame_{0};
+    std::atomic<int> stepOverDepth_{-1};
+    std::atomic<unsigned> errorCount_{0};
+
+    // Auto-reset events of the run.
+    HANDLE breakEvent_;
+    HANDLE stepEvent_;
+    HANDLE endEvent_;
+    HANDLE pauseEvent_;
+    HANDLE startedEvent_;
+
+    mutable std::recursive_mutex breakpointMutex_;
+    std::vector<BreakpointRecord> breakpointList_;
+    std::wstring languageName_;
 
     HostApplication* application_ = nullptr;
     HostLock hostLock_;

@@ -133,8 +133,8 @@ HRESULT ScriptLoader::SelectEngine(CLSID* clsid) {
         host_.setErrorText(L"Cannot find " + common::AnsiToWide(scriptPath_));
         return E_FAIL;
     }
-    host_.languageName = FindLanguage(text);
-    const std::wstring& language = host_.languageName;
+    const std::wstring language = FindLanguage(text);
+    host_.setLanguageName(language);
     if (!language.empty()) {
         if (SUCCEEDED(::CLSIDFromString(language.c_str(), clsid))) return S_OK;
         if (SUCCEEDED(::CLSIDFromProgID(language.c_str(), clsid))) return S_OK;

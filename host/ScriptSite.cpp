@@ -125,7 +125,7 @@ STDMETHODIMP ScriptSite::OnScriptError(IActiveScriptError* error) {
 
         const std::string file = host_.PathOfCookie(cookie);
         host_.setCurrentFile(file);
-        host_.currentLine = static_cast<int>(line) + 1;
+        host_.setCurrentLine(static_cast<int>(line) + 1);
 
         std::wstring descriptionText = description.str();
         if (descriptionText.empty() && FAILED(exception.scode)) descriptionText = common::SystemMessage(exception.scode);

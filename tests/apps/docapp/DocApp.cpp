@@ -27,28 +27,27 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (demo && first) {
         host::ScriptHost& host = app.host;
         const std::string file = first->HostPath();
-        {
-            std::lock_guard<std::recursive_mutex> guard(host.breakpointMutex);
-            const long line3 = static_cast<long>(::SendMessageW(first->mardelView()->hwnd(), EM_LINEINDEX, 2, 0));
-            const long line5 = static_cast<long>(::SendMessageW(first->mardelView()->hwnd(), EM_LINEINDEX, 4, 0));
-            host.breakpointList.push_back(host::BreakpointRecord{2, line3, true, file});
-            host.breakpointList.push_back(host::BreakpointRecord{4, line5, false, file});
-        }
+        const long line3 = static_cast<long>(::SendMessageW(first->mardelView()->hwnd(), EM_LINEINDEX, 2, 0));
+        const long line5 = static_cast<long>(::SendMessageW(first->mardelView()->hwnd(), EM_LINEINDEX, 4, 0));
+        host.EditBreakpoints([&](std::vector<host::BreakpointRecord>& list) {
+            list.push_back(host::BreakpointRecord{2, line3, true, file});
+            list.push_back(host::BreakpointRecord{4, line5, false, file});
+        });
         app.UpdateScriptViews(0);
-        host.currentLine = -1;
-        app.LogRecord(host::RecordInfo, L"Script started.\r");
+        host.setCurrentLine(-1);
+        app.LogRecord(host::RecordKind::Info, L"Script started.\r");
         host.setCurrentFile(file);
-        host.currentLine = 4;
-        app.LogRecord(host::RecordInfo, L"Logging in as tester");
-        host.currentLine = 6;
-        app.LogRecord(host::RecordWarning, L"Window \"Login\" took 1200 ms");
-        host.currentLine = 7;
-        app.LogRecord(host::RecordError, L"Expected \"Welcome\", found \"Error\"");
-        app.LogRecord(host::RecordFatalError, L"Object required: 'dialog'");
-        host.currentLine = 7;
+        host.setCurrentLine(4);
+        app.LogRecord(host::RecordKind::Info, L"Logging in as tester");
+        host.setCurrentLine(6);
+        app.LogRecord(host::RecordKind::Warning, L"Window \"Login\" took 1200 ms");
+        host.setCurrentLine(7);
+        app.LogRecord(host::RecordKind::Error, L"Expected \"Welcome\", found \"Error\"");
+        app.LogRecord(host::RecordKind::FatalError, L"Object required: 'dialog'");
+        host.setCurrentLine(7);
         app.UpdateScriptViews(1);
-        host.currentLine = -1;
-        app.LogRecord(host::RecordInfo, L"Script ended with 2 errors.\r");
+        host.setCurrentLine(-1);
+        app.LogRecord(host::RecordKind::Info, L"Script ended with 2 errors.\r");
     }
     return app.Run();
 }

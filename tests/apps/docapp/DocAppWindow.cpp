@@ -89,7 +89,7 @@ bool CDocApp::PromptFileName(std::wstring& path, bool open, const CDocTemplate* 
     return true;
 }
 
-void CDocApp::LogRecord(int kind, const std::wstring& text) {
+void CDocApp::LogRecord(host::RecordKind kind, const std::wstring& text) {
     if (frame()) frame()->results.AddRecord(kind, text);
 }
 

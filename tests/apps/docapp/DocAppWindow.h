@@ -49,7 +49,7 @@ public:
     std::vector<std::wstring> messages;
 
     // HostApplication.
-    void LogRecord(int kind, const std::wstring& text) override;
+    void LogRecord(host::RecordKind kind, const std::wstring& text) override;
     void ShowPosition(const std::string& file, int line, bool markFrame) override;
     void RefreshDebugPanes() override {}
     void UpdateScriptViews(int hint) override;

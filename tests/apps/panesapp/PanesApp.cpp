@@ -31,7 +31,7 @@ class CPanesFrame;
 class PanesHostApplication : public host::HostApplication {
 public:
     PanesHostApplication(host::ScriptHost& host, CPanesFrame& frame) : host_(host), frame_(frame) {}
-    void LogRecord(int kind, const std::wstring& text) override;
+    void LogRecord(host::RecordKind kind, const std::wstring& text) override;
     void ShowPosition(const std::string& file, int line, bool markFrame) override;
     void RefreshDebugPanes() override;
     void UpdateScriptViews(int) override {}
@@ -57,10 +57,10 @@ class CPanesFrame : public CMDIFrameWnd {
 public:
     explicit CPanesFrame(host::ScriptHost& host) : host_(host), panes(host) {
         AddCommand(ID_DEBUG_RUN, [this] { StartRun(); });
-        AddUpdate(ID_DEBUG_RUN, [this](CCmdUI& ui) { ui.Enable(!host_.running && !scriptPath.empty()); });
+        AddUpdate(ID_DEBUG_RUN, [this](CCmdUI& ui) { ui.Enable(!host_.running() && !scriptPath.empty()); });
         AddCommand(ID_DEBUG_GO, [this] {
-            if (host_.running) {
-                if (host_.atBreak) host_.Continue();
+            if (host_.running()) {
+                if (host_.atBreak()) host_.Continue();
             } else if (!host_.hasScriptThread()) {
                 StartRun();
             }
@@ -78,20 +78,20 @@ public:
             host_.Stop();
             OnUpdateFrameTitle();
         });
-        auto atBreak = [this](CCmdUI& ui) { ui.Enable(host_.running && host_.atBreak); };
+        auto atBreak = [this](CCmdUI& ui) { ui.Enable(host_.running() && host_.atBreak()); };
         AddUpdate(ID_DEBUG_STEP_INTO, atBreak);
         AddUpdate(ID_DEBUG_STEP_OVER, atBreak);
-        AddUpdate(ID_DEBUG_GO, [this](CCmdUI& ui) { ui.Enable(!host_.running || host_.atBreak); });
-        AddUpdate(ID_DEBUG_STOP, [this](CCmdUI& ui) { ui.Enable(host_.running); });
+        AddUpdate(ID_DEBUG_GO, [this](CCmdUI& ui) { ui.Enable(!host_.running() || host_.atBreak()); });
+        AddUpdate(ID_DEBUG_STOP, [this](CCmdUI& ui) { ui.Enable(host_.running()); });
     }
 
     void StartRun() {
-        if (host_.running || scriptPath.empty()) return;
+        if (host_.running() || scriptPath.empty()) return;
         if (FAILED(host_.Run(scriptPath))) {
             application->ShowMessage(L"Cannot start debug, unspecified error");
             return;
         }
-        if (::WaitForSingleObject(host_.startedEvent, 300000) != WAIT_OBJECT_0)
+        if (::WaitForSingleObject(host_.startedEvent(), 300000) != WAIT_OBJECT_0)
             application->ShowMessage(L"Failed to initialize script");
         if (host_.errorText().empty()) {
             OnUpdateFrameTitle();
@@ -105,7 +105,7 @@ public:
 
     void OnUpdateFrameTitle() override {
         std::wstring title = L"Panes Test";
-        if (host_.running) title += host_.atBreak ? L" - [break]" : L" - [run]";
+        if (host_.running()) title += host_.atBreak() ? L" - [break]" : L" - [run]";
         ::SetWindowTextW(hwnd_, title.c_str());
     }
 
@@ -171,7 +171,7 @@ protected:
             panes.Refresh();
             OnUpdateFrameTitle();
             // At the first stop deep enough for it.
-            if (frameAtFirstStop > 0 && host_.running && host_.atBreak &&
+            if (frameAtFirstStop > 0 && host_.running() && host_.atBreak() &&
                 panes.callStack().SelectFrame(frameAtFirstStop))
                 frameAtFirstStop = -1;
             return 0;
@@ -200,8 +200,7 @@ void PanesHostApplication::SetStatus(const std::wstring& text) {
     ::PostMessageW(frame_.hwnd(), WM_APP_STATUS, 0, 0);
 }
 
-void PanesHostApplication::LogRecord(int kind, const std::wstring& text) {
-    if (host::CountsAsError(kind)) ++host_.errorCount;
+void PanesHostApplication::LogRecord(host::RecordKind, const std::wstring& text) {
     SetStatus(text);
 }
 

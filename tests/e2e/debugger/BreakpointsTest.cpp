@@ -19,8 +19,7 @@ class Breakpoints : public DebuggerTest {
 protected:
     std::vector<int> Lines() {
         std::vector<int> lines;
-        std::lock_guard<std::recursive_mutex> guard(host_.breakpointMutex);
-        for (const auto& record : host_.breakpointList) lines.push_back(record.line + 1);
+        for (const auto& record : host_.breakpoints()) lines.push_back(record.line + 1);
         return lines;
     }
 };
@@ -50,8 +49,8 @@ TEST_F(Breakpoints, BreakpointsOnCommentLinesMoveToTheNextCodeWithOneMessage) {
     BreakAt(path, kCommentedScript, 4);
     BreakAt(path, kCommentedScript, 5);
     Start(path);
-    EXPECT_TRUE(host_.breakpointsMoved);
-    EXPECT_FALSE(host_.breakpointsDisabled);
+    EXPECT_TRUE(host_.breakpointsMoved());
+    EXPECT_FALSE(host_.breakpointsDisabled());
     // Two breakpoints that land on the same line are one breakpoint.
     EXPECT_EQ(Lines(), (std::vector<int>{3, 6}));
     EXPECT_EQ(debugger::ShowPlacementMessages(host_), 1);
@@ -61,17 +60,17 @@ TEST_F(Breakpoints, BreakpointsOnCommentLinesMoveToTheNextCodeWithOneMessage) {
               L"nearest valid line.");
 
     ASSERT_TRUE(Stopped());
-    EXPECT_EQ(host_.currentLine, 3);
+    EXPECT_EQ(host_.currentLine(), 3);
     Go();
     ASSERT_TRUE(Stopped());
-    EXPECT_EQ(host_.currentLine, 6);
+    EXPECT_EQ(host_.currentLine(), 6);
     Go();
     ASSERT_TRUE(Ended());
     EXPECT_TRUE(app_->Logged(L"x 2"));
 
     // Placed where they are, they stay put on the next run.
     Start(path);
-    EXPECT_FALSE(host_.breakpointsMoved);
+    EXPECT_FALSE(host_.breakpointsMoved());
     ASSERT_TRUE(Stopped());
     host_.Stop();
     ASSERT_TRUE(Ended());
@@ -88,13 +87,13 @@ TEST_F(Breakpoints, UncheckingKeepsTheRowAndTheRunNoLongerStopsThere) {
     ASSERT_EQ(pane.list().RowCount(), 2);
     EXPECT_FALSE(pane.IsChecked(0));
     EXPECT_TRUE(pane.IsChecked(1));
-    EXPECT_FALSE(host_.breakpointList[0].enabled);
+    EXPECT_FALSE(host_.breakpoints()[0].enabled);
 
     Start(path);
     // A disabled breakpoint is not placed again as a failure.
-    EXPECT_FALSE(host_.breakpointsDisabled);
+    EXPECT_FALSE(host_.breakpointsDisabled());
     ASSERT_TRUE(Stopped());
-    EXPECT_EQ(host_.currentLine, 12);
+    EXPECT_EQ(host_.currentLine(), 12);
     EXPECT_TRUE(app_->Logged(L"in work 5"));
 
     Go();
@@ -110,7 +109,7 @@ TEST_F(Breakpoints, ToggleDuringARunPlacesTheBreakpointOnCode) {
     BreakAt(path, kProcedureScript, 10);
     Start(path);
     ASSERT_TRUE(Stopped());
-    ASSERT_EQ(host_.currentLine, 10);
+    ASSERT_EQ(host_.currentLine(), 10);
 
     // On the comment line in front of the statement it stops at: that statement's
     // breakpoint goes, and comes back.
@@ -128,7 +127,7 @@ TEST_F(Breakpoints, ToggleDuringARunPlacesTheBreakpointOnCode) {
 
     Go();
     ASSERT_TRUE(Stopped());
-    EXPECT_EQ(host_.currentLine, 11);
+    EXPECT_EQ(host_.currentLine(), 11);
     // Removed during the run, the engine forgets it too.
     host_.ToggleBreakpoint({10, OffsetOfLine(kProcedureScript, 11), true, path});
     EXPECT_EQ(Lines(), (std::vector<int>{10}));
@@ -168,9 +167,9 @@ TEST_F(Breakpoints, TheLineWinsOverAnOffsetLeftBehindByEdits) {
     // text, its offset still points two lines higher.
     host_.ToggleBreakpoint({11, OffsetOfLine(kProcedureScript, 10), true, path});
     Start(path);
-    EXPECT_FALSE(host_.breakpointsMoved);
+    EXPECT_FALSE(host_.breakpointsMoved());
     ASSERT_TRUE(Stopped());
-    EXPECT_EQ(host_.currentLine, 12);
+    EXPECT_EQ(host_.currentLine(), 12);
     EXPECT_EQ(Lines(), (std::vector<int>{12}));
     Go();
     ASSERT_TRUE(Ended());

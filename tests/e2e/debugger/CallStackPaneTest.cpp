@@ -45,7 +45,7 @@ TEST_F(CallStack, ABreakInAProcedureListsEveryFrameAndTheChosenFrameRules) {
 
     // The caller's row.
     DoubleClick(stack, 1);
-    EXPECT_EQ(host_.selectedFrame, 1);
+    EXPECT_EQ(host_.selectedFrame(), 1);
     EXPECT_EQ(stack.MarkOf(0), 1);
     EXPECT_EQ(stack.MarkOf(1), 2);
     auto shown = app_->Positions();
@@ -58,9 +58,9 @@ TEST_F(CallStack, ABreakInAProcedureListsEveryFrameAndTheChosenFrameRules) {
 
     // Go: the next stop starts from the top frame again.
     Go();
-    EXPECT_EQ(host_.selectedFrame, 0);
+    EXPECT_EQ(host_.selectedFrame(), 0);
     ASSERT_TRUE(Stopped());
-    EXPECT_EQ(host_.currentLine, 12);
+    EXPECT_EQ(host_.currentLine(), 12);
     ASSERT_EQ(stack.list().RowCount(), 1);
     EXPECT_EQ(stack.list().Text(0, 0), L"Global code - " + wide + L" (12)");
     EXPECT_EQ(stack.MarkOf(0), 2);
@@ -104,7 +104,7 @@ TEST_F(CallStack, EveryPaneIsEmptyInTheRunStateAndAfterTheRun) {
     EXPECT_GE(panes_->variables().list().RowCount(), 1);
 
     Go();
-    ASSERT_TRUE(WaitFor([&] { return host_.running && !host_.atBreak; }));
+    ASSERT_TRUE(WaitFor([&] { return host_.running() && !host_.atBreak(); }));
     panes_->Refresh();
     EXPECT_EQ(panes_->callStack().list().RowCount(), 0);
     EXPECT_EQ(panes_->threads().list().RowCount(), 0);

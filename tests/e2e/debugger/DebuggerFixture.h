@@ -34,8 +34,7 @@ class PanesApplication : public host::HostApplication {
 public:
     explicit PanesApplication(host::ScriptHost& host) : host_(host) {}
 
-    void LogRecord(int kind, const std::wstring& text) override {
-        if (host::CountsAsError(kind)) ++host_.errorCount;
+    void LogRecord(host::RecordKind, const std::wstring& text) override {
         std::lock_guard<std::mutex> guard(mutex_);
         records.push_back(text);
     }
@@ -171,13 +170,13 @@ protected:
     void Start(const std::string& path) {
         mark_ = app_->posted;
         ASSERT_EQ(host_.Run(path), S_OK);
-        ASSERT_EQ(::WaitForSingleObject(host_.startedEvent, 60000), WAIT_OBJECT_0);
+        ASSERT_EQ(::WaitForSingleObject(host_.startedEvent(), 60000), WAIT_OBJECT_0);
         ASSERT_EQ(host_.errorText(), L"");
     }
     // The script stopped and the panes show the stop.
     bool Stopped() {
         return WaitFor([&] {
-            return host_.running && host_.atBreak && app_->posted > mark_ && app_->handled == app_->posted;
+            return host_.running() && host_.atBreak() && app_->posted > mark_ && app_->handled == app_->posted;
         });
     }
     void Go() {

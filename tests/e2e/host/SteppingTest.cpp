@@ -13,7 +13,7 @@
 namespace {
 
 struct Record {
-    int kind;
+    host::RecordKind kind;
     std::wstring text;
     std::string file;
     int line;
@@ -24,10 +24,9 @@ class RecordingApplication : public host::HostApplication {
 public:
     explicit RecordingApplication(host::ScriptHost& host) : host_(host) {}
 
-    void LogRecord(int kind, const std::wstring& text) override {
-        if (host::CountsAsError(kind)) ++host_.errorCount;
+    void LogRecord(host::RecordKind kind, const std::wstring& text) override {
         std::lock_guard<std::mutex> guard(mutex_);
-        records_.push_back({kind, text, host_.currentFile(), host_.currentLine});
+        records_.push_back({kind, text, host_.currentFile(), host_.currentLine()});
     }
     void ShowPosition(const std::string&, int line, bool) override { shownLines_.push_back(line); }
     void RefreshDebugPanes() override {}
@@ -102,13 +101,13 @@ protected:
 
     void Start(const std::string& path) {
         ASSERT_EQ(host_.Run(path), S_OK);
-        ASSERT_EQ(::WaitForSingleObject(host_.startedEvent, 60000), WAIT_OBJECT_0);
+        ASSERT_EQ(::WaitForSingleObject(host_.startedEvent(), 60000), WAIT_OBJECT_0);
         ASSERT_EQ(host_.errorText(), L"");
     }
-    bool AtBreak() { return WaitFor([&] { return host_.running && host_.atBreak; }); }
+    bool AtBreak() { return WaitFor([&] { return host_.running() && host_.atBreak(); }); }
     bool Ended() { return host_.WaitForScriptThread(30000) && !host_.hasScriptThread(); }
     void BreakAt(const std::string& file, int line1) {
-        host_.breakpointList.push_back({line1 - 1, 0, true, file});
+        host_.EditBreakpoints([&](std::vector<host::BreakpointRecord>& list) { list.push_back({line1 - 1, 0, true, file}); });
     }
 
     host::ScriptHost host_;
@@ -141,8 +140,8 @@ TEST_F(Stepping, RunWithoutBreakpointsNeverStopsAndReportsTheEnd) {
     EXPECT_EQ(records[1].line, 9);
     EXPECT_EQ(records.back().text, L"Script ended with no errors.\r");
     EXPECT_EQ(records.back().line, -1);
-    EXPECT_FALSE(host_.running);
-    EXPECT_TRUE(host_.atBreak);
+    EXPECT_FALSE(host_.running());
+    EXPECT_TRUE(host_.atBreak());
 }
 
 TEST_F(Stepping, BreakpointOnTheFirstStatementStopsBeforeIt) {
@@ -150,7 +149,7 @@ TEST_F(Stepping, BreakpointOnTheFirstStatementStopsBeforeIt) {
     BreakAt(path, 7);
     Start(path);
     ASSERT_TRUE(AtBreak());
-    EXPECT_EQ(host_.currentLine, 7);
+    EXPECT_EQ(host_.currentLine(), 7);
     EXPECT_EQ(host_.currentFile(), path);
     EXPECT_TRUE(app_->records().empty());
     EXPECT_EQ(host_.Continue(), S_OK);
@@ -163,10 +162,10 @@ TEST_F(Stepping, StepOverTheLastStatementOfAProcedureStopsAtTheCallersNextStatem
     BreakAt(path, 5);
     Start(path);
     ASSERT_TRUE(AtBreak());
-    ASSERT_EQ(host_.currentLine, 5);
+    ASSERT_EQ(host_.currentLine(), 5);
     EXPECT_EQ(host_.StepOver(), S_OK);
     ASSERT_TRUE(AtBreak());
-    EXPECT_EQ(host_.currentLine, 9);
+    EXPECT_EQ(host_.currentLine(), 9);
     EXPECT_TRUE(app_->HasText(L"in work"));
     EXPECT_FALSE(app_->HasText(L"after 3"));
     host_.Continue();
@@ -179,14 +178,14 @@ TEST_F(Stepping, StepOverAcrossACallStopsAtABreakpointInside) {
     BreakAt(path, 4);
     Start(path);
     ASSERT_TRUE(AtBreak());
-    ASSERT_EQ(host_.currentLine, 8);
+    ASSERT_EQ(host_.currentLine(), 8);
     host_.StepOver();
     ASSERT_TRUE(AtBreak());
-    EXPECT_EQ(host_.currentLine, 4);
+    EXPECT_EQ(host_.currentLine(), 4);
     // Step Into goes statement by statement from there.
     host_.StepInto();
     ASSERT_TRUE(AtBreak());
-    EXPECT_EQ(host_.currentLine, 5);
+    EXPECT_EQ(host_.currentLine(), 5);
     // The breakpoint ended the step over: Go runs to the end.
     host_.Continue();
     ASSERT_TRUE(Ended());
@@ -201,7 +200,7 @@ TEST_F(Stepping, StopAtABreakEndsTheRunWithoutRunningFurther) {
     ASSERT_TRUE(Ended());
     EXPECT_TRUE(app_->HasText(L"in work"));
     EXPECT_FALSE(app_->HasText(L"after 3"));
-    EXPECT_FALSE(host_.running);
+    EXPECT_FALSE(host_.running());
 }
 
 TEST_F(Stepping, RuntimeErrorEndsTheRunWithAFatalErrorAtItsStatement) {
@@ -216,7 +215,7 @@ TEST_F(Stepping, RuntimeErrorEndsTheRunWithAFatalErrorAtItsStatement) {
     auto records = app_->records();
     bool found = false;
     for (const Record& r : records) {
-        if (r.kind == host::RecordFatalError) {
+        if (r.kind == host::RecordKind::FatalError) {
             found = true;
             EXPECT_EQ(r.text, L"MySource: it broke");
             EXPECT_EQ(r.line, 3);
@@ -226,8 +225,8 @@ TEST_F(Stepping, RuntimeErrorEndsTheRunWithAFatalErrorAtItsStatement) {
     EXPECT_TRUE(found);
     EXPECT_FALSE(app_->HasText(L"after"));
     EXPECT_EQ(records.back().text, L"Script ended, 1 error was reported.\r");
-    EXPECT_TRUE(host_.atBreak);
-    EXPECT_FALSE(host_.running);
+    EXPECT_TRUE(host_.atBreak());
+    EXPECT_FALSE(host_.running());
 }
 
 TEST_F(Stepping, BreakDuringALongSleepAsksAndNoStopsTheScript) {
@@ -236,7 +235,7 @@ TEST_F(Stepping, BreakDuringALongSleepAsksAndNoStopsTheScript) {
                                          "Env.Sleep 20000\r\n"
                                          "Env.LogInfo \"woke\"\r\n");
     Start(path);
-    ASSERT_TRUE(WaitFor([&] { return host_.running && !host_.atBreak; }));
+    ASSERT_TRUE(WaitFor([&] { return host_.running() && !host_.atBreak(); }));
     ::Sleep(300);  // let the script enter the sleep
     app_->answer_ = false;
     const DWORD start = ::GetTickCount();
@@ -261,15 +260,15 @@ TEST_F(Stepping, KillThenAnImmediateNewRunIsNotDisturbedByTheOldThread) {
                                           "Env.Sleep 4000\r\n"
                                           "Env.LogInfo \"new run\"\r\n");
     Start(slow);
-    ASSERT_TRUE(WaitFor([&] { return host_.running && !host_.atBreak; }));
+    ASSERT_TRUE(WaitFor([&] { return host_.running() && !host_.atBreak(); }));
     ::Sleep(300);
     EXPECT_EQ(host_.Kill(), S_OK);
-    EXPECT_FALSE(host_.running);
+    EXPECT_FALSE(host_.running());
     EXPECT_FALSE(host_.hasScriptThread());
 
     Start(quick);
     ::Sleep(3500);  // the old thread wakes and tears down meanwhile
-    EXPECT_TRUE(host_.running) << "the abandoned run ended the new one";
+    EXPECT_TRUE(host_.running()) << "the abandoned run ended the new one";
     ASSERT_TRUE(Ended());
     EXPECT_TRUE(app_->HasText(L"new run"));
     EXPECT_FALSE(app_->HasText(L"old run"));

@@ -2,6 +2,15 @@
 #include "editor/LanguageDefinitions.h"
 #include <map>
 
+namespace host {
+
+class ScriptHostTestAccess {
+public:
+    static void SetRunning(ScriptHost& scriptHost, bool running) { scriptHost.running_ = running; }
+};
+
+} // namespace host
+
 namespace docview {
 
 namespace {
@@ -27,10 +36,7 @@ void VisibleLines(HWND edit, long& first, long& last) {
 class ViewTest : public DocAppFixture {
 protected:
     host::ScriptHost& host() { return app->host; }
-    std::vector<host::BreakpointRecord> Breakpoints() {
-        std::lock_guard<std::recursive_mutex> guard(host().breakpointMutex);
-        return host().breakpointList;
-    }
+    std::vector<host::BreakpointRecord> Breakpoints() { return host().breakpoints(); }
     // Puts the caret on a 0-based line (a few characters in) and presses F9.
     void ToggleOnLine(CMardelDoc* doc, long line0) {
         HWND edit = EditOf(doc);
@@ -45,14 +51,14 @@ TEST_F(ViewTest, ReadOnlyWhileAScriptRuns) {
     ASSERT_NE(nullptr, doc);
     HWND edit = EditOf(doc);
     Select(edit, 0, 0);
-    host().running = true;
+    host::ScriptHostTestAccess::SetRunning(host(), true);
     TypeChars(edit, L"x");
     EXPECT_NE(0, ::GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
     EXPECT_EQ(L"Dim a\r", TextOf(doc));
     EXPECT_FALSE(doc->IsModified());
 
     // Editable again at the first key after the run.
-    host().running = false;
+    host::ScriptHostTestAccess::SetRunning(host(), false);
     TypeChars(edit, L"y");
     EXPECT_EQ(0, ::GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
     EXPECT_EQ(L"yDim a\r", TextOf(doc));
@@ -102,19 +108,19 @@ TEST_F(ViewTest, CurrentLineMarkerOnlyInTheViewOfTheCurrentFile) {
     ASSERT_NE(nullptr, two);
     // The host knows files lower-cased; the comparison ignores case anyway.
     host().setCurrentFile(common::WideToAnsi(common::ToLower(PathOf(L"ONE.vbs"))));
-    host().currentLine = 4;
+    host().setCurrentLine(4);
     app->UpdateScriptViews(1);
     EXPECT_EQ(4, ViewOf(one)->syntaxEditor().CurrentLine());
     EXPECT_EQ(-1, ViewOf(two)->syntaxEditor().CurrentLine());
 
     host().setCurrentFile(two->HostPath());
-    host().currentLine = 7;
+    host().setCurrentLine(7);
     app->UpdateScriptViews(1);
     EXPECT_EQ(-1, ViewOf(one)->syntaxEditor().CurrentLine());
     EXPECT_EQ(7, ViewOf(two)->syntaxEditor().CurrentLine());
 
     // Hint 0 is about breakpoints: the position stays.
-    host().currentLine = 2;
+    host().setCurrentLine(2);
     app->UpdateScriptViews(0);
     EXPECT_EQ(7, ViewOf(two)->syntaxEditor().CurrentLine());
 }
@@ -186,14 +192,13 @@ TEST_F(ViewTest, MarkersShowDisabledBreakpointsAndOnlyThoseOfTheFile) {
     CMardelDoc* doc = Open(L"marks.vbs", Lines(10));
     ASSERT_NE(nullptr, doc);
     const std::string file = doc->HostPath();
-    {
-        std::lock_guard<std::recursive_mutex> guard(host().breakpointMutex);
-        const long line3 = LineStart(EditOf(doc), 2);
-        const long line6 = LineStart(EditOf(doc), 5);
-        host().breakpointList.push_back(host::BreakpointRecord{2, line3, false, file});
-        host().breakpointList.push_back(host::BreakpointRecord{5, line6, true, file});
-        host().breakpointList.push_back(host::BreakpointRecord{1, 10, true, "c:\\elsewhere\\other.vbs"});
-    }
+    const long line3 = LineStart(EditOf(doc), 2);
+    const long line6 = LineStart(EditOf(doc), 5);
+    host().EditBreakpoints([&](std::vector<host::BreakpointRecord>& list) {
+        list.push_back(host::BreakpointRecord{2, line3, false, file});
+        list.push_back(host::BreakpointRecord{5, line6, true, file});
+        list.push_back(host::BreakpointRecord{1, 10, true, "c:\\elsewhere\\other.vbs"});
+    });
     app->UpdateScriptViews(0);
     EXPECT_EQ((std::map<int, bool>{{3, false}, {6, true}}), ViewOf(doc)->syntaxEditor().Breakpoints());
 

@@ -11,7 +11,7 @@ struct ThreadArgs {
 
 DWORD WINAPI WriteFromThread(void* param) {
     auto* args = static_cast<ThreadArgs*>(param);
-    args->pane->AddRecord(host::RecordInfo, L"from the script thread");
+    args->pane->AddRecord(host::RecordKind::Info, L"from the script thread");
     *args->done = true;
     return 0;
 }
@@ -29,7 +29,7 @@ protected:
     host::ResultsPane& results() { return app->frame()->results; }
     void At(int line) {
         app->host.setCurrentFile(line == -1 ? std::string() : hostPath);
-        app->host.currentLine = line;
+        app->host.setCurrentLine(line);
     }
     std::wstring Text() const {
         const int length = ::GetWindowTextLengthW(edit);
@@ -73,38 +73,37 @@ protected:
 
 TEST_F(ResultsTest, ARecordWithoutPositionIsOneLineInItsColour) {
     At(-1);
-    results().AddRecord(host::RecordWarning, L"careful");
+    results().AddRecord(host::RecordKind::Warning, L"careful");
     EXPECT_EQ(L"careful\r", Text());
     EXPECT_EQ(RGB(50, 200, 50), FormatAt(0).crTextColor);
     EXPECT_EQ(0u, FormatAt(0).dwEffects & (CFE_LINK | CFE_AUTOCOLOR));
 
-    results().AddRecord(host::RecordError, L"wrong");
-    results().AddRecord(host::RecordFatalError, L"fatal");
-    results().AddRecord(host::RecordInfo, L"plain");
+    results().AddRecord(host::RecordKind::Error, L"wrong");
+    results().AddRecord(host::RecordKind::FatalError, L"fatal");
+    results().AddRecord(host::RecordKind::Info, L"plain");
     EXPECT_EQ(L"careful\rwrong\rfatal\rplain\r", Text());
     EXPECT_EQ(RGB(200, 50, 50), FormatAt(CharOf(1, 0)).crTextColor);
     EXPECT_EQ(RGB(50, 50, 200), FormatAt(CharOf(2, 0)).crTextColor);
     EXPECT_NE(0u, FormatAt(CharOf(3, 0)).dwEffects & CFE_AUTOCOLOR);
-    EXPECT_EQ(2u, app->host.errorCount.load());
 
     // A text that ends in a carriage return leaves an empty line after it.
-    results().AddRecord(host::RecordInfo, L"Script started.\r");
+    results().AddRecord(host::RecordKind::Info, L"Script started.\r");
     EXPECT_EQ(L"careful\rwrong\rfatal\rplain\rScript started.\r\r", Text());
 }
 
 TEST_F(ResultsTest, RecordsAtAPositionGetALinkEach) {
     At(12);
-    results().AddRecord(host::RecordError, L"first");
-    results().AddRecord(host::RecordInfo, L"second");
+    results().AddRecord(host::RecordKind::Error, L"first");
+    results().AddRecord(host::RecordKind::Info, L"second");
     EXPECT_EQ(L"login.vbs (12)\rfirst\rlogin.vbs (12)\rsecond\r", Text());
     host::ResultsPane::Link link;
     ASSERT_TRUE(results().LinkAt(0, &link));
     EXPECT_EQ(hostPath, link.file);
     EXPECT_EQ(12, link.line);
-    EXPECT_EQ(host::RecordError, link.kind);
+    EXPECT_EQ(host::RecordKind::Error, link.kind);
     ASSERT_TRUE(results().LinkAt(2, &link));
     EXPECT_EQ(12, link.line);
-    EXPECT_EQ(host::RecordInfo, link.kind);
+    EXPECT_EQ(host::RecordKind::Info, link.kind);
     EXPECT_FALSE(results().LinkAt(1, nullptr));
     EXPECT_FALSE(results().LinkAt(3, nullptr));
 
@@ -116,14 +115,14 @@ TEST_F(ResultsTest, RecordsAtAPositionGetALinkEach) {
 
 TEST_F(ResultsTest, ARecordWrittenWithTheCaretInsideTheLogLeavesCaretAndView) {
     At(-1);
-    for (int i = 0; i < 60; ++i) results().AddRecord(host::RecordInfo, L"record " + std::to_wstring(i));
+    for (int i = 0; i < 60; ++i) results().AddRecord(host::RecordKind::Info, L"record " + std::to_wstring(i));
     // Followed to the end so far.
     const long firstAtEnd = static_cast<long>(::SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
     EXPECT_GT(firstAtEnd, 10);
 
     ::SendMessageW(edit, EM_LINESCROLL, 0, -firstAtEnd);
     Select(edit, CharOf(3, 1), CharOf(3, 4));
-    results().AddRecord(host::RecordWarning, L"late");
+    results().AddRecord(host::RecordKind::Warning, L"late");
     CHARRANGE selection{};
     ::SendMessageW(edit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     EXPECT_EQ(CharOf(3, 1), selection.cpMin);
@@ -133,15 +132,15 @@ TEST_F(ResultsTest, ARecordWrittenWithTheCaretInsideTheLogLeavesCaretAndView) {
     // With the caret at the end, the newest record comes into view.
     const long end = ::GetWindowTextLengthW(edit);
     Select(edit, end, end);
-    results().AddRecord(host::RecordInfo, L"newest");
+    results().AddRecord(host::RecordKind::Info, L"newest");
     EXPECT_GT(::SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 10);
 }
 
 TEST_F(ResultsTest, ClickingTheLinkShowsThePosition) {
     At(2);
-    results().AddRecord(host::RecordInfo, L"logged");
+    results().AddRecord(host::RecordKind::Info, L"logged");
     At(-1);
-    results().AddRecord(host::RecordInfo, L"no position");
+    results().AddRecord(host::RecordKind::Info, L"no position");
 
     // The text of the record and a record without position do nothing.
     ClickAt(CharOf(1, 2));
@@ -160,13 +159,13 @@ TEST_F(ResultsTest, ClickingTheLinkShowsThePosition) {
 
 TEST_F(ResultsTest, ClearEmptiesTheLog) {
     At(3);
-    results().AddRecord(host::RecordInfo, L"one");
+    results().AddRecord(host::RecordKind::Info, L"one");
     results().Clear();
     EXPECT_EQ(L"", Text());
     ClickAt(0);
     EXPECT_TRUE(app->shown.empty());
     // The next run's records start at the top again.
-    results().AddRecord(host::RecordInfo, L"two");
+    results().AddRecord(host::RecordKind::Info, L"two");
     EXPECT_EQ(L"login.vbs (3)\rtwo\r", Text());
 }
 
@@ -174,17 +173,16 @@ TEST_F(ResultsTest, TextIsShownInTheAnsiCodePage) {
     At(-1);
     CPINFO info{};
     ASSERT_TRUE(::GetCPInfo(CP_ACP, &info));
-    results().AddRecord(host::RecordInfo, L"a\x4E2D" L"b");
+    results().AddRecord(host::RecordKind::Info, L"a\x4E2D" L"b");
     EXPECT_EQ(std::wstring(L"a") + static_cast<wchar_t>(info.DefaultChar[0]) + L"b\r", Text());
 }
 
 TEST_F(ResultsTest, ConsoleModeWritesNothingIntoThePane) {
     At(-1);
-    app->host.consoleMode = true;
-    results().AddRecord(host::RecordError, L"to standard output");
-    app->host.consoleMode = false;
+    app->host.setConsoleMode(true);
+    results().AddRecord(host::RecordKind::Error, L"to standard output");
+    app->host.setConsoleMode(false);
     EXPECT_EQ(L"", Text());
-    EXPECT_EQ(1u, app->host.errorCount.load());
 }
 
 TEST_F(ResultsTest, RecordsFromAnotherThreadArrive) {

@@ -1,21 +1,22 @@
 #include "host/ConsoleApplication.h"
 #include "host/RecordKind.h"
+#include "host/ScriptHost.h"
 #include "host/ScriptSite.h"
+#include <vector>
 #include <gtest/gtest.h>
 
 TEST(RecordFormat, ConsoleLinesWithAndWithoutPosition) {
-    EXPECT_EQ(host::FormatConsoleRecord(host::RecordInfo, L"Script started.", "", -1), L"Info: Script started.");
-    EXPECT_EQ(host::FormatConsoleRecord(host::RecordError, L"bad", "c:\\t\\main.vbs", 7),
+    EXPECT_EQ(host::FormatConsoleRecord(host::RecordKind::Info, L"Script started.", "", -1), L"Info: Script started.");
+    EXPECT_EQ(host::FormatConsoleRecord(host::RecordKind::Error, L"bad", "c:\\t\\main.vbs", 7),
               L"Error: c:\\t\\main.vbs (7): bad");
-    EXPECT_EQ(host::FormatConsoleRecord(host::RecordFatalError, L"", "c:\\a.vbs", 1), L"Fatal Error: c:\\a.vbs (1): ");
-    EXPECT_EQ(host::FormatConsoleRecord(9, L"odd", "", -1), L": odd");
+    EXPECT_EQ(host::FormatConsoleRecord(host::RecordKind::FatalError, L"", "c:\\a.vbs", 1), L"Fatal Error: c:\\a.vbs (1): ");
 }
 
 TEST(RecordFormat, ErrorCountingKinds) {
-    EXPECT_FALSE(host::CountsAsError(host::RecordInfo));
-    EXPECT_FALSE(host::CountsAsError(host::RecordWarning));
-    EXPECT_TRUE(host::CountsAsError(host::RecordError));
-    EXPECT_TRUE(host::CountsAsError(host::RecordFatalError));
+    EXPECT_FALSE(host::CountsAsError(host::RecordKind::Info));
+    EXPECT_FALSE(host::CountsAsError(host::RecordKind::Warning));
+    EXPECT_TRUE(host::CountsAsError(host::RecordKind::Error));
+    EXPECT_TRUE(host::CountsAsError(host::RecordKind::FatalError));
 }
 
 TEST(RecordFormat, ErrorReportKeepsTheEnginesCharacterPositionAndIsBounded) {
@@ -23,4 +24,40 @@ TEST(RecordFormat, ErrorReportKeepsTheEnginesCharacterPositionAndIsBounded) {
               L"In c:\\t\\inc.vbs (line 3 char 0)\nStepScript: Syntax error\n\nx = = 1");
     std::wstring longLine(20000, L'x');
     EXPECT_EQ(host::FormatErrorReport(L"f", 1, 2, L"s", L"d", longLine).size(), 16383u);
+}
+
+namespace {
+
+// A log sink that only keeps what reaches it.
+class RecordingApplication : public host::HostApplication {
+public:
+    void LogRecord(host::RecordKind kind, const std::wstring& text) override { records.push_back({kind, text}); }
+    void ShowPosition(const std::string&, int, bool) override {}
+    void RefreshDebugPanes() override {}
+    void UpdateScriptViews(int) override {}
+    bool AskYesNo(const std::wstring&) override { return false; }
+    void ShowMessage(const std::wstring&) override {}
+    void SetWaitCursor(bool) override {}
+    std::vector<std::pair<host::RecordKind, std::wstring>> records;
+};
+
+} // namespace
+
+TEST(RecordFormat, TheHostCountsErrorsOnceAndHandsEveryRecordToTheSink) {
+    host::ScriptHost scriptHost;
+    RecordingApplication application;
+    scriptHost.setApplication(&application);
+    scriptHost.Log(host::RecordKind::Info, L"i");
+    scriptHost.Log(host::RecordKind::Error, L"e");
+    scriptHost.Log(host::RecordKind::Warning, L"w");
+    scriptHost.Log(host::RecordKind::FatalError, L"f");
+    EXPECT_EQ(2u, scriptHost.errorCount());
+    ASSERT_EQ(4u, application.records.size());
+    EXPECT_EQ(host::RecordKind::FatalError, application.records[3].first);
+    EXPECT_EQ(L"w", application.records[2].second);
+
+    // Without a sink the errors still count: a console run's exit code depends on them.
+    scriptHost.setApplication(nullptr);
+    scriptHost.Log(host::RecordKind::Error, L"lost");
+    EXPECT_EQ(3u, scriptHost.errorCount());
 }

@@ -35,7 +35,7 @@ Selection Select(const char* name, const std::string& text) {
     Selection s{};
     s.hr = loader.SelectEngine(&s.clsid);
     s.error = host.errorText();
-    s.language = host.languageName;
+    s.language = host.languageName();
     ::DeleteFileA(path.c_str());
     return s;
 }
