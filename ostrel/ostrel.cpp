@@ -139,6 +139,11 @@ bool ReadAllocRequest(HANDLE caller, LPARAM lParam, OstrelAllocRequest* request)
     return request->size != 0 && request->size <= kOstrelMaxBlockSize;
 }
 
+bool WriteToCaller(HANDLE caller, ULONG_PTR address, const void* data, SIZE_T size) {
+    SIZE_T done = 0;
+    return ::WriteProcessMemory(caller, reinterpret_cast<void*>(address), data, size, &done) && done == size;
+}
+
 void OnAllocMem(WPARAM wParam, LPARAM lParam) {
     HANDLE caller = reinterpret_cast<HANDLE>(wParam);
     OstrelAllocRequest request{};
@@ -149,9 +154,7 @@ void OnAllocMem(WPARAM wParam, LPARAM lParam) {
     void* block = ::VirtualAlloc(nullptr, request.size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!block) return;
     ULONG_PTR address = reinterpret_cast<ULONG_PTR>(block);
-    SIZE_T done = 0;
-    if (!::WriteProcessMemory(caller, reinterpret_cast<void*>(request.variable), &address, sizeof address, &done) ||
-        done != sizeof address) {
+    if (!WriteToCaller(caller, request.variable, &address, sizeof address)) {
         ::VirtualFree(block, 0, MEM_RELEASE);
         return;
     }
@@ -180,9 +183,7 @@ void OnAllocShared(WPARAM wParam, LPARAM lParam) {
         return;
     }
     const OstrelSharedReply reply{reinterpret_cast<ULONG_PTR>(view), reinterpret_cast<ULONG_PTR>(callerSection)};
-    SIZE_T done = 0;
-    if (!::WriteProcessMemory(caller, reinterpret_cast<void*>(request.variable), &reply, sizeof reply, &done) ||
-        done != sizeof reply) {
+    if (!WriteToCaller(caller, request.variable, &reply, sizeof reply)) {
         // The caller never learns of its handle: close it there.
         ::DuplicateHandle(caller, callerSection, nullptr, nullptr, 0, FALSE, DUPLICATE_CLOSE_SOURCE);
         ::UnmapViewOfFile(view);
