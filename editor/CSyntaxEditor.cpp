@@ -222,14 +222,8 @@ void CSyntaxEditor::ColorLines(long start, long end) {
     ++colorPasses_;
     long linesStart = start, linesEnd = end;
     text_.ExpandToLines(linesStart, linesEnd);
-    // The block-comment pass looks back up to 500 lines for an opening it can close.
-    const long firstLine = text_.LineFromChar(linesStart);
-    const long lookBackStart = text_.LineStart(std::max(0L, firstLine - 500));
-
     std::wstring lines = text_.Text(linesStart, linesEnd);
-    std::wstring lookBack = text_.Text(lookBackStart, linesEnd);
     std::replace(lines.begin(), lines.end(), L'\r', L'\n');
-    std::replace(lookBack.begin(), lookBack.end(), L'\r', L'\n');
 
     LanguageDef& language = definitions_.Lookup(language_);
 
@@ -255,9 +249,14 @@ void CSyntaxEditor::ColorLines(long start, long end) {
                 return true;
             },
             lines.cbegin(), lines.cend(), language.MainExpression);
-        ApplyStyleRuns();
+        ApplyStyleRuns(lines);
     }
     if (!language.BlockCommentExpression.empty()) {
+        // The block-comment pass looks back up to 500 lines for an opening it can close.
+        const long firstLine = text_.LineFromChar(linesStart);
+        const long lookBackStart = text_.LineStart(std::max(0L, firstLine - 500));
+        std::wstring lookBack = text_.Text(lookBackStart, linesEnd);
+        std::replace(lookBack.begin(), lookBack.end(), L'\r', L'\n');
         baseOffset_ = lookBackStart;
         styleRuns_.clear();
         boost::regex_grep(
@@ -267,7 +266,7 @@ void CSyntaxEditor::ColorLines(long start, long end) {
                 return true;
             },
             lookBack.cbegin(), lookBack.cend(), language.BlockCommentExpression);
-        ApplyStyleRuns();
+        ApplyStyleRuns(lookBack);
     }
     styleRuns_.clear();
 }
@@ -283,12 +282,26 @@ ComPtr<ITextFont> CSyntaxEditor::TemplateFont() const {
     return font;
 }
 
-void CSyntaxEditor::ApplyStyleRuns() {
-    ComPtr<ITextFont> style = TemplateFont();
+void CSyntaxEditor::ApplyStyleRuns(const std::wstring& text) {
+    // Every format call costs the control a pass over the line, so runs of one style with
+    // only blanks between them go on together where a blank looks the same in any style.
+    auto blanksBetween = [&](long from, long to) {
+        from -= baseOffset_;
+        to -= baseOffset_;
+        if (from < 0 || to < from || to > static_cast<long>(text.size())) return false;
+        return std::all_of(text.begin() + from, text.begin() + to, IsBlank);
+    };
+    ComPtr<ITextFont> font = TemplateFont();
     for (const auto& [styleClass, runs] : styleRuns_) {
-        ApplyStyle(style.Get(), definitions_.Style(styleClass));
-        for (const auto& [start, end] : runs) {
-            if (start < end) ThrowIfFailed(text_.Range(start, end)->SetFont(style.Get()));
+        const StyleDef& style = definitions_.Style(styleClass);
+        ApplyStyle(font.Get(), style);
+        const bool blanksShow = style.Underline || style.BackColor != kAutoColor;
+        for (size_t i = 0; i < runs.size();) {
+            const long start = runs[i].first;
+            long end = runs[i].second;
+            for (++i; i < runs.size() && !blanksShow && blanksBetween(end, runs[i].first); ++i)
+                end = std::max(end, runs[i].second);
+            if (start < end) ThrowIfFailed(text_.Range(start, end)->SetFont(font.Get()));
         }
     }
 }

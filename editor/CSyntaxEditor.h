@@ -65,7 +65,8 @@ private:
     HRESULT GuardedPass(Pass&& pass);
     void ColorVisibleUnguarded(bool useColoredRanges);
     void ColorLines(long start, long end);
-    void ApplyStyleRuns();
+    // Formats the runs of styleRuns_; text is the searched text, starting at baseOffset_.
+    void ApplyStyleRuns(const std::wstring& text);
     ComPtr<ITextFont> TemplateFont() const;
 
     // Edits: what they touched is forgotten, so that only that is coloured again; moving

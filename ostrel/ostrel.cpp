@@ -17,6 +17,7 @@
 #include <vector>
 
 UINT g_nMsgAllocMem = 0;
+UINT g_nMsgAllocShared = 0;
 UINT g_nMsgFreeMem = 0;
 UINT g_nMsgGetRichEditInterface = 0;
 UINT g_nMsgUnknownFromWndData = 0;
@@ -41,6 +42,7 @@ struct Block {
     ULONG_PTR size;
     HANDLE caller;  // the caller's process handle duplicated into this process; ours to close
     ULONG_PTR serial;  // order of allocation
+    bool shared;       // a view of memory shared with the caller, not a VirtualAlloc block
 };
 
 struct DeferredMessage {
@@ -57,7 +59,7 @@ std::vector<Block>* g_blocks = nullptr;
 // stay mapped, because the message may point into them. Each has a timer; whichever
 // timer fires delivers the oldest message, so they arrive in the order they were posted.
 std::deque<DeferredMessage>* g_deferred = nullptr;
-std::vector<ULONG_PTR>* g_deferredFrees = nullptr;
+std::vector<Block>* g_deferredFrees = nullptr;
 // Messages taken from the queue but still being handled (one may run a modal dialog).
 int g_delivering = 0;
 ULONG_PTR g_lastSerial = 0;
@@ -76,6 +78,7 @@ public:
 
 void RegisterMessages() {
     g_nMsgAllocMem = ::RegisterWindowMessageA("Tevrin.Ostrel.AllocMem");
+    g_nMsgAllocShared = ::RegisterWindowMessageA("Tevrin.Ostrel.AllocShared");
     g_nMsgFreeMem = ::RegisterWindowMessageA("Tevrin.Ostrel.FreeMem");
     g_nMsgGetRichEditInterface = ::RegisterWindowMessageA("Tevrin.Ostrel.GetRichEditInterface");
     g_nMsgUnknownFromWndData = ::RegisterWindowMessageA("Tevrin.Ostrel.UnknownFromWndData");
@@ -116,29 +119,77 @@ bool IsOwnWindow(HWND window) {
            pid == ::GetCurrentProcessId();
 }
 
+// Gives a block's memory back to the system.
+void Release(const Block& block) {
+    if (block.shared)
+        ::UnmapViewOfFile(reinterpret_cast<void*>(block.address));
+    else
+        ::VirtualFree(reinterpret_cast<void*>(block.address), 0, MEM_RELEASE);
+}
+
+// The allocation request a caller left at lParam, read with its process handle; false
+// when the handle or the request is unusable.
+bool ReadAllocRequest(HANDLE caller, LPARAM lParam, OstrelAllocRequest* request) {
+    // Only a process handle is any use; anything else is left alone.
+    if (!caller || ::GetProcessId(caller) == 0) return false;
+    SIZE_T done = 0;
+    if (!::ReadProcessMemory(caller, reinterpret_cast<void*>(lParam), request, sizeof *request, &done) ||
+        done != sizeof *request)
+        return false;
+    return request->size != 0 && request->size <= kOstrelMaxBlockSize;
+}
+
+bool WriteToCaller(HANDLE caller, ULONG_PTR address, const void* data, SIZE_T size) {
+    SIZE_T done = 0;
+    return ::WriteProcessMemory(caller, reinterpret_cast<void*>(address), data, size, &done) && done == size;
+}
+
 void OnAllocMem(WPARAM wParam, LPARAM lParam) {
     HANDLE caller = reinterpret_cast<HANDLE>(wParam);
-    // Only a process handle is any use; anything else is left alone.
-    if (!caller || ::GetProcessId(caller) == 0) return;
     OstrelAllocRequest request{};
-    SIZE_T done = 0;
-    if (!::ReadProcessMemory(caller, reinterpret_cast<void*>(lParam), &request, sizeof request, &done) ||
-        done != sizeof request)
-        return;
-    if (request.size == 0 || request.size > kOstrelMaxBlockSize) return;
+    if (!ReadAllocRequest(caller, lParam, &request)) return;
 
     Lock lock;
     if (g_blocks->size() >= kOstrelMaxBlocks) return;
     void* block = ::VirtualAlloc(nullptr, request.size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!block) return;
     ULONG_PTR address = reinterpret_cast<ULONG_PTR>(block);
-    if (!::WriteProcessMemory(caller, reinterpret_cast<void*>(request.variable), &address, sizeof address, &done) ||
-        done != sizeof address) {
+    if (!WriteToCaller(caller, request.variable, &address, sizeof address)) {
         ::VirtualFree(block, 0, MEM_RELEASE);
         return;
     }
     // From here the duplicated handle is ours; it is closed when the block is freed.
-    g_blocks->push_back(Block{address, request.size, caller, ++g_lastSerial});
+    g_blocks->push_back(Block{address, request.size, caller, ++g_lastSerial, false});
+}
+
+void OnAllocShared(WPARAM wParam, LPARAM lParam) {
+    HANDLE caller = reinterpret_cast<HANDLE>(wParam);
+    OstrelAllocRequest request{};
+    if (!ReadAllocRequest(caller, lParam, &request)) return;
+
+    Lock lock;
+    if (g_blocks->size() >= kOstrelMaxBlocks) return;
+    // The view keeps the memory alive; our handle to it is not needed past this call.
+    HANDLE section = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                          static_cast<DWORD>(request.size), nullptr);
+    if (!section) return;
+    void* view = ::MapViewOfFile(section, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, request.size);
+    HANDLE callerSection = nullptr;
+    const bool handed = view && ::DuplicateHandle(::GetCurrentProcess(), section, caller, &callerSection, 0, FALSE,
+                                                  DUPLICATE_SAME_ACCESS);
+    ::CloseHandle(section);
+    if (!handed) {
+        if (view) ::UnmapViewOfFile(view);
+        return;
+    }
+    const OstrelSharedReply reply{reinterpret_cast<ULONG_PTR>(view), reinterpret_cast<ULONG_PTR>(callerSection)};
+    if (!WriteToCaller(caller, request.variable, &reply, sizeof reply)) {
+        // The caller never learns of its handle: close it there.
+        ::DuplicateHandle(caller, callerSection, nullptr, nullptr, 0, FALSE, DUPLICATE_CLOSE_SOURCE);
+        ::UnmapViewOfFile(view);
+        return;
+    }
+    g_blocks->push_back(Block{reply.address, request.size, caller, ++g_lastSerial, true});
 }
 
 void OnFreeMem(WPARAM wParam, LPARAM lParam) {
@@ -150,9 +201,9 @@ void OnFreeMem(WPARAM wParam, LPARAM lParam) {
     ::CloseHandle(it->caller);
     const bool mayBeInUse = !(g_deferred->empty() && g_delivering == 0) && it->serial <= g_guardSerial;
     if (!mayBeInUse)
-        ::VirtualFree(reinterpret_cast<void*>(it->address), 0, MEM_RELEASE);
+        Release(*it);
     else
-        g_deferredFrees->push_back(it->address);
+        g_deferredFrees->push_back(*it);
     g_blocks->erase(it);
 }
 
@@ -175,7 +226,7 @@ void CALLBACK DeliverDeferred(HWND, UINT, UINT_PTR timer, DWORD) {
     Lock lock;
     --g_delivering;
     if (g_deferred->empty() && g_delivering == 0) {
-        for (ULONG_PTR address : *g_deferredFrees) ::VirtualFree(reinterpret_cast<void*>(address), 0, MEM_RELEASE);
+        for (const Block& block : *g_deferredFrees) Release(block);
         g_deferredFrees->clear();
         g_guardSerial = 0;
     }
@@ -342,7 +393,7 @@ void OnTerminate(WPARAM wParam) {
 }
 
 bool IsRequest(UINT message) {
-    return message != 0 && (message == g_nMsgAllocMem || message == g_nMsgFreeMem ||
+    return message != 0 && (message == g_nMsgAllocMem || message == g_nMsgAllocShared || message == g_nMsgFreeMem ||
                             message == g_nMsgSendMessage || message == g_nMsgUnknownFromWndData ||
                             message == g_nMsgGetRichEditInterface || message == g_nMsgTerminate ||
                             message == g_nMsgMenuInfo);
@@ -356,6 +407,7 @@ extern "C" LRESULT CALLBACK CallWndProc(int code, WPARAM wParam, LPARAM lParam) 
         if (IsRequest(message->message)) {
             const UINT id = message->message;
             if (id == g_nMsgAllocMem) OnAllocMem(message->wParam, message->lParam);
+            else if (id == g_nMsgAllocShared) OnAllocShared(message->wParam, message->lParam);
             else if (id == g_nMsgFreeMem) OnFreeMem(message->wParam, message->lParam);
             else if (id == g_nMsgSendMessage) OnSendMessage(message->wParam, message->lParam);
             else if (id == g_nMsgUnknownFromWndData) OnInterfaceRequest(message->lParam, WindowDataObject);
@@ -376,16 +428,16 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         ::InitializeCriticalSection(&g_lock);
         g_blocks = new std::vector<Block>();
         g_deferred = new std::deque<DeferredMessage>();
-        g_deferredFrees = new std::vector<ULONG_PTR>();
+        g_deferredFrees = new std::vector<Block>();
         RegisterMessages();
     } else if (reason == DLL_PROCESS_DETACH && !reserved) {
         // Unloaded while the process goes on (the last hook removed): give back what the
         // callers left behind. At process exit (reserved set) the system does it.
         for (const Block& b : *g_blocks) {
-            ::VirtualFree(reinterpret_cast<void*>(b.address), 0, MEM_RELEASE);
+            Release(b);
             ::CloseHandle(b.caller);
         }
-        for (ULONG_PTR address : *g_deferredFrees) ::VirtualFree(reinterpret_cast<void*>(address), 0, MEM_RELEASE);
+        for (const Block& b : *g_deferredFrees) Release(b);
         delete g_blocks;
         delete g_deferred;
         delete g_deferredFrees;

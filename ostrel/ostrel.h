@@ -10,6 +10,10 @@
 #endif
 
 OSTREL_API UINT g_nMsgAllocMem;
+// Like g_nMsgAllocMem, but the block is memory shared with the caller: the hook writes an
+// OstrelSharedReply at the request's variable, whose section the caller maps (and then
+// closes) to reach the block without Read/WriteProcessMemory. Freed by g_nMsgFreeMem.
+OSTREL_API UINT g_nMsgAllocShared;
 OSTREL_API UINT g_nMsgFreeMem;
 OSTREL_API UINT g_nMsgGetRichEditInterface;
 OSTREL_API UINT g_nMsgUnknownFromWndData;
@@ -53,6 +57,13 @@ enum OstrelMenuQuery : ULONG_PTR {
 struct OstrelAllocRequest {
     ULONG_PTR variable;  // address in the caller of a ULONG_PTR that receives the block address
     ULONG_PTR size;      // bytes wanted
+};
+
+// What g_nMsgAllocShared writes back: the block's address in the target, and a handle
+// of the caller's process to the memory behind it.
+struct OstrelSharedReply {
+    ULONG_PTR address;
+    ULONG_PTR section;
 };
 
 // A request beyond this is refused: nobody needs more, and the target must not be

@@ -1,5 +1,6 @@
 #include "wrappers/hook/RemoteBuffer.h"
 #include "ostrel/ostrel.h"
+#include <cstring>
 
 namespace wrappers {
 
@@ -34,17 +35,23 @@ RemoteBuffer::RemoteBuffer(std::shared_ptr<RemoteProcess> process, size_t size)
 
 RemoteBuffer::RemoteBuffer(RemoteProcess& process, size_t size) : process_(&process), size_(size) { allocate(); }
 
+RemoteBuffer::RemoteBuffer(RemoteProcess& process, size_t size, SharedWithCaller)
+    : process_(&process), size_(size) {
+    allocate(true);
+}
+
 RemoteBuffer::RemoteBuffer(const HookChannel& channel, size_t size)
     : ownedProcess_(std::make_shared<RemoteProcess>(channel)), process_(ownedProcess_.get()), size_(size) {
     allocate();
 }
 
-void RemoteBuffer::allocate() {
+void RemoteBuffer::allocate(bool shared) {
     if (size_ == 0 || size_ > kOstrelMaxBlockSize) throw RemoteError(L"Invalid size of a block in the application");
     HANDLE target = process_->handle();
     if (!::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), target, &duplicate_, 0, TRUE,
                            DUPLICATE_SAME_ACCESS))
         throw RemoteError(L"Cannot hand a process handle to the application");
+    if (shared && allocateShared()) return;
 
     // The hook writes the block's address into `address_` of this process.
     OstrelAllocRequest request{reinterpret_cast<ULONG_PTR>(&address_), static_cast<ULONG_PTR>(size_)};
@@ -65,6 +72,21 @@ void RemoteBuffer::allocate() {
     }
 }
 
+bool RemoteBuffer::allocateShared() {
+    OstrelSharedReply reply{};
+    OstrelAllocRequest request{reinterpret_cast<ULONG_PTR>(&reply), static_cast<ULONG_PTR>(size_)};
+    if (!SendHookRequest(process_->channel().hookedWindow, g_nMsgAllocShared, reinterpret_cast<WPARAM>(duplicate_),
+                         reinterpret_cast<LPARAM>(&request)) ||
+        reply.address == 0)
+        return false;
+    address_ = reply.address;
+    // Mapped, the memory no longer needs the handle. Should the mapping fail, the block
+    // is still there, reached through the process handle.
+    common::UniqueHandle section(reinterpret_cast<HANDLE>(reply.section));
+    view_.reset(::MapViewOfFile(section.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, size_));
+    return true;
+}
+
 RemoteBuffer::~RemoteBuffer() {
     if (address_) {
         // The hook frees the block and closes the duplicated handle.
@@ -75,6 +97,10 @@ RemoteBuffer::~RemoteBuffer() {
 
 void RemoteBuffer::write(const void* data, size_t bytes, size_t offset) {
     if (offset > size_ || bytes > size_ - offset) throw RemoteError(L"Write outside a block in the application");
+    if (view_) {
+        std::memcpy(static_cast<char*>(view_.get()) + offset, data, bytes);
+        return;
+    }
     SIZE_T done = 0;
     if (!::WriteProcessMemory(process_->handle(), reinterpret_cast<void*>(address_ + offset), data, bytes, &done) ||
         done != bytes)
@@ -83,6 +109,10 @@ void RemoteBuffer::write(const void* data, size_t bytes, size_t offset) {
 
 void RemoteBuffer::read(void* data, size_t bytes, size_t offset) const {
     if (offset > size_ || bytes > size_ - offset) throw RemoteError(L"Read outside a block in the application");
+    if (view_) {
+        std::memcpy(data, static_cast<const char*>(view_.get()) + offset, bytes);
+        return;
+    }
     SIZE_T done = 0;
     if (!::ReadProcessMemory(process_->handle(), reinterpret_cast<const void*>(address_ + offset), data, bytes,
                              &done) ||

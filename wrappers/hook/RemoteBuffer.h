@@ -58,11 +58,23 @@ private:
     common::UniqueHandle process_;
 };
 
+// Owner of a view of shared memory in this process.
+struct MappedViewTraits {
+    using Handle = void*;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle view) { ::UnmapViewOfFile(view); }
+};
+
+// Asks for a block the target shares with this process, so that its reads and writes are
+// plain copies; a target that cannot share gets an ordinary block.
+struct SharedWithCaller {};
+
 // One block of `size` bytes inside the target; freed by the destructor.
 class RemoteBuffer {
 public:
     RemoteBuffer(std::shared_ptr<RemoteProcess> process, size_t size);
     RemoteBuffer(RemoteProcess& process, size_t size);  // process must outlive the buffer
+    RemoteBuffer(RemoteProcess& process, size_t size, SharedWithCaller);
     RemoteBuffer(const HookChannel& channel, size_t size);
     template <typename Binding>
     RemoteBuffer(const Binding& binding, size_t size) : RemoteBuffer(channelOf(binding), size) {}
@@ -75,6 +87,8 @@ public:
     LPARAM lparam() const { return static_cast<LPARAM>(address_); }
     size_t size() const { return size_; }
     RemoteProcess& process() const { return *process_; }
+    // True when the block is shared with this process (reads and writes are plain copies).
+    bool shared() const { return view_.valid(); }
 
     // Copies bytes to or from the block; offset + bytes must lie inside it.
     void write(const void* data, size_t bytes, size_t offset = 0);
@@ -85,13 +99,15 @@ public:
     void read(T& value) const { read(&value, sizeof(T)); }
 
 private:
-    void allocate();
+    void allocate(bool shared = false);
+    bool allocateShared();
 
     std::shared_ptr<RemoteProcess> ownedProcess_;
     RemoteProcess* process_;
     size_t size_;
     ULONG_PTR address_ = 0;
     HANDLE duplicate_ = nullptr;  // our process handle as the target knows it
+    common::UniqueHandleT<MappedViewTraits> view_;  // the block as this process sees it, when shared
 };
 
 } // namespace wrappers

@@ -22,7 +22,7 @@ RemoteSession::Lease::Lease(std::shared_ptr<RemoteSession> session, size_t dataB
     if (!session_->block_ || session_->block_->size() < kDataOffset + dataBytes) {
         session_->block_.reset();
         session_->block_ =
-            std::make_unique<RemoteBuffer>(target, kDataOffset + std::max(dataBytes, kInitialDataBytes));
+            std::make_unique<RemoteBuffer>(target, kDataOffset + std::max(dataBytes, kInitialDataBytes), SharedWithCaller{});
     }
 }
 

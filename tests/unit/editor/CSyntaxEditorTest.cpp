@@ -38,6 +38,44 @@ TEST_F(Colouring, VbsTokensGetTheirClassesInAnyCase) {
     EXPECT_EQ(kNumberColor, ForeColorAt(line2 + 12));
 }
 
+// Runs of one style with only blanks between them are formatted in one call, so the
+// blanks take the style, unless it would show on them (underline, background).
+TEST_F(Colouring, BlanksBetweenRunsOfOneStyleTakeItOnlyWhereItDoesNotShow) {
+    editor_->SetLanguageByExtension(L"vbs");
+    SetText(L"End If x\rs = 1 \"a\"\r");
+    ASSERT_EQ(S_OK, editor_->ColorVisible());
+    EXPECT_EQ(kKeywordColor, ForeColorAt(3));  // between End and If
+    EXPECT_EQ(kKeywordColor, ForeColorAt(4));
+    EXPECT_EQ(kDefaultColor, ForeColorAt(6));  // after If
+    const long line2 = LineStart(1);
+    EXPECT_EQ(kNumberColor, ForeColorAt(line2 + 4));
+    EXPECT_EQ(kDefaultColor, ForeColorAt(line2 + 5));  // between a number and a string
+    EXPECT_EQ(kStringColor, ForeColorAt(line2 + 6));
+
+    WriteIni(L"edtest_underlined", "[default]\nForeColor=101010\n[keyword]\nForeColor=FF\nUnderline=1\n");
+    HWND edit = ::CreateWindowExW(0, L"RichEdit20W", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 100,
+                                  host_, nullptr, nullptr, nullptr);
+    editor::CSyntaxEditor underlined;
+    ASSERT_EQ(S_OK, underlined.Attach(edit, L"edtest_languages", L"edtest_underlined", nullptr, nullptr));
+    underlined.SetLanguageByExtension(L"vbs");
+    ::SetWindowTextW(edit, L"End If x\r");
+    ASSERT_EQ(S_OK, underlined.ColorVisible());
+    ComPtr<ITextDocument> document;
+    ASSERT_EQ(S_OK, underlined.GetTextDocument(&document));
+    auto underlineAt = [&](long pos) {
+        ComPtr<ITextRange> range;
+        ComPtr<ITextFont> font;
+        long value = 0;
+        if (SUCCEEDED(document->Range(pos, pos + 1, &range)) && SUCCEEDED(range->GetFont(&font)))
+            font->GetUnderline(&value);
+        return value != tomFalse;
+    };
+    EXPECT_TRUE(underlineAt(0));
+    EXPECT_FALSE(underlineAt(3));
+    EXPECT_TRUE(underlineAt(4));
+    ::DestroyWindow(edit);
+}
+
 TEST_F(Colouring, UnknownExtensionLeavesTextAloneAndPlainLanguageGetsDefaultOnly) {
     SetText(L"dim x ' note\r");
     const long before = ForeColorAt(0);

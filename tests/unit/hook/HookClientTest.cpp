@@ -53,6 +53,32 @@ TEST_F(HookClient, BufferRoundTripsDataAndIsGoneAfterwards) {
     EXPECT_EQ(target.handlesToUs(), handles);
 }
 
+TEST_F(HookClient, SharedBufferIsTheTargetsMemoryAndIsGoneAfterwards) {
+    const int handles = target.handlesToUs();
+    ULONG_PTR address = 0;
+    {
+        RemoteProcess process(channel);
+        RemoteBuffer buffer(process, 256, wrappers::SharedWithCaller{});
+        EXPECT_TRUE(buffer.shared());
+        address = buffer.address();
+        const char text[] = "shared";
+        buffer.write(text, sizeof text, 200);
+        char there[sizeof text] = {};
+        SIZE_T done = 0;
+        ASSERT_TRUE(::ReadProcessMemory(target.process(), reinterpret_cast<void*>(address + 200), there, sizeof there,
+                                        &done));
+        EXPECT_STREQ(there, text);
+        EXPECT_THROW(buffer.write(text, sizeof text, 251), RemoteError);
+        char back[sizeof text] = {};
+        buffer.read(back, sizeof back, 200);
+        EXPECT_STREQ(back, text);
+    }
+    MEMORY_BASIC_INFORMATION info{};
+    ::VirtualQueryEx(target.process(), reinterpret_cast<void*>(address), &info, sizeof info);
+    EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE));
+    EXPECT_EQ(target.handlesToUs(), handles);
+}
+
 TEST_F(HookClient, BufferRefusesBadSizesAndAccessOutsideItself) {
     EXPECT_THROW(RemoteBuffer(channel, 0), RemoteError);
     EXPECT_THROW(RemoteBuffer(channel, kOstrelMaxBlockSize + 1), RemoteError);

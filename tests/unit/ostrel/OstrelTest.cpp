@@ -2,6 +2,7 @@
 #include "tests/unit/hook/ControlsTarget.h"
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -16,7 +17,7 @@ TEST(OstrelExports, MessageIdsAreRegisteredAndDistinct) {
     ASSERT_NE(module, nullptr) << "cannot load " << ::GetLastError();
 
     std::set<UINT> ids;
-    for (const char* name : {"g_nMsgAllocMem", "g_nMsgFreeMem", "g_nMsgGetRichEditInterface",
+    for (const char* name : {"g_nMsgAllocMem", "g_nMsgAllocShared", "g_nMsgFreeMem", "g_nMsgGetRichEditInterface",
                              "g_nMsgUnknownFromWndData", "g_nMsgSendMessage", "g_nMsgTerminate",
                              "g_nMsgMenuInfo"}) {
         auto* id = reinterpret_cast<const UINT*>(::GetProcAddress(module, name));
@@ -25,7 +26,7 @@ TEST(OstrelExports, MessageIdsAreRegisteredAndDistinct) {
         EXPECT_LE(*id, 0xFFFFu) << name;
         ids.insert(*id);
     }
-    EXPECT_EQ(ids.size(), 7u);
+    EXPECT_EQ(ids.size(), 8u);
     EXPECT_NE(::GetProcAddress(module, "CallWndProc"), nullptr);
     ::FreeLibrary(module);
 }
@@ -111,6 +112,53 @@ TEST_F(OstrelInTarget, AllocatedBlockIsUsableUntilFreedAndTheHandleIsClosed) {
     Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(block));
     EXPECT_EQ(Query(block).State, static_cast<DWORD>(MEM_FREE));
     EXPECT_EQ(target.handlesToUs(), handlesBefore) << "the duplicated handle stayed open in the target";
+}
+
+TEST_F(OstrelInTarget, SharedBlockIsOneMemoryForBothProcessesUntilFreed) {
+    const int handlesBefore = target.handlesToUs();
+    HANDLE dup = DuplicateSelf();
+    OstrelSharedReply reply{};
+    OstrelAllocRequest request{reinterpret_cast<ULONG_PTR>(&reply), 4096};
+    Send(g_nMsgAllocShared, reinterpret_cast<WPARAM>(dup), reinterpret_cast<LPARAM>(&request));
+    ASSERT_NE(reply.address, 0u);
+    ASSERT_NE(reply.section, 0u);
+    HANDLE section = reinterpret_cast<HANDLE>(reply.section);
+    auto* view = static_cast<char*>(::MapViewOfFile(section, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 4096));
+    ASSERT_NE(view, nullptr) << "the reply's handle is not ours to map";
+    EXPECT_TRUE(::CloseHandle(section));
+    EXPECT_EQ(target.handlesToUs(), handlesBefore + 1);
+
+    const char here[] = "written here";
+    std::memcpy(view + 4000, here, sizeof here);
+    char there[sizeof here] = {};
+    ReadTarget(reply.address + 4000, there, sizeof there);
+    EXPECT_STREQ(there, here);
+    const char back[] = "written there";
+    WriteTarget(reply.address, back, sizeof back);
+    EXPECT_STREQ(view, back);
+    // The hook's requests work on the shared block as on any other.
+    OstrelRequest send{reinterpret_cast<ULONG_PTR>(target.control(IDC_SINGLE_LIST)), LB_GETCOUNT, 0, 0, {0, 0, 0}};
+    std::memcpy(view, &send, sizeof send);
+    Send(g_nMsgSendMessage, 0, static_cast<LPARAM>(reply.address));
+    std::memcpy(&send, view, sizeof send);
+    EXPECT_EQ(send.unused[0], 1u);
+    EXPECT_EQ(send.wParam, 5u);
+
+    Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(reply.address));
+    EXPECT_EQ(Query(reply.address).State, static_cast<DWORD>(MEM_FREE));
+    EXPECT_EQ(target.handlesToUs(), handlesBefore);
+    ::UnmapViewOfFile(view);
+
+    // Refused sizes give no block and leave the duplicated handle to the caller.
+    for (ULONG_PTR size : {ULONG_PTR(0), kOstrelMaxBlockSize + 1}) {
+        dup = DuplicateSelf();
+        reply = OstrelSharedReply{};
+        request.size = size;
+        Send(g_nMsgAllocShared, reinterpret_cast<WPARAM>(dup), reinterpret_cast<LPARAM>(&request));
+        EXPECT_EQ(reply.address, 0u) << size;
+        EXPECT_TRUE(CloseInTarget(dup)) << size;
+    }
+    EXPECT_TRUE(target.alive());
 }
 
 TEST_F(OstrelInTarget, BadSizesAreRefusedAndTheTargetGoesOn) {
