@@ -636,15 +636,30 @@ void CSyntaxEditor::OnVScroll(WPARAM wParam) {
     info.fMask = SIF_ALL;
     ::GetScrollInfo(window_, SB_VERT, &info);
     UpdateLineStep();
-    long position = info.nPos;
+    // Steps are taken from the first visible line: the scroll bar counts in pixels only
+    // up to 65535, and in longer text its units (and what EM_GETSCROLLPOS gives back
+    // under Wine) are a proportion of the height.
+    POINT scroll{};
+    ::SendMessageW(window_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    scroll.y = static_cast<LONG>(::SendMessageW(window_, EM_GETFIRSTVISIBLELINE, 0, 0)) * lineStep_;
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    const long page = std::max<long>(lineStep_, client.bottom - client.top);
+    const long height = static_cast<long>(::SendMessageW(window_, EM_GETLINECOUNT, 0, 0)) * lineStep_;
+    const long range = static_cast<long>(info.nMax) - info.nMin + 1;
+    const auto pixelsOf = [&](int barPosition) {
+        const long offset = static_cast<long>(barPosition) - info.nMin;
+        return range > 0 && height > range ? ::MulDiv(offset, height, range) : offset;
+    };
+    long position = scroll.y;
     switch (LOWORD(wParam)) {
     case SB_LINEUP: position -= lineStep_; break;
     case SB_LINEDOWN: position += lineStep_; break;
-    case SB_PAGEUP: position -= static_cast<long>(info.nPage); break;
-    case SB_PAGEDOWN: position += static_cast<long>(info.nPage); break;
-    case SB_THUMBTRACK: position = info.nTrackPos; break;
-    case SB_TOP: position = info.nMin; break;
-    case SB_BOTTOM: position = info.nMax; break;
+    case SB_PAGEUP: position -= page; break;
+    case SB_PAGEDOWN: position += page; break;
+    case SB_THUMBTRACK: position = pixelsOf(info.nTrackPos); break;
+    case SB_TOP: position = 0; break;
+    case SB_BOTTOM: position = height; break;
     case SB_THUMBPOSITION: return;  // the thumb's release: tracking has placed the text already
     default: break;
     }
@@ -652,8 +667,6 @@ void CSyntaxEditor::OnVScroll(WPARAM wParam) {
     position -= position % lineStep_;
     // EM_SETSCROLLPOS carries the full 32-bit position; a scroll-bar message would
     // truncate it to 16 bits in long files.
-    POINT scroll{};
-    ::SendMessageW(window_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     scroll.y = position;
     scrolling_ = true;
     ::CallWindowProcW(previousProc_, window_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));

@@ -353,6 +353,36 @@ TEST_F(Keys, VerticalScrollingSnapsToWholeLines) {
     EXPECT_GT(pos.y, step);
 }
 
+TEST_F(Keys, PagingKeepsMovingThroughTextTallerThanTheScrollBarsRange) {
+    // 10 000 lines are far more than 65535 pixels: the scroll bar's units are scaled.
+    SetText(NumberedLines(10000, L"dim x"));
+    const int step = editor_->LineStep();
+    ASSERT_GT(step, 0);
+    ASSERT_GT(10000L * step, 65535L);
+    const auto firstVisible = [&] { return static_cast<long>(::SendMessageW(edit_, EM_GETFIRSTVISIBLELINE, 0, 0)); };
+    long previous = -1;
+    for (int page = 0; page < 12; ++page) {
+        ::SendMessageW(edit_, WM_VSCROLL, SB_PAGEDOWN, 0);
+        Pump();
+        ASSERT_GT(firstVisible(), previous) << "page down " << page << " did not move";
+        previous = firstVisible();
+    }
+
+    // The bottom is the end of the text, not the end of the bar's range; paging up from
+    // there moves a screen at a time.
+    ::SendMessageW(edit_, WM_VSCROLL, SB_BOTTOM, 0);
+    Pump();
+    previous = firstVisible();
+    EXPECT_GT(previous, 9900);
+    for (int page = 0; page < 5; ++page) {
+        ::SendMessageW(edit_, WM_VSCROLL, SB_PAGEUP, 0);
+        Pump();
+        ASSERT_LT(firstVisible(), previous) << "page up " << page << " did not move";
+        EXPECT_GT(firstVisible(), previous - 100) << "page up " << page << " jumped";
+        previous = firstVisible();
+    }
+}
+
 TEST_F(Keys, PasteInsertsPlainText) {
     SetText(L"x");
     ASSERT_TRUE(::OpenClipboard(host_));
