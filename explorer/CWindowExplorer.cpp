@@ -1,5 +1,6 @@
 #include "explorer/CWindowExplorer.h"
 #include "explorer/AccessibleNames.h"
+#include "common/GdiOwners.h"
 #include "common/Variant.h"
 #include "resources/explorer/explorerids.h"
 #include <commctrl.h>
@@ -529,27 +530,24 @@ void CWindowExplorer::SetFields(const std::wstring& name, const std::wstring& ro
     ::SetDlgItemTextW(hwnd_, IDC_CLASS, ClassOf(window).c_str());
 }
 
+namespace {
+// A two-pixel outline drawn with XOR on the screen: drawing it again restores the screen.
+void XorOutline(const RECT& rect) {
+    common::WindowDc screen(nullptr);
+    RECT inner = rect;
+    ::InflateRect(&inner, -1, -1);
+    ::DrawFocusRect(screen.get(), &rect);
+    ::DrawFocusRect(screen.get(), &inner);
+}
+} // namespace
+
 void CWindowExplorer::DrawHighlight(const RECT& rect) {
     highlight_ = rect;
-    if (::IsRectEmpty(&highlight_)) return;
-    HDC screen = ::GetDC(nullptr);
-    RECT inner = highlight_;
-    ::InflateRect(&inner, -1, -1);
-    ::DrawFocusRect(screen, &highlight_);
-    ::DrawFocusRect(screen, &inner);
-    ::ReleaseDC(nullptr, screen);
+    if (!::IsRectEmpty(&highlight_)) XorOutline(highlight_);
 }
 
 void CWindowExplorer::EraseHighlight() {
-    if (!::IsRectEmpty(&highlight_)) {
-        // The outline is drawn with XOR: drawing it again restores the screen.
-        HDC screen = ::GetDC(nullptr);
-        RECT inner = highlight_;
-        ::InflateRect(&inner, -1, -1);
-        ::DrawFocusRect(screen, &highlight_);
-        ::DrawFocusRect(screen, &inner);
-        ::ReleaseDC(nullptr, screen);
-    }
+    if (!::IsRectEmpty(&highlight_)) XorOutline(highlight_);
     ::SetRectEmpty(&highlight_);
 }
 
