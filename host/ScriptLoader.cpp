@@ -2,6 +2,7 @@
 #include "host/EngineProbe.h"
 #include "host/ScriptSite.h"
 #include "common/ComError.h"
+#include "common/ExcepInfo.h"
 #include "common/Registry.h"
 #include "common/TextConv.h"
 #include <boost/regex.hpp>
@@ -262,14 +263,10 @@ HRESULT ScriptLoader::LoadScriptFile(IActiveScriptParse* parse, const std::strin
     common::ThrowIfFailed(helper->DefineScriptBlock(0, static_cast<ULONG>(text.size()), run_.engine.Get(), FALSE, &cookie));
     run_.fileMap[path] = ScriptFileRecord{path, cookie, helper};
 
-    EXCEPINFO exception = {};
-    HRESULT hr = parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, cookie, 0,
-                                        SCRIPTTEXT_ISVISIBLE | SCRIPTTEXT_ISPERSISTENT | SCRIPTTEXT_HOSTMANAGESSOURCE,
-                                        nullptr, &exception);
-    ::SysFreeString(exception.bstrSource);
-    ::SysFreeString(exception.bstrDescription);
-    ::SysFreeString(exception.bstrHelpFile);
-    return hr;
+    common::ExcepInfo exception;
+    return parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, cookie, 0,
+                                  SCRIPTTEXT_ISVISIBLE | SCRIPTTEXT_ISPERSISTENT | SCRIPTTEXT_HOSTMANAGESSOURCE,
+                                  nullptr, exception.put());
 }
 
 } // namespace host

@@ -6,6 +6,7 @@
 #include "host/SynchronizerObject.h"
 #include "common/Bstr.h"
 #include "common/ComError.h"
+#include "common/ExcepInfo.h"
 #include "common/TextConv.h"
 #include <oleauto.h>
 #include <ole2.h>
@@ -115,22 +116,18 @@ STDMETHODIMP ScriptSite::OnScriptError(IActiveScriptError* error) {
         }
         common::Bstr lineText;
         error->GetSourceLineText(lineText.put());
-        EXCEPINFO exception = {};
-        error->GetExceptionInfo(&exception);
-        if (!exception.bstrDescription && exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
-        common::Bstr source, description, helpFile;
-        *source.put() = exception.bstrSource;
-        *description.put() = exception.bstrDescription;
-        *helpFile.put() = exception.bstrHelpFile;
+        common::ExcepInfo exception;
+        error->GetExceptionInfo(exception.put());
+        exception.fillIn();
 
         const std::string file = host_.PathOfCookie(cookie);
         host_.setCurrentFile(file);
         host_.currentLine = static_cast<int>(line) + 1;
 
-        std::wstring descriptionText = description.str();
-        if (descriptionText.empty() && FAILED(exception.scode)) descriptionText = common::SystemMessage(exception.scode);
+        std::wstring descriptionText = exception.description();
+        if (descriptionText.empty() && FAILED(exception->scode)) descriptionText = common::SystemMessage(exception->scode);
         host_.setErrorText(FormatErrorReport(common::AnsiToWide(file), static_cast<int>(line) + 1, charPosition,
-                                             source.str(), descriptionText, lineText.str()));
+                                             exception.source(), descriptionText, lineText.str()));
         return E_FAIL;
     });
 }
