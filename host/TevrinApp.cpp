@@ -2,6 +2,7 @@
 // window, chosen from the command line.
 #include "frame/CTevrinApp.h"
 #include "common/ComObject.h"
+#include "common/ComInit.h"
 #include "host/AccessibilityLibrary.h"
 #include "host/CommandLine.h"
 #include "host/ConsoleApplication.h"
@@ -61,7 +62,7 @@ void RecordStartupDirectory() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const common::ComInit apartment(COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
     const host::CommandLine args = host::ParseCommandLine(host::SplitArguments(commandLine));
@@ -106,6 +107,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     if (classRegistered) ::CoRevokeClassObject(classCookie);
     factory.Reset();
     host::Env::SetHost(nullptr);
-    ::CoUninitialize();
     return exitCode;
 }

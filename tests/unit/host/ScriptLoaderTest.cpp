@@ -1,4 +1,5 @@
 #include "host/EngineProbe.h"
+#include "common/ComInit.h"
 #include "host/ScriptLoader.h"
 #include "common/TextConv.h"
 #include <gtest/gtest.h>
@@ -48,8 +49,7 @@ CLSID ProgId(const wchar_t* name) {
 
 class ScriptLoaderTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::CoInitialize(nullptr); }
-    void TearDown() override { ::CoUninitialize(); }
+    const common::ComInit apartment_{COINIT_APARTMENTTHREADED};
 };
 
 } // namespace
