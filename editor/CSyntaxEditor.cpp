@@ -21,24 +21,8 @@ bool KeyDown(int key) { return ::GetKeyState(key) < 0; }
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 // Every paste and drop arrives as plain text.
-class PlainTextOleCallback final : public IRichEditOleCallback {
+class PlainTextOleCallback final : public common::ComObject<IRichEditOleCallback> {
 public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IRichEditOleCallback) {
-            *ppv = static_cast<IRichEditOleCallback*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
     STDMETHODIMP GetNewStorage(LPSTORAGE*) override { return E_NOTIMPL; }
     STDMETHODIMP GetInPlaceContext(LPOLEINPLACEFRAME*, LPOLEINPLACEUIWINDOW*, LPOLEINPLACEFRAMEINFO) override {
         return E_NOTIMPL;
@@ -54,10 +38,6 @@ public:
     STDMETHODIMP GetClipboardData(CHARRANGE*, DWORD, LPDATAOBJECT*) override { return E_NOTIMPL; }
     STDMETHODIMP GetDragDropEffect(BOOL, DWORD, LPDWORD) override { return E_NOTIMPL; }
     STDMETHODIMP GetContextMenu(WORD, LPOLEOBJECT, CHARRANGE*, HMENU*) override { return E_NOTIMPL; }
-
-private:
-    ~PlainTextOleCallback() = default;
-    std::atomic<ULONG> refs_{1};
 };
 
 void ApplyStyle(ITextFont* font, const StyleDef& style) {

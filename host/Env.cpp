@@ -1,4 +1,5 @@
 #include "host/Env.h"
+#include "common/Bstr.h"
 #include "host/ModuleLock.h"
 #include "host/RecordKind.h"
 #include "host/ScriptHost.h"
@@ -56,8 +57,8 @@ HRESULT GetEnvTypeInfo(ITypeInfo** typeInfo) {
 IDispatch* Env::Create() { return static_cast<IEnv*>(new Env); }
 void Env::SetHost(ScriptHost* host) { g_host = host; }
 
-Env::Env() { ModuleLock::Lock(); }
-Env::~Env() { ModuleLock::Unlock(); }
+Env::Env() { ModuleLocks().lock(); }
+Env::~Env() { ModuleLocks().unlock(); }
 
 bool Env::QueryExtra(REFIID riid, void** ppv) {
     if (riid != IID_IDispatch) return false;
@@ -98,7 +99,7 @@ HRESULT Env::Log(int kind, BSTR text) {
         if (!text || !g_host) return S_OK;
         HostLockGuard lock(g_host->hostLock());
         if (HostApplication* application = g_host->application())
-            application->LogRecord(kind, std::wstring(text, ::SysStringLen(text)));
+            application->LogRecord(kind, common::BstrText(text));
         return S_OK;
     });
 }
@@ -114,22 +115,15 @@ STDMETHODIMP Env::Sleep(long nMilliSecs) {
     return S_OK;
 }
 
+EnvClassFactory::EnvClassFactory() : common::ClassFactoryBase(ModuleLocks()) {}
+
 STDMETHODIMP EnvClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** object) {
     return common::ComBoundary([&]() -> HRESULT {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        IDispatch* env = Env::Create();
-        HRESULT hr = env->QueryInterface(riid, object);
-        env->Release();
-        return hr;
+        return common::Adopt(Env::Create())->QueryInterface(riid, object);
     });
-}
-
-STDMETHODIMP EnvClassFactory::LockServer(BOOL lock) {
-    if (lock) ModuleLock::Lock();
-    else ModuleLock::Unlock();
-    return S_OK;
 }
 
 } // namespace host

@@ -50,7 +50,7 @@ std::wstring FormatErrorReport(const std::wstring& file, int line, long charPosi
 }
 
 ScriptSite::ScriptSite(ScriptHost& host) : host_(host) {
-    ModuleLock::Lock();
+    ModuleLocks().lock();
     env_ = common::Adopt(Env::Create());
 }
 
@@ -59,7 +59,7 @@ ScriptSite::~ScriptSite() {
     env_.Reset();
     rootHelper_.Reset();
     debugApplication_.Reset();
-    ModuleLock::Unlock();
+    ModuleLocks().unlock();
 }
 
 void ScriptSite::ReleaseDocuments() {

@@ -30,14 +30,14 @@ std::wstring g_startupDirectory;
 // Serves Env objects until the last one and the last server lock are released.
 int RunComServer() {
     const DWORD mainThread = ::GetCurrentThreadId();
-    host::ModuleLock::SetOnZero([mainThread] { ::PostThreadMessageW(mainThread, WM_QUIT, 0, 0); });
+    host::ModuleLocks().setOnZero([mainThread] { ::PostThreadMessageW(mainThread, WM_QUIT, 0, 0); });
     UINT_PTR idle = ::SetTimer(nullptr, 0, kIdleServerTimeout, nullptr);
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == idle) {
             ::KillTimer(nullptr, idle);
             idle = 0;
-            if (host::ModuleLock::Count() == 0) break;
+            if (host::ModuleLocks().count() == 0) break;
             continue;
         }
         ::TranslateMessage(&msg);
