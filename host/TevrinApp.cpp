@@ -2,8 +2,8 @@
 // window, chosen from the command line.
 #include "frame/CTevrinApp.h"
 #include "common/ComObject.h"
+#include "common/Oleacc.h"
 #include "common/ComInit.h"
-#include "host/AccessibilityLibrary.h"
 #include "host/CommandLine.h"
 #include "host/ConsoleApplication.h"
 #include "host/Env.h"
@@ -75,7 +75,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
         CLSID_Env, factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &classCookie));
 
     RecordStartupDirectory();
-    host::AccessibilityLibrary::Instance().Load();
+    common::Oleacc::Instance();
 
     host::ScriptHost scriptHost;
     host::Env::SetHost(&scriptHost);
