@@ -1,4 +1,5 @@
 #include "standins/stepscript/Value.h"
+#include "common/Bstr.h"
 #include "standins/stepscript/ScriptError.h"
 // The interface header carries an MSVC uuid attribute that MinGW warns about.
 #pragma GCC diagnostic push
@@ -29,8 +30,7 @@ std::atomic<LCID> g_locale{0};
 }
 
 std::wstring BstrOf(const Value& v) {
-    BSTR b = v.variant().bstrVal;
-    return std::wstring(b ? b : L"", ::SysStringLen(b));
+    return common::BstrText(v.variant().bstrVal);
 }
 
 std::wstring Trimmed(const std::wstring& s) {
@@ -197,10 +197,9 @@ bool ParseNumber(const std::wstring& text, double& out) {
     if (s.empty()) return false;
     if (ParseRadix(s, out)) return true;
     double d = 0;
-    BSTR b = ::SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
-    if (!b) RaiseError(errors::kOutOfMemory);
-    HRESULT hr = ::VarR8FromStr(b, ScriptLocale(), 0, &d);
-    ::SysFreeString(b);
+    const common::Bstr b(s);
+    if (!b.get()) RaiseError(errors::kOutOfMemory);
+    HRESULT hr = ::VarR8FromStr(b.get(), ScriptLocale(), 0, &d);
     if (hr == DISP_E_OVERFLOW) RaiseError(errors::kOverflow);
     if (FAILED(hr)) return false;
     out = d;
@@ -265,12 +264,10 @@ std::wstring ToText(const Value& v) {
     case VT_R8: return NumberText(x.dblVal, 15);
     case VT_R4: return NumberText(x.fltVal, 7);
     case VT_DATE: {
-        BSTR b = nullptr;
-        HRESULT hr = ::VarBstrFromDate(x.date, ScriptLocale(), 0, &b);
+        common::Bstr b;
+        HRESULT hr = ::VarBstrFromDate(x.date, ScriptLocale(), 0, b.put());
         if (FAILED(hr)) RaiseConversion(hr);
-        std::wstring s(b ? b : L"", ::SysStringLen(b));
-        ::SysFreeString(b);
-        return s;
+        return b.str();
     }
     default: {
         if (v.isObject()) RaiseError(v.isNothing() ? errors::kObjectVariableNotSet : errors::kTypeMismatch);
@@ -360,12 +357,10 @@ std::wstring TypeNameOf(const Value& v) {
         UINT count = 0;
         if (SUCCEEDED(v.dispatch()->GetTypeInfoCount(&count)) && count > 0 &&
             SUCCEEDED(v.dispatch()->GetTypeInfo(0, ScriptLocale(), info.GetAddressOf())) && info) {
-            BSTR name = nullptr;
-            if (SUCCEEDED(info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr)) && name) {
-                std::wstring s(name, ::SysStringLen(name));
-                ::SysFreeString(name);
-                if (!s.empty()) return s;
-            }
+            common::Bstr name;
+            if (SUCCEEDED(info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr)) &&
+                name.length() > 0)
+                return name.str();
         }
         return L"Object";
     }

@@ -1,4 +1,5 @@
 #include "wrappers/hook/RemoteItems.h"
+#include "common/Bstr.h"
 #include "common/TextConv.h"
 #include "ostrel/ostrel.h"
 #include "wrappers/core/MatchText.h"
@@ -34,17 +35,16 @@ bool variantInteger(const VARIANT& value, LONG* number) {
 bool variantString(const VARIANT& value, std::wstring* text) {
     const VARIANT& v = variantValue(value);
     if (v.vt == VT_BSTR) {
-        *text = bstrText(v.bstrVal);
+        *text = common::BstrText(v.bstrVal);
         return true;
     }
     if (v.vt == (VT_BSTR | VT_BYREF) && v.pbstrVal) {
-        *text = bstrText(*v.pbstrVal);
+        *text = common::BstrText(*v.pbstrVal);
         return true;
     }
     return false;
 }
 
-std::wstring bstrText(BSTR text) { return text ? std::wstring(text, ::SysStringLen(text)) : std::wstring(); }
 
 std::wstring readRemoteAnsi(RemoteProcess& process, ULONG_PTR address, size_t maxBytes) {
     std::string text;

@@ -2,6 +2,7 @@
 // a host runs two files on a script thread, a debugger object receives the breaks, and
 // the test thread inspects and resumes them, using only the documented interfaces.
 #include "tests/unit/stepscript/TestSite.h"
+#include "common/Bstr.h"
 #include "common/ComObject.h"
 #include "common/ComInit.h"
 #include "common/DebugOwners.h"
@@ -20,7 +21,6 @@ namespace {
 
 constexpr DWORD kWaitMs = 15000;
 
-std::wstring Text(BSTR b) { return std::wstring(b ? b : L"", ::SysStringLen(b)); }
 
 struct BreakEvent {
     BREAKREASON reason;
@@ -257,7 +257,7 @@ protected:
             return L"<no document>";
         BSTR name = nullptr;
         doc->GetName(DOCUMENTNAMETYPE_APPNODE, &name);
-        std::wstring result = Text(name);
+        std::wstring result = common::BstrText(name);
         ::SysFreeString(name);
         ULONG pos = 0, chars = 0, line = 0, column = 0;
         if (FAILED(text->GetPositionOfContext(docContext.Get(), &pos, &chars)) ||
@@ -275,7 +275,7 @@ protected:
         for (ULONG i = 0; i < count; ++i) {
             BSTR d = nullptr;
             frameAt(b, i)->GetDescriptionString(TRUE, &d);
-            result.push_back(Text(d));
+            result.push_back(common::BstrText(d));
             ::SysFreeString(d);
         }
         return result;
@@ -362,7 +362,7 @@ protected:
         HRESULT hr = E_FAIL;
         BSTR result = nullptr;
         expression->GetResultAsString(&hr, &result);
-        std::wstring r = (hr == S_OK ? L"ok: " : L"failed: ") + Text(result);
+        std::wstring r = (hr == S_OK ? L"ok: " : L"failed: ") + common::BstrText(result);
         ::SysFreeString(result);
         return r;
     }
@@ -482,7 +482,7 @@ TEST_F(DebugSessionTest, NestedFramesLocalsAndEvaluation) {
     ComPtr<IDebugStackFrame> top = frameAt(b, 0);
     BSTR language = nullptr;
     top->GetLanguageString(FALSE, &language);
-    EXPECT_EQ(Text(language), L"StepScript");
+    EXPECT_EQ(common::BstrText(language), L"StepScript");
     ::SysFreeString(language);
     // Watches: expressions in any frame; an assignment in the top frame.
     EXPECT_EQ(evaluate(b, L"a + 1", DEBUG_TEXT_ISEXPRESSION | DEBUG_TEXT_RETURNVALUE), L"ok: 6");

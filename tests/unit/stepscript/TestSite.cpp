@@ -1,4 +1,5 @@
 #include "tests/unit/stepscript/TestSite.h"
+#include "common/Bstr.h"
 #include "common/ComInit.h"
 #include "common/ComObject.h"
 #include "standins/stepscript/ScriptEngine.h"
@@ -17,7 +18,6 @@ std::wstring Lower(std::wstring s) {
     return s;
 }
 
-std::wstring Text(BSTR b) { return std::wstring(b ? b : L"", ::SysStringLen(b)); }
 
 enum : DISPID { kLog = 1, kValue = 2, kFail = 3, kFailInfo = 4, kSelf = 5, kCount = 6 };
 
@@ -40,7 +40,7 @@ STDMETHODIMP Recorder::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p
         VARIANT v;
         ::VariantInit(&v);
         if (FAILED(::VariantChangeType(&v, &params->rgvarg[argc - 1 - i], VARIANT_ALPHABOOL, VT_BSTR))) return std::wstring(L"?");
-        std::wstring s = Text(v.bstrVal);
+        std::wstring s = common::BstrText(v.bstrVal);
         ::VariantClear(&v);
         return s;
     };
