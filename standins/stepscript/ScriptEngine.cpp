@@ -528,7 +528,7 @@ HRESULT ScriptEngine::run() {
             result = SCRIPT_E_REPORTED;
         } catch (...) {
             // Out of memory and the like: the run ends, the engine stays usable.
-            result = E_UNEXPECTED;
+            result = common::CurrentExceptionHResult();
         }
         if (FAILED(result)) {
             std::lock_guard<std::recursive_mutex> lock(lock_);

@@ -341,13 +341,11 @@ HRESULT WrapperCore::click(LONG button, LONG x, LONG y, LONG shift, LONG ctrl, L
 }
 
 HRESULT WrapperCore::screenshot(VARIANT_BOOL windowOnly, BSTR fileName) {
-    try {
+    return common::ComBoundary([&] {
         // Failures carry no error information, not even a stale one from an earlier call.
         ::SetErrorInfo(0, nullptr);
         return TakeScreenshot(window(), windowOnly != VARIANT_FALSE, common::BstrText(fileName));
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 HRESULT WrapperCore::bringToForeground() {

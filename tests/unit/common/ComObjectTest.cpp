@@ -141,6 +141,7 @@ TEST(ComBoundary, NothingEscapes) {
     // A "failure" carrying a success code must still read as a failure.
     EXPECT_EQ(ComBoundary([]() -> HRESULT { throw ComError(S_OK); }), E_UNEXPECTED);
     EXPECT_EQ(ComBoundary([]() -> HRESULT { throw std::runtime_error("boom"); }), E_UNEXPECTED);
+    EXPECT_EQ(ComBoundary([]() -> HRESULT { throw std::bad_alloc(); }), E_OUTOFMEMORY);
 }
 
 TEST(Bstr, OwnsCopiesAndHandsOver) {
