@@ -16,18 +16,16 @@ std::mutex g_typeInfoMutex;
 ITypeInfo* g_typeInfo = nullptr;  // kept for the life of the process
 
 HRESULT LoadEnvTypeInfo(ITypeInfo** typeInfo) {
-    ITypeLib* library = nullptr;
-    HRESULT hr = ::LoadRegTypeLib(LIBID_MardelLib, 1, 0, 0, &library);
+    Microsoft::WRL::ComPtr<ITypeLib> library;
+    HRESULT hr = ::LoadRegTypeLib(LIBID_MardelLib, 1, 0, 0, library.GetAddressOf());
     if (FAILED(hr)) {
         // Not registered (a COM-server start never registers): use our own copy.
         wchar_t path[MAX_PATH * 2] = {};
         ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-        hr = ::LoadTypeLibEx(path, REGKIND_NONE, &library);
+        hr = ::LoadTypeLibEx(path, REGKIND_NONE, library.ReleaseAndGetAddressOf());
     }
     if (FAILED(hr)) return hr;
-    hr = library->GetTypeInfoOfGuid(IID_IEnv, typeInfo);
-    library->Release();
-    return hr;
+    return library->GetTypeInfoOfGuid(IID_IEnv, typeInfo);
 }
 
 } // namespace

@@ -20,22 +20,19 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 HRESULT FillItem(IUnknown* object, IUnknown** item, ITypeInfo** typeInfo) {
+    // The item is handed out only once the type information is there too.
+    ComPtr<IUnknown> unknown;
     if (item) {
-        HRESULT hr = object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(item));
+        HRESULT hr = object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.GetAddressOf()));
         if (FAILED(hr)) return hr;
     }
     if (typeInfo) {
         ComPtr<IDispatch> dispatch;
         HRESULT hr = object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.GetAddressOf()));
         if (SUCCEEDED(hr)) hr = dispatch->GetTypeInfo(0, LOCALE_SYSTEM_DEFAULT, typeInfo);
-        if (FAILED(hr)) {
-            if (item && *item) {
-                (*item)->Release();
-                *item = nullptr;
-            }
-            return hr;
-        }
+        if (FAILED(hr)) return hr;
     }
+    if (item) *item = unknown.Detach();
     return S_OK;
 }
 

@@ -1,4 +1,5 @@
 #include "standins/stepscript/Value.h"
+#include "common/ComObject.h"
 #include "common/Bstr.h"
 #include "standins/stepscript/ScriptError.h"
 // The interface header carries an MSVC uuid attribute that MinGW warns about.
@@ -175,12 +176,13 @@ Value Value::Take(VARIANT& v) {
     if (r.v_.vt == VT_UNKNOWN) {
         // Objects travel as IDispatch inside the interpreter.
         IUnknown* unk = r.v_.punkVal;
-        IDispatch* disp = nullptr;
-        if (unk) unk->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&disp));
+        Microsoft::WRL::ComPtr<IDispatch> disp;
+        if (unk) unk->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(disp.GetAddressOf()));
         if (unk && !disp) return r;  // kept as IUnknown: usable with Is, IsObject and Set
-        if (unk) unk->Release();
+        // The variant's reference to the object passes to its IDispatch.
+        const auto previous = common::Adopt(unk);
         r.v_.vt = VT_DISPATCH;
-        r.v_.pdispVal = disp;
+        r.v_.pdispVal = disp.Detach();
     }
     return r;
 }

@@ -1,4 +1,5 @@
 #include "wrappers/sync/Synchronizer.h"
+#include "common/Bstr.h"
 #include "common/ComObject.h"
 #include "wrappers/core/ClassFactory.h"
 #include "wrappers/core/WrapperError.h"
@@ -22,11 +23,9 @@ bool waitForDocument(IStream* stream) {
     LARGE_INTEGER start = {};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
     for (int read = 0; read < kReadyStateReads; ++read) {
-        BSTR state = nullptr;
-        if (FAILED(document->get_readyState(&state))) return false;
-        const bool complete = isComplete(state);
-        ::SysFreeString(state);
-        if (complete) break;
+        common::Bstr state;
+        if (FAILED(document->get_readyState(state.put()))) return false;
+        if (isComplete(state.get())) break;
         ::Sleep(kReadyStatePause);
     }
     return true;
