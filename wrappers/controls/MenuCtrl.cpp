@@ -29,7 +29,6 @@ VARIANT plainValue(const VARIANT& value) {
     return plain;
 }
 
-
 } // namespace
 
 bool MenuReader::readsDirectly(HMENU menu) const {

@@ -35,16 +35,17 @@ bool variantInteger(const VARIANT& value, LONG* number) {
 bool variantString(const VARIANT& value, std::wstring* text) {
     const VARIANT& v = variantValue(value);
     if (v.vt == VT_BSTR) {
-        *text = common::BstrText(v.bstrVal);
+        *text = bstrText(v.bstrVal);
         return true;
     }
     if (v.vt == (VT_BSTR | VT_BYREF) && v.pbstrVal) {
-        *text = common::BstrText(*v.pbstrVal);
+        *text = bstrText(*v.pbstrVal);
         return true;
     }
     return false;
 }
 
+std::wstring bstrText(BSTR text) { return common::BstrText(text); }
 
 std::wstring readRemoteAnsi(RemoteProcess& process, ULONG_PTR address, size_t maxBytes) {
     std::string text;
