@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <cstring>
 
+// MinGW's richole.h gives the interface no IID for __uuidof.
+__CRT_UUID_DECL(IRichEditOleCallback, 0x00020d03, 0x0000, 0x0000, 0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46)
+
 namespace editor {
 
 using common::ComBoundary;
 using common::ThrowIfFailed;
-
-// MinGW's richole.h gives the interface no IID for __uuidof.
-__CRT_UUID_DECL(IRichEditOleCallback, 0x00020d03, 0x0000, 0x0000, 0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46)
 
 namespace {
 
