@@ -6,6 +6,7 @@
 //   Scripting.Dictionary runs on each engine through the same kind of site, no debugger.
 // Prints statements per second of each and their ratios.
 #include "common/ComObject.h"
+#include "common/ExcepInfo.h"
 #include "common/ScriptingGuids.h"
 #include "common/UniqueHandle.h"
 #include <wrl/client.h>
@@ -81,18 +82,15 @@ public:
     STDMETHODIMP OnStateChange(SCRIPTSTATE) override { return S_OK; }
     STDMETHODIMP OnScriptError(IActiveScriptError* error) override {
         if (errors++ == 0 && error) {
-            EXCEPINFO info = {};
-            error->GetExceptionInfo(&info);
-            if (!info.bstrDescription && info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
+            common::ExcepInfo info;
+            error->GetExceptionInfo(info.put());
+            info.fillIn();
             ULONG line = 0;
             LONG column = 0;
             DWORD context = 0;
             error->GetSourcePosition(&context, &line, &column);
             firstError = L"line " + std::to_wstring(line + 1) + L": " +
-                         (info.bstrDescription ? info.bstrDescription : L"(no description)");
-            ::SysFreeString(info.bstrSource);
-            ::SysFreeString(info.bstrDescription);
-            ::SysFreeString(info.bstrHelpFile);
+                         (info->bstrDescription ? info.description() : L"(no description)");
         }
         return E_FAIL;
     }

@@ -6,6 +6,9 @@
 
 namespace common {
 
+// Copy of a BSTR's text, embedded NULs included; a null BSTR is the empty string.
+inline std::wstring BstrText(BSTR text) { return std::wstring(text ? text : L"", ::SysStringLen(text)); }
+
 // Owner of one BSTR.
 class Bstr {
 public:
@@ -23,7 +26,7 @@ public:
 
     BSTR get() const { return value_; }
     UINT length() const { return ::SysStringLen(value_); }
-    std::wstring str() const { return std::wstring(value_ ? value_ : L"", length()); }
+    std::wstring str() const { return BstrText(value_); }
     // Hands the string to a caller that frees it ([out, retval] parameters).
     BSTR release() { return std::exchange(value_, nullptr); }
     // For APIs that return a BSTR through an out parameter.

@@ -2,6 +2,18 @@
 
 namespace common {
 
+HRESULT CurrentExceptionHResult() noexcept {
+    try {
+        throw;
+    } catch (const ComError& e) {
+        return FAILED(e.hr()) ? e.hr() : E_UNEXPECTED;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
 void ThrowLastErrorIf(bool failed) {
     if (failed) throw ComError(HRESULT_FROM_WIN32(::GetLastError()));
 }

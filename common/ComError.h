@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <exception>
+#include <new>
 #include <string>
 
 namespace common {
@@ -28,16 +29,18 @@ inline HRESULT ThrowIfFailed(HRESULT hr) {
 // Throws ComError(HRESULT_FROM_WIN32(GetLastError())) when ok is false.
 void ThrowLastErrorIf(bool failed);
 
-// Runs body at a COM method boundary: nothing escapes. A ComError gives its HRESULT,
-// anything else E_UNEXPECTED.
+// The HRESULT of the exception being handled; called only inside a catch block. A
+// ComError gives its HRESULT, std::bad_alloc E_OUTOFMEMORY, anything else E_UNEXPECTED.
+HRESULT CurrentExceptionHResult() noexcept;
+
+// Runs body at a COM method boundary: nothing escapes, and an exception becomes the
+// HRESULT CurrentExceptionHResult gives.
 template <typename Body>
 HRESULT ComBoundary(Body&& body) noexcept {
     try {
         return body();
-    } catch (const ComError& e) {
-        return FAILED(e.hr()) ? e.hr() : E_UNEXPECTED;
     } catch (...) {
-        return E_UNEXPECTED;
+        return CurrentExceptionHResult();
     }
 }
 

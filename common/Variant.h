@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <oleauto.h>
 #include <string>
+#include "common/Bstr.h"
 
 namespace common {
 
@@ -46,7 +47,7 @@ public:
     bool toString(std::wstring& out) const {
         VARIANT v; ::VariantInit(&v);
         if (FAILED(::VariantChangeType(&v, const_cast<VARIANT*>(&value_), 0, VT_BSTR))) return false;
-        out.assign(v.bstrVal ? v.bstrVal : L"", ::SysStringLen(v.bstrVal));
+        out = BstrText(v.bstrVal);
         ::VariantClear(&v);
         return true;
     }

@@ -1,4 +1,5 @@
 #include "debugger/CallStackPane.h"
+#include "common/DebugOwners.h"
 #include "common/ComObject.h"
 #include "debugger/StackFrames.h"
 #include "host/ScriptHost.h"
@@ -30,12 +31,10 @@ void CallStackPane::Refresh() {
     frames->Reset();
     const int selected = host_.selectedFrame();
     for (int index = 0;; ++index) {
-        DebugStackFrameDescriptor descriptor = {};
+        common::StackFrameDescriptor descriptor;
         ULONG fetched = 0;
-        if (frames->Next(1, &descriptor, &fetched) != S_OK || fetched != 1) break;
-        ComPtr<IDebugStackFrame> frame;
-        frame = common::Adopt(descriptor.pdsf);
-        if (descriptor.punkFinal) descriptor.punkFinal->Release();
+        if (frames->Next(1, descriptor.put(), &fetched) != S_OK || fetched != 1) break;
+        ComPtr<IDebugStackFrame> frame = descriptor.takeFrame();
         std::wstring name;
         int line = 0;
         // A frame the debug services cannot place ends the list.

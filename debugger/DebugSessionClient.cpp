@@ -10,8 +10,8 @@ namespace debugger {
 
 using Microsoft::WRL::ComPtr;
 
-DebugSessionClient::DebugSessionClient(host::ScriptHost& host) : host_(host) { host::ModuleLock::Lock(); }
-DebugSessionClient::~DebugSessionClient() { host::ModuleLock::Unlock(); }
+DebugSessionClient::DebugSessionClient(host::ScriptHost& host) : host_(host) { host::ModuleLocks().lock(); }
+DebugSessionClient::~DebugSessionClient() { host::ModuleLocks().unlock(); }
 
 STDMETHODIMP DebugSessionClient::QueryAlive() { return S_OK; }
 

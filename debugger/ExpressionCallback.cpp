@@ -3,8 +3,8 @@
 
 namespace debugger {
 
-ExpressionCallback::ExpressionCallback() { host::ModuleLock::Lock(); }
-ExpressionCallback::~ExpressionCallback() { host::ModuleLock::Unlock(); }
+ExpressionCallback::ExpressionCallback() { host::ModuleLocks().lock(); }
+ExpressionCallback::~ExpressionCallback() { host::ModuleLocks().unlock(); }
 
 STDMETHODIMP ExpressionCallback::onComplete() {
     completed_ = true;

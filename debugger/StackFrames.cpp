@@ -1,4 +1,5 @@
 #include "debugger/StackFrames.h"
+#include "common/DebugOwners.h"
 #include "common/ComObject.h"
 #include "host/ScriptHost.h"
 #include "common/Bstr.h"
@@ -17,13 +18,10 @@ ComPtr<IDebugStackFrame> FrameAt(IDebugApplicationThread* thread, int index) {
     if (!thread || index < 0 || FAILED(thread->EnumStackFrames(&frames)) || !frames) return nullptr;
     frames->Reset();
     if (index > 0 && frames->Skip(static_cast<ULONG>(index)) != S_OK) return nullptr;
-    DebugStackFrameDescriptor descriptor = {};
+    common::StackFrameDescriptor descriptor;
     ULONG fetched = 0;
-    if (frames->Next(1, &descriptor, &fetched) != S_OK || fetched != 1) return nullptr;
-    ComPtr<IDebugStackFrame> frame;
-    frame = common::Adopt(descriptor.pdsf);
-    if (descriptor.punkFinal) descriptor.punkFinal->Release();
-    return frame;
+    if (frames->Next(1, descriptor.put(), &fetched) != S_OK || fetched != 1) return nullptr;
+    return descriptor.takeFrame();
 }
 
 bool FramePosition(IDebugStackFrame* frame, std::wstring& name, int& line) {

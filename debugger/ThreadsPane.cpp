@@ -1,4 +1,5 @@
 #include "debugger/ThreadsPane.h"
+#include "common/DebugOwners.h"
 #include "common/ComObject.h"
 #include "debugger/StackFrames.h"
 #include "host/ScriptHost.h"
@@ -52,14 +53,9 @@ void ThreadsPane::Refresh() {
         std::wstring location;
         ComPtr<IEnumDebugStackFrames> frames;
         if (SUCCEEDED(thread->EnumStackFrames(&frames)) && frames) {
-            DebugStackFrameDescriptor top = {};
+            common::StackFrameDescriptor top;
             ULONG got = 0;
-            if (frames->Next(1, &top, &got) == S_OK && got == 1) {
-                ComPtr<IDebugStackFrame> frame;
-                frame = common::Adopt(top.pdsf);
-                if (top.punkFinal) top.punkFinal->Release();
-                location = FrameDescription(frame.Get());
-            }
+            if (frames->Next(1, top.put(), &got) == S_OK && got == 1) location = FrameDescription(top.frame());
         }
         wchar_t idText[16], suspendText[16];
         std::swprintf(idText, 16, L"0x%08X", static_cast<unsigned>(id));

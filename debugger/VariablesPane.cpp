@@ -1,4 +1,5 @@
 #include "debugger/VariablesPane.h"
+#include "common/DebugOwners.h"
 #include "debugger/FrameEvaluation.h"
 #include "debugger/StackFrames.h"
 #include "host/ScriptHost.h"
@@ -39,21 +40,11 @@ void VariablesPane::Refresh() {
     members->Reset();
     ULONG count = 0;
     if (FAILED(members->GetCount(&count)) || count == 0) return;
-    std::vector<DebugPropertyInfo> infos(count);
+    common::PropertyInfos infos(count);
     ULONG fetched = 0;
-    members->Next(count, infos.data(), &fetched);
+    members->Next(count, infos.put(), &fetched);
     ::SendMessageW(control(), WM_SETREDRAW, FALSE, 0);
-    for (ULONG i = 0; i < fetched && i < count; ++i) {
-        DebugPropertyInfo& info = infos[i];
-        const std::wstring name = info.m_bstrName ? info.m_bstrName : L"";
-        const std::wstring value = info.m_bstrValue ? info.m_bstrValue : L"";
-        list_.AddRow({value, name}, 0);
-        ::SysFreeString(info.m_bstrName);
-        ::SysFreeString(info.m_bstrType);
-        ::SysFreeString(info.m_bstrValue);
-        ::SysFreeString(info.m_bstrFullName);
-        if (info.m_pDebugProp) info.m_pDebugProp->Release();
-    }
+    for (ULONG i = 0; i < fetched && i < count; ++i) list_.AddRow({infos.value(i), infos.name(i)}, 0);
     ::SendMessageW(control(), WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(control(), nullptr, TRUE);
 }

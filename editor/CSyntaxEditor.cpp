@@ -1,9 +1,13 @@
 #include "editor/CSyntaxEditor.h"
+#include "common/GdiOwners.h"
 #include "common/ComObject.h"
 #include "common/Bstr.h"
 #include "common/ComError.h"
 #include <algorithm>
 #include <cstring>
+
+// MinGW's richole.h gives the interface no IID for __uuidof.
+__CRT_UUID_DECL(IRichEditOleCallback, 0x00020d03, 0x0000, 0x0000, 0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46)
 
 namespace editor {
 
@@ -20,24 +24,8 @@ bool KeyDown(int key) { return ::GetKeyState(key) < 0; }
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 // Every paste and drop arrives as plain text.
-class PlainTextOleCallback final : public IRichEditOleCallback {
+class PlainTextOleCallback final : public common::ComObject<IRichEditOleCallback> {
 public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IRichEditOleCallback) {
-            *ppv = static_cast<IRichEditOleCallback*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
     STDMETHODIMP GetNewStorage(LPSTORAGE*) override { return E_NOTIMPL; }
     STDMETHODIMP GetInPlaceContext(LPOLEINPLACEFRAME*, LPOLEINPLACEUIWINDOW*, LPOLEINPLACEFRAMEINFO) override {
         return E_NOTIMPL;
@@ -53,10 +41,6 @@ public:
     STDMETHODIMP GetClipboardData(CHARRANGE*, DWORD, LPDATAOBJECT*) override { return E_NOTIMPL; }
     STDMETHODIMP GetDragDropEffect(BOOL, DWORD, LPDWORD) override { return E_NOTIMPL; }
     STDMETHODIMP GetContextMenu(WORD, LPOLEOBJECT, CHARRANGE*, HMENU*) override { return E_NOTIMPL; }
-
-private:
-    ~PlainTextOleCallback() = default;
-    std::atomic<ULONG> refs_{1};
 };
 
 void ApplyStyle(ITextFont* font, const StyleDef& style) {
@@ -124,9 +108,7 @@ HRESULT CSyntaxEditor::Attach(HWND window, const std::wstring& languagesName, co
         wcscpy(format.szFaceName, L"Courier New");
         ::SendMessageW(window, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
 
-        HDC dc = ::GetDC(window);
-        const int height = -::MulDiv(8, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
-        ::ReleaseDC(window, dc);
+        const int height = -::MulDiv(8, ::GetDeviceCaps(common::WindowDc(window).get(), LOGPIXELSY), 72);
         marginFont_.reset(::CreateFontW(height, 0, 0, 0, 100, FALSE, FALSE, FALSE, OEM_CHARSET, OUT_DEFAULT_PRECIS,
                                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH, L"Arial"));
         images_.reset(::ImageList_LoadImageW(::GetModuleHandleW(nullptr), L"IDB_STACKIMAGESLIST", 16, 1,
@@ -611,10 +593,8 @@ LRESULT CALLBACK CSyntaxEditor::WindowProc(HWND window, UINT message, WPARAM wPa
 
 void CSyntaxEditor::UpdateLineStep() {
     if (!window_) return;
-    HDC dc = ::GetDC(window_);
     TEXTMETRICW metrics{};
-    ::GetTextMetricsW(dc, &metrics);
-    ::ReleaseDC(window_, dc);
+    ::GetTextMetricsW(common::WindowDc(window_).get(), &metrics);
     lineStep_ = metrics.tmHeight + metrics.tmExternalLeading;
     // The text's own line pitch when there are two lines to measure: snapping to the
     // window font's height would not land on line tops in another font.
@@ -704,14 +684,16 @@ void CSyntaxEditor::PaintMargin() {
         const int height = client.bottom - client.top;
         if (width <= 0 || height <= 0) return;
 
-        HDC windowDc = ::GetDC(window_);
-        HDC dc = ::CreateCompatibleDC(windowDc);
-        HBITMAP bitmap = ::CreateCompatibleBitmap(windowDc, width, height);
-        HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+        // Owners give everything back when a text call throws half-way.
+        common::WindowDc windowDc(window_);
+        common::MemoryDc memory(::CreateCompatibleDC(windowDc.get()));
+        const HDC dc = memory.get();
+        common::UniqueGdiObject bitmap(::CreateCompatibleBitmap(windowDc.get(), width, height));
+        common::SelectedObject selectedBitmap(dc, bitmap.get());
         RECT fill{0, 0, width, height};
         ::FillRect(dc, &fill, ::GetSysColorBrush(COLOR_SCROLLBAR));
         ::SetBkMode(dc, TRANSPARENT);
-        HGDIOBJ oldFont = ::SelectObject(dc, marginFont_.get());
+        common::SelectedObject selectedFont(dc, marginFont_.get());
 
         long visibleStart = 0, visibleEnd = 0;
         text_.VisibleRange(visibleStart, visibleEnd);
@@ -738,12 +720,7 @@ void CSyntaxEditor::PaintMargin() {
             top = bottom;
         }
 
-        ::BitBlt(windowDc, client.left, client.top, width, height, dc, 0, 0, SRCCOPY);
-        ::SelectObject(dc, oldFont);
-        ::SelectObject(dc, oldBitmap);
-        ::DeleteObject(bitmap);
-        ::DeleteDC(dc);
-        ::ReleaseDC(window_, windowDc);
+        ::BitBlt(windowDc.get(), client.left, client.top, width, height, dc, 0, 0, SRCCOPY);
         RECT margin{client.left, client.top, kMarginWidth, client.bottom};
         ::ValidateRect(window_, &margin);
     } catch (...) {

@@ -1,5 +1,6 @@
 #include "explorer/CWindowExplorer.h"
 #include "explorer/AccessibleNames.h"
+#include "common/GdiOwners.h"
 #include "common/Variant.h"
 #include "resources/explorer/explorerids.h"
 #include <commctrl.h>
@@ -89,7 +90,7 @@ BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM data) {
 
 } // namespace
 
-CWindowExplorer::CWindowExplorer(HWND frame, OleaccFunctions oleacc) : frame_(frame), oleacc_(oleacc) {}
+CWindowExplorer::CWindowExplorer(HWND frame, common::Oleacc oleacc) : frame_(frame), oleacc_(oleacc) {}
 
 CWindowExplorer::~CWindowExplorer() {
     for (HBITMAP bitmap : bitmaps_) ::DeleteObject(bitmap);
@@ -166,7 +167,7 @@ bool CWindowExplorer::OnInitDialog() {
     ::CheckDlgButton(hwnd_, IDC_USE_MSAA, BST_CHECKED);
     ::CheckDlgButton(hwnd_, IDC_SHOW_INVISIBLE, BST_UNCHECKED);
     ::CheckDlgButton(hwnd_, IDC_KEEP_ON_TOP, keepOnTop_ ? BST_CHECKED : BST_UNCHECKED);
-    if (oleacc_.objectFromPoint) {
+    if (oleacc_.accessibleObjectFromPoint) {
         ::CheckDlgButton(hwnd_, IDC_SHOW_INVISIBLE, BST_CHECKED);
         useMsaa_ = true;
     } else {
@@ -242,7 +243,7 @@ void CWindowExplorer::OnDestroy() {
 }
 
 bool CWindowExplorer::accessibleMode() const {
-    return oleacc_.objectFromWindow && ::SendMessageW(tabs_, TCM_GETCURSEL, 0, 0) == 0;
+    return oleacc_.accessibleObjectFromWindow && ::SendMessageW(tabs_, TCM_GETCURSEL, 0, 0) == 0;
 }
 
 const ItemKey* CWindowExplorer::KeyOf(HTREEITEM item) const {
@@ -389,7 +390,7 @@ void CWindowExplorer::DragTo(POINT screen) {
 void CWindowExplorer::Inspect(HWND window, POINT screen, bool select) {
     // Accessible objects in the accessible tree, windows in the window tree: the fields
     // and the selection always describe what the tree shows.
-    if (useMsaa_ && accessibleMode() && oleacc_.objectFromPoint && InspectAccessible(window, screen, select)) return;
+    if (useMsaa_ && accessibleMode() && oleacc_.accessibleObjectFromPoint && InspectAccessible(window, screen, select)) return;
     RECT rect{};
     if (!::GetWindowRect(window, &rect) || ::EqualRect(&rect, &highlight_)) return;
     EraseHighlight();
@@ -401,7 +402,7 @@ void CWindowExplorer::Inspect(HWND window, POINT screen, bool select) {
 bool CWindowExplorer::InspectAccessible(HWND window, POINT screen, bool select) {
     ComPtr<IAccessible> object;
     common::Variant child;
-    if ((FAILED(oleacc_.objectFromPoint(screen, &object, child.put())) || !object) &&
+    if ((FAILED(oleacc_.accessibleObjectFromPoint(screen, &object, child.put())) || !object) &&
         !HitTest(window, screen, object, child))
         return false;
     long left = 0, top = 0, width = 0, height = 0;
@@ -410,7 +411,7 @@ bool CWindowExplorer::InspectAccessible(HWND window, POINT screen, bool select) 
     if (!::EqualRect(&rect, &highlight_)) {
         EraseHighlight();
         HWND objectWindow = nullptr;
-        if (oleacc_.windowFromObject) oleacc_.windowFromObject(object.Get(), &objectWindow);
+        if (oleacc_.windowFromAccessibleObject) oleacc_.windowFromAccessibleObject(object.Get(), &objectWindow);
         if (!objectWindow) objectWindow = window;
         FillFromAccessible(object.Get(), *child.get(), objectWindow);
         if (select) SelectKey(ItemKey{objectWindow, rect.left, rect.top, rect.right, rect.bottom});
@@ -439,15 +440,15 @@ bool CWindowExplorer::HitTest(HWND window, POINT screen, ComPtr<IAccessible>& ob
     // What AccessibleObjectFromPoint does, for systems where it is a stub (Wine): from
     // the window's accessible object down to the deepest visible object at the point,
     // by hit-testing where objects answer it and by their rectangles where not.
-    if (!oleacc_.objectFromWindow) return false;
+    if (!oleacc_.accessibleObjectFromWindow) return false;
     const VARIANT self = SelfChild();
     ComPtr<IAccessible> current;
     common::Variant role;
-    if (FAILED(oleacc_.objectFromWindow(window, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IAccessible),
+    if (FAILED(oleacc_.accessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IAccessible),
                                         reinterpret_cast<void**>(current.GetAddressOf()))) ||
         !current || FAILED(current->get_accRole(self, role.put()))) {
         current.Reset();
-        if (FAILED(oleacc_.objectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+        if (FAILED(oleacc_.accessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                             reinterpret_cast<void**>(current.GetAddressOf()))) ||
             !current)
             return false;
@@ -472,11 +473,11 @@ bool CWindowExplorer::HitTest(HWND window, POINT screen, ComPtr<IAccessible>& ob
         }
         ComPtr<IAccessible> next;
         long count = 0;
-        if (oleacc_.children && SUCCEEDED(current->get_accChildCount(&count)) && count > 0) {
+        if (oleacc_.accessibleChildren && SUCCEEDED(current->get_accChildCount(&count)) && count > 0) {
             count = std::min(count, kMaxChildren);
             ChildVariants children(static_cast<size_t>(count));
             LONG obtained = 0;
-            if (SUCCEEDED(oleacc_.children(current.Get(), 0, count, children.items.data(), &obtained))) {
+            if (SUCCEEDED(oleacc_.accessibleChildren(current.Get(), 0, count, children.items.data(), &obtained))) {
                 for (LONG i = 0; i < std::min<LONG>(obtained, count) && !next; ++i) {
                     const VARIANT& c = children.items[static_cast<size_t>(i)];
                     if (c.vt == VT_I4) {
@@ -529,27 +530,24 @@ void CWindowExplorer::SetFields(const std::wstring& name, const std::wstring& ro
     ::SetDlgItemTextW(hwnd_, IDC_CLASS, ClassOf(window).c_str());
 }
 
+namespace {
+// A two-pixel outline drawn with XOR on the screen: drawing it again restores the screen.
+void XorOutline(const RECT& rect) {
+    common::WindowDc screen(nullptr);
+    RECT inner = rect;
+    ::InflateRect(&inner, -1, -1);
+    ::DrawFocusRect(screen.get(), &rect);
+    ::DrawFocusRect(screen.get(), &inner);
+}
+} // namespace
+
 void CWindowExplorer::DrawHighlight(const RECT& rect) {
     highlight_ = rect;
-    if (::IsRectEmpty(&highlight_)) return;
-    HDC screen = ::GetDC(nullptr);
-    RECT inner = highlight_;
-    ::InflateRect(&inner, -1, -1);
-    ::DrawFocusRect(screen, &highlight_);
-    ::DrawFocusRect(screen, &inner);
-    ::ReleaseDC(nullptr, screen);
+    if (!::IsRectEmpty(&highlight_)) XorOutline(highlight_);
 }
 
 void CWindowExplorer::EraseHighlight() {
-    if (!::IsRectEmpty(&highlight_)) {
-        // The outline is drawn with XOR: drawing it again restores the screen.
-        HDC screen = ::GetDC(nullptr);
-        RECT inner = highlight_;
-        ::InflateRect(&inner, -1, -1);
-        ::DrawFocusRect(screen, &highlight_);
-        ::DrawFocusRect(screen, &inner);
-        ::ReleaseDC(nullptr, screen);
-    }
+    if (!::IsRectEmpty(&highlight_)) XorOutline(highlight_);
     ::SetRectEmpty(&highlight_);
 }
 
@@ -624,7 +622,7 @@ void CWindowExplorer::AddWindow(HTREEITEM parent, HWND window, int depth) {
 
 ItemKey CWindowExplorer::KeyOfAccessible(IAccessible* object, const VARIANT& child) const {
     ItemKey key;
-    if (oleacc_.windowFromObject) oleacc_.windowFromObject(object, &key.window);
+    if (oleacc_.windowFromAccessibleObject) oleacc_.windowFromAccessibleObject(object, &key.window);
     long left = 0, top = 0, width = 0, height = 0;
     if (SUCCEEDED(object->accLocation(&left, &top, &width, &height, child))) {
         key.left = left;
@@ -637,7 +635,7 @@ ItemKey CWindowExplorer::KeyOfAccessible(IAccessible* object, const VARIANT& chi
 
 void CWindowExplorer::AddAccessibleRoot(HWND window) {
     ComPtr<IAccessible> object;
-    if (FAILED(oleacc_.objectFromWindow(window, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IAccessible),
+    if (FAILED(oleacc_.accessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IAccessible),
                                         reinterpret_cast<void**>(object.GetAddressOf()))) ||
         !object)
         return;
@@ -647,13 +645,13 @@ void CWindowExplorer::AddAccessibleRoot(HWND window) {
 }
 
 void CWindowExplorer::AddAccessibleChildren(HTREEITEM parent, IAccessible* object, int depth) {
-    if (!oleacc_.children || depth > kMaxDepth) return;
+    if (!oleacc_.accessibleChildren || depth > kMaxDepth) return;
     long count = 0;
     if (FAILED(object->get_accChildCount(&count)) || count <= 0) return;
     count = std::min(count, kMaxChildren);
     ChildVariants children(static_cast<size_t>(count));
     LONG obtained = 0;
-    if (FAILED(oleacc_.children(object, 0, count, children.items.data(), &obtained))) return;
+    if (FAILED(oleacc_.accessibleChildren(object, 0, count, children.items.data(), &obtained))) return;
     obtained = std::min<LONG>(obtained, count);
     const VARIANT self = SelfChild();
     for (LONG i = 0; i < obtained; ++i) {

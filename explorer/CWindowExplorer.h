@@ -9,7 +9,7 @@
 // frame again. The tree is built when the finder reaches a new application and on
 // Refresh, tab, "Use MSAA" and "Show Invisible Items" changes, never by itself.
 #include "common/Variant.h"
-#include "explorer/OleaccFunctions.h"
+#include "common/Oleacc.h"
 #include "frame/CAnchorDialog.h"
 #include <commctrl.h>
 #include <oleacc.h>
@@ -34,7 +34,7 @@ struct ItemKey {
 class CWindowExplorer : public CAnchorDialog {
 public:
     // `frame` is shown again when the explorer closes; it may be null.
-    CWindowExplorer(HWND frame, OleaccFunctions oleacc);
+    CWindowExplorer(HWND frame, common::Oleacc oleacc);
     ~CWindowExplorer() override;
 
     // Creates the dialog (resource 102), hidden; it is destroyed with the frame.
@@ -97,7 +97,7 @@ private:
     static LRESULT CALLBACK FinderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     HWND frame_;
-    OleaccFunctions oleacc_;
+    common::Oleacc oleacc_;
     HWND tree_ = nullptr;
     HWND tabs_ = nullptr;
     HWND target_ = nullptr;

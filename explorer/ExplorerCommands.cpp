@@ -26,7 +26,7 @@ std::wstring ProgramFolder() {
 } // namespace
 
 CDialog* CreateWindowExplorer(CMDIFrameWnd* frame) {
-    auto* explorer = new CWindowExplorer(frame ? frame->hwnd() : nullptr, OleaccFunctions::Load());
+    auto* explorer = new CWindowExplorer(frame ? frame->hwnd() : nullptr, common::Oleacc::Instance());
     if (!explorer->Create()) {
         delete explorer;
         return nullptr;

@@ -1,4 +1,5 @@
 #include "frame/CDockPane.h"
+#include "common/GdiOwners.h"
 #include "framework/Application.h"
 #include "framework/Dialog.h"
 #include "framework/MDIFrameWnd.h"
@@ -249,20 +250,16 @@ RECT CDockPane::TrackerRect(int delta) const {
 void CDockPane::DrawTracker(const RECT& screenRect) {
     if (!frame_ || !frame_->hwnd()) return;
     // Through the frame's window DC with no clipping, so the bar shows over the panes.
-    HDC dc = ::GetDCEx(frame_->hwnd(), nullptr, DCX_WINDOW | DCX_CACHE);
+    common::WindowDc dc(frame_->hwnd(), ::GetDCEx(frame_->hwnd(), nullptr, DCX_WINDOW | DCX_CACHE));
     if (!dc) return;
-    ::SelectClipRgn(dc, nullptr);
+    ::SelectClipRgn(dc.get(), nullptr);
     RECT frame = frame_->WindowRect();
     static const WORD pattern[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
-    HBITMAP bitmap = ::CreateBitmap(8, 8, 1, 1, pattern);
-    HBRUSH brush = ::CreatePatternBrush(bitmap);
-    HGDIOBJ old = ::SelectObject(dc, brush);
-    ::PatBlt(dc, screenRect.left - frame.left, screenRect.top - frame.top, screenRect.right - screenRect.left,
+    common::UniqueGdiObject bitmap(::CreateBitmap(8, 8, 1, 1, pattern));
+    common::UniqueGdiObject brush(::CreatePatternBrush(static_cast<HBITMAP>(bitmap.get())));
+    common::SelectedObject selected(dc.get(), brush.get());
+    ::PatBlt(dc.get(), screenRect.left - frame.left, screenRect.top - frame.top, screenRect.right - screenRect.left,
              screenRect.bottom - screenRect.top, PATINVERT);
-    ::SelectObject(dc, old);
-    ::DeleteObject(brush);
-    ::DeleteObject(bitmap);
-    ::ReleaseDC(frame_->hwnd(), dc);
 }
 
 void CDockPane::TrackTo(POINT screen) {
@@ -351,13 +348,12 @@ LRESULT CDockPane::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_NCPAINT: {
-        HDC dc = ::GetWindowDC(hwnd_);
+        common::WindowDc dc(hwnd_, ::GetWindowDC(hwnd_));
         RECT w = WindowRect();
         ::OffsetRect(&w, -w.left, -w.top);
         RECT in = NcInsets();
-        ::ExcludeClipRect(dc, in.left, in.top, w.right - in.right, w.bottom - in.bottom);
-        NcPaint(dc, w);
-        ::ReleaseDC(hwnd_, dc);
+        ::ExcludeClipRect(dc.get(), in.left, in.top, w.right - in.right, w.bottom - in.bottom);
+        NcPaint(dc.get(), w);
         return 0;
     }
     case WM_NCHITTEST:

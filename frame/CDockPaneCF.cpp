@@ -1,4 +1,5 @@
 #include "frame/CDockPaneCF.h"
+#include "common/GdiOwners.h"
 #include "framework/Dialog.h"
 #include "framework/MDIFrameWnd.h"
 
@@ -15,9 +16,8 @@ std::wstring CDockPaneCF::CaptionFontFace() {
         lf.lfCharSet = DEFAULT_CHARSET;
         lstrcpyW(lf.lfFaceName, L"Tahoma");
         bool found = false;
-        HDC dc = ::GetDC(nullptr);
-        ::EnumFontFamiliesExW(dc, &lf, FoundFamily, reinterpret_cast<LPARAM>(&found), 0);
-        ::ReleaseDC(nullptr, dc);
+        common::WindowDc screen(nullptr);
+        ::EnumFontFamiliesExW(screen.get(), &lf, FoundFamily, reinterpret_cast<LPARAM>(&found), 0);
         return std::wstring(found ? L"Tahoma" : L"Arial");
     }();
     return face;
@@ -46,23 +46,19 @@ void CDockPaneCF::DrawCaption(HDC dc, const RECT& strip, bool horz) {
             // Along the caption away from the title's start (bottom-up when vertical).
             RECT part = horz ? RECT{strip.left, strip.bottom - b, strip.right, strip.bottom - a}
                              : RECT{strip.left + a, strip.top, strip.left + b, strip.bottom};
-            HBRUSH brush = ::CreateSolidBrush(c);
-            ::FillRect(dc, &part, brush);
-            ::DeleteObject(brush);
+            common::UniqueGdiObject brush(::CreateSolidBrush(c));
+            ::FillRect(dc, &part, static_cast<HBRUSH>(brush.get()));
         }
     } else {
-        HBRUSH brush = ::CreateSolidBrush(from);
-        ::FillRect(dc, &strip, brush);
-        ::DeleteObject(brush);
+        common::UniqueGdiObject brush(::CreateSolidBrush(from));
+        ::FillRect(dc, &strip, static_cast<HBRUSH>(brush.get()));
     }
-    HDC screen = ::GetDC(nullptr);
-    int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-    ::ReleaseDC(nullptr, screen);
+    int dpi = ::GetDeviceCaps(common::WindowDc(nullptr).get(), LOGPIXELSX);
     // 8.5 points at 96 dpi is 11 pixels; scaled with the screen.
     int height = -::MulDiv(11, dpi, 96);
-    HFONT font = ::CreateFontW(height, 0, horz ? 900 : 0, horz ? 900 : 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                               CLEARTYPE_QUALITY, 0, CaptionFontFace().c_str());
-    HGDIOBJ old = ::SelectObject(dc, font);
+    common::UniqueGdiObject font(::CreateFontW(height, 0, horz ? 900 : 0, horz ? 900 : 0, FW_NORMAL, 0, 0, 0,
+                                               DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, CaptionFontFace().c_str()));
+    common::SelectedObject selected(dc, font.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
     RECT clip = strip;
@@ -76,8 +72,6 @@ void CDockPaneCF::DrawCaption(HDC dc, const RECT& strip, bool horz) {
         ::ExtTextOutW(dc, strip.left + 3, strip.top, ETO_CLIPPED, &clip, title.c_str(),
                       static_cast<UINT>(title.size()), nullptr);
     }
-    ::SelectObject(dc, old);
-    ::DeleteObject(font);
 }
 
 LRESULT CDockPaneCF::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,4 +1,5 @@
 #include "frame/CDockPaneG.h"
+#include "common/GdiOwners.h"
 #include "framework/MDIFrameWnd.h"
 
 namespace {
@@ -14,9 +15,8 @@ bool CDockPaneG::HasMarlett() {
         lf.lfCharSet = DEFAULT_CHARSET;
         lstrcpyW(lf.lfFaceName, L"Marlett");
         bool exists = false;
-        HDC dc = ::GetDC(nullptr);
-        ::EnumFontFamiliesExW(dc, &lf, FoundFamily, reinterpret_cast<LPARAM>(&exists), 0);
-        ::ReleaseDC(nullptr, dc);
+        common::WindowDc screen(nullptr);
+        ::EnumFontFamiliesExW(screen.get(), &lf, FoundFamily, reinterpret_cast<LPARAM>(&exists), 0);
         return exists;
     }();
     return found;
@@ -74,8 +74,8 @@ void CDockPaneG::DrawCloseButton(HDC dc, const RECT& button) {
     if (!HasMarlett()) {
         // No symbol font (a bare Wine prefix): draw the cross with lines.
         int inset = 3 + ((closePressed_ && closeHot_) ? 1 : 0);
-        HPEN pen = ::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNTEXT));
-        HGDIOBJ oldPen = ::SelectObject(dc, pen);
+        common::UniqueGdiObject pen(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNTEXT)));
+        common::SelectedObject selected(dc, pen.get());
         // Two pixels wide: each diagonal drawn twice, one pixel apart.
         for (int i = 0; i < 2; ++i) {
             ::MoveToEx(dc, b.left + inset + i, b.top + inset, nullptr);
@@ -83,21 +83,15 @@ void CDockPaneG::DrawCloseButton(HDC dc, const RECT& button) {
             ::MoveToEx(dc, b.right - inset - 1 - i, b.top + inset, nullptr);
             ::LineTo(dc, b.left + inset - 1 - i, b.bottom - inset);
         }
-        ::SelectObject(dc, oldPen);
-        ::DeleteObject(pen);
         return;
     }
-    HDC screen = ::GetDC(nullptr);
-    int height = -::MulDiv(6, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ::ReleaseDC(nullptr, screen);
-    HFONT font = ::CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET, 0, 0, 0, 0, L"Marlett");
-    HGDIOBJ old = ::SelectObject(dc, font);
+    int height = -::MulDiv(6, ::GetDeviceCaps(common::WindowDc(nullptr).get(), LOGPIXELSY), 72);
+    common::UniqueGdiObject font(::CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET, 0, 0, 0, 0, L"Marlett"));
+    common::SelectedObject selected(dc, font.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
     if (closePressed_ && closeHot_) ::OffsetRect(&b, 1, 1);
     ::DrawTextW(dc, L"r", 1, &b, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
-    ::SelectObject(dc, old);
-    ::DeleteObject(font);
 }
 
 void CDockPaneG::NcPaint(HDC dc, const RECT& window) {

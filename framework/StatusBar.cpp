@@ -1,5 +1,6 @@
 #include "framework/StatusBar.h"
 #include "framework/FrameworkIds.h"
+#include "common/GdiOwners.h"
 #include <commctrl.h>
 
 namespace {
@@ -33,16 +34,16 @@ bool CStatusBar::Create(CMDIFrameWnd* frame, UINT id) {
 bool CStatusBar::SetIndicators(const std::vector<UINT>& ids) {
     indicators_ = ids;
     widths_.clear();
-    HDC dc = ::GetDC(status_);
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(status_, WM_GETFONT, 0, 0)));
-    for (UINT id : ids) {
-        SIZE text{};
-        const wchar_t* t = IndicatorText(id);
-        ::GetTextExtentPoint32W(dc, t, lstrlenW(t), &text);
-        widths_.push_back(id == ID_SEPARATOR ? 0 : text.cx + 12);
+    {
+        common::WindowDc dc(status_);
+        common::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(status_, WM_GETFONT, 0, 0)));
+        for (UINT id : ids) {
+            SIZE text{};
+            const wchar_t* t = IndicatorText(id);
+            ::GetTextExtentPoint32W(dc.get(), t, lstrlenW(t), &text);
+            widths_.push_back(id == ID_SEPARATOR ? 0 : text.cx + 12);
+        }
     }
-    ::SelectObject(dc, old);
-    ::ReleaseDC(status_, dc);
     LayoutParts(ClientRect().right);
     SetPaneText(0, LoadResString(IDS_READY).empty() ? L"Ready" : LoadResString(IDS_READY));
     return true;
@@ -85,12 +86,10 @@ void CStatusBar::UpdateIndicators() {
 SIZE CStatusBar::CalcFixedLayout(bool) {
     RECT r{};
     ::GetWindowRect(status_, &r);
-    HDC dc = ::GetDC(status_);
+    common::WindowDc dc(status_);
     TEXTMETRICW tm{};
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(status_, WM_GETFONT, 0, 0)));
-    ::GetTextMetricsW(dc, &tm);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(status_, dc);
+    common::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(status_, WM_GETFONT, 0, 0)));
+    ::GetTextMetricsW(dc.get(), &tm);
     return SIZE{32767, tm.tmHeight + 8};
 }
 

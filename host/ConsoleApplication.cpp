@@ -25,10 +25,10 @@ int ConsoleApplication::RunScript(const std::wstring& fileName) {
     std::wstring path = common::LowerFullPath(fileName);
     if (path.empty()) path = common::ToLower(fileName);
 
-    ModuleLock::Lock();
+    ModuleLocks().lock();
     HRESULT hr = host_.Run(common::WideToAnsi(path));
     if (SUCCEEDED(hr)) host_.WaitForScriptThread(INFINITE);
-    ModuleLock::Unlock();
+    ModuleLocks().unlock();
 
     if (FAILED(hr)) {
         host_.Log(RecordKind::FatalError, L"Cannot start the script: " + common::SystemMessage(static_cast<DWORD>(hr)));

@@ -1,4 +1,5 @@
 #include "host/Env.h"
+#include "common/Bstr.h"
 #include "host/ModuleLock.h"
 #include "host/RecordKind.h"
 #include "host/ScriptHost.h"
@@ -15,18 +16,16 @@ std::mutex g_typeInfoMutex;
 ITypeInfo* g_typeInfo = nullptr;  // kept for the life of the process
 
 HRESULT LoadEnvTypeInfo(ITypeInfo** typeInfo) {
-    ITypeLib* library = nullptr;
-    HRESULT hr = ::LoadRegTypeLib(LIBID_MardelLib, 1, 0, 0, &library);
+    Microsoft::WRL::ComPtr<ITypeLib> library;
+    HRESULT hr = ::LoadRegTypeLib(LIBID_MardelLib, 1, 0, 0, library.GetAddressOf());
     if (FAILED(hr)) {
         // Not registered (a COM-server start never registers): use our own copy.
         wchar_t path[MAX_PATH * 2] = {};
         ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-        hr = ::LoadTypeLibEx(path, REGKIND_NONE, &library);
+        hr = ::LoadTypeLibEx(path, REGKIND_NONE, library.ReleaseAndGetAddressOf());
     }
     if (FAILED(hr)) return hr;
-    hr = library->GetTypeInfoOfGuid(IID_IEnv, typeInfo);
-    library->Release();
-    return hr;
+    return library->GetTypeInfoOfGuid(IID_IEnv, typeInfo);
 }
 
 } // namespace
@@ -56,8 +55,8 @@ HRESULT GetEnvTypeInfo(ITypeInfo** typeInfo) {
 IDispatch* Env::Create() { return static_cast<IEnv*>(new Env); }
 void Env::SetHost(ScriptHost* host) { g_host = host; }
 
-Env::Env() { ModuleLock::Lock(); }
-Env::~Env() { ModuleLock::Unlock(); }
+Env::Env() { ModuleLocks().lock(); }
+Env::~Env() { ModuleLocks().unlock(); }
 
 bool Env::QueryExtra(REFIID riid, void** ppv) {
     if (riid != IID_IDispatch) return false;
@@ -96,7 +95,7 @@ STDMETHODIMP Env::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params
 HRESULT Env::Log(RecordKind kind, BSTR text) {
     return common::ComBoundary([&]() -> HRESULT {
         if (!text || !g_host) return S_OK;
-        g_host->Log(kind, std::wstring(text, ::SysStringLen(text)));
+        g_host->Log(kind, common::BstrText(text));
         return S_OK;
     });
 }
@@ -112,22 +111,15 @@ STDMETHODIMP Env::Sleep(long nMilliSecs) {
     return S_OK;
 }
 
+EnvClassFactory::EnvClassFactory() : common::ClassFactoryBase(ModuleLocks()) {}
+
 STDMETHODIMP EnvClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** object) {
     return common::ComBoundary([&]() -> HRESULT {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        IDispatch* env = Env::Create();
-        HRESULT hr = env->QueryInterface(riid, object);
-        env->Release();
-        return hr;
+        return common::Adopt(Env::Create())->QueryInterface(riid, object);
     });
-}
-
-STDMETHODIMP EnvClassFactory::LockServer(BOOL lock) {
-    if (lock) ModuleLock::Lock();
-    else ModuleLock::Unlock();
-    return S_OK;
 }
 
 } // namespace host

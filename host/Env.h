@@ -1,4 +1,5 @@
 #pragma once
+#include "common/ClassFactoryBase.h"
 #include "common/ComObject.h"
 #include "host/RecordKind.h"
 #include "mardel.h"
@@ -40,10 +41,10 @@ private:
 };
 
 // Class object of Env for the local server: every CreateInstance makes a new Env.
-class EnvClassFactory : public common::ComObject<IClassFactory> {
+class EnvClassFactory : public common::ClassFactoryBase {
 public:
+    EnvClassFactory();
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override;
-    STDMETHODIMP LockServer(BOOL lock) override;
 };
 
 // The type information of IEnv, loaded once per process (registered library first,

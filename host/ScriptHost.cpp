@@ -6,6 +6,9 @@
 #include "debugger/DebugSessionClient.h"
 #include "common/Bstr.h"
 #include "common/ComError.h"
+#include "common/ComInit.h"
+#include "common/DebugOwners.h"
+#include "common/ExcepInfo.h"
 #include "common/TextConv.h"
 #include <ole2.h>
 
@@ -52,16 +55,12 @@ std::wstring EndOfRunReport(unsigned errors) {
 // Text of a run-time error: "source: description", or the system text of its code.
 std::wstring RuntimeErrorText(IActiveScriptErrorDebug* error) {
     if (!error) return L"Unknown script error";
-    EXCEPINFO exception = {};
-    error->GetExceptionInfo(&exception);
-    if (!exception.bstrDescription && exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
-    common::Bstr source, description, helpFile;
-    *source.put() = exception.bstrSource;
-    *description.put() = exception.bstrDescription;
-    *helpFile.put() = exception.bstrHelpFile;
-    if (description.length() > 0) return source.str() + L": " + description.str();
-    HRESULT code = exception.scode ? exception.scode : static_cast<HRESULT>(exception.wCode);
-    std::wstring text = common::SystemMessage(static_cast<DWORD>(code));
+    common::ExcepInfo exception;
+    error->GetExceptionInfo(exception.put());
+    exception.fillIn();
+    const std::wstring description = exception.description();
+    if (!description.empty()) return exception.source() + L": " + description;
+    std::wstring text = common::SystemMessage(static_cast<DWORD>(exception.code()));
     if (text.size() > 8192) text.resize(8192);
     return text;
 }
@@ -79,11 +78,9 @@ int CountStackFrames(IDebugApplicationThread* thread) {
     frames->Reset();
     int count = 0;
     for (;;) {
-        DebugStackFrameDescriptor descriptor = {};
+        common::StackFrameDescriptor descriptor;
         ULONG fetched = 0;
-        if (frames->Next(1, &descriptor, &fetched) != S_OK || fetched != 1) break;
-        if (descriptor.pdsf) descriptor.pdsf->Release();
-        if (descriptor.punkFinal) descriptor.punkFinal->Release();
+        if (frames->Next(1, descriptor.put(), &fetched) != S_OK || fetched != 1) break;
         ++count;
     }
     return count;
@@ -253,62 +250,64 @@ HRESULT ScriptHost::SetUpDebugger(RunContext& run) {
 }
 
 void ScriptHost::ScriptThreadMain(const std::shared_ptr<RunContext>& run) {
-    ::CoInitialize(nullptr);
-    bool executed = false;
-    HRESULT hr = SetUpDebugger(*run);
-    if (FAILED(hr) && IsCurrent(*run)) preparationFailed_ = true;
-    if (SUCCEEDED(hr)) {
-        ScriptLoader loader(*this, *run, run->scriptPath);
-        hr = loader.PrepareEngine();
-        // Breakpoints go onto the loaded code before the first statement runs.
-        if (SUCCEEDED(hr)) ApplyBreakpoints(*run);
-        if (FAILED(hr)) {
-            if (errorText().empty())
-                setErrorText(L"The script could not be prepared: " + common::SystemMessage(static_cast<DWORD>(hr)));
-            if (IsCurrent(*run)) {
-                preparationFailed_ = true;
-                running_ = false;
-                ::SetEvent(startedEvent_);
+    {
+        // The apartment ends with the run's COM objects, before the run is marked over.
+        const common::ComInit apartment(COINIT_APARTMENTTHREADED);
+        bool executed = false;
+        HRESULT hr = SetUpDebugger(*run);
+        if (FAILED(hr) && IsCurrent(*run)) preparationFailed_ = true;
+        if (SUCCEEDED(hr)) {
+            ScriptLoader loader(*this, *run, run->scriptPath);
+            hr = loader.PrepareEngine();
+            // Breakpoints go onto the loaded code before the first statement runs.
+            if (SUCCEEDED(hr)) ApplyBreakpoints(*run);
+            if (FAILED(hr)) {
+                if (errorText().empty())
+                    setErrorText(L"The script could not be prepared: " + common::SystemMessage(static_cast<DWORD>(hr)));
+                if (IsCurrent(*run)) {
+                    preparationFailed_ = true;
+                    running_ = false;
+                    ::SetEvent(startedEvent_);
+                }
+            } else if (SUCCEEDED(hr = run->debugApplication->CauseBreak())) {
+                auto* start = new ThreadStart{this, run};
+                run->watcherThread = ::CreateThread(nullptr, 0, WatcherThreadProc, start, 0, nullptr);
+                if (!run->watcherThread) delete start;
+                if (IsCurrent(*run)) {
+                    atBreak_ = false;
+                    running_ = true;
+                    ::SetEvent(startedEvent_);
+                }
+                run->engine->SetScriptState(SCRIPTSTATE_CONNECTED);
+                executed = true;
+            } else {
+                setErrorText(L"The debugger could not break into the script: " +
+                             common::SystemMessage(static_cast<DWORD>(hr)));
+                if (IsCurrent(*run)) preparationFailed_ = true;
             }
-        } else if (SUCCEEDED(hr = run->debugApplication->CauseBreak())) {
-            auto* start = new ThreadStart{this, run};
-            run->watcherThread = ::CreateThread(nullptr, 0, WatcherThreadProc, start, 0, nullptr);
-            if (!run->watcherThread) delete start;
-            if (IsCurrent(*run)) {
-                atBreak_ = false;
-                running_ = true;
-                ::SetEvent(startedEvent_);
-            }
-            run->engine->SetScriptState(SCRIPTSTATE_CONNECTED);
-            executed = true;
-        } else {
-            setErrorText(L"The debugger could not break into the script: " +
-                         common::SystemMessage(static_cast<DWORD>(hr)));
-            if (IsCurrent(*run)) preparationFailed_ = true;
         }
-    }
 
-    const bool current = IsCurrent(*run);
-    if (executed) {
-        if (current) running_ = false;
-        if (run->watcherThread) {
-            // A killed run's watcher is already gone; a current one leaves on the end event.
-            if (current) ::SetEvent(endEvent_);
-            if (::WaitForSingleObject(run->watcherThread, kWatcherEndTimeout) != WAIT_OBJECT_0 && !consoleMode_ &&
-                application_)
-                application_->ShowMessage(L"Failed to uninitialize script");
+        const bool current = IsCurrent(*run);
+        if (executed) {
+            if (current) running_ = false;
+            if (run->watcherThread) {
+                // A killed run's watcher is already gone; a current one leaves on the end event.
+                if (current) ::SetEvent(endEvent_);
+                if (::WaitForSingleObject(run->watcherThread, kWatcherEndTimeout) != WAIT_OBJECT_0 && !consoleMode_ &&
+                    application_)
+                    application_->ShowMessage(L"Failed to uninitialize script");
+            }
+            if (current) {
+                atBreak_ = true;
+                currentLine_ = -1;
+                Log(RecordKind::Info, EndOfRunReport(errorCount_));
+            }
         }
-        if (current) {
-            atBreak_ = true;
-            currentLine_ = -1;
-            Log(RecordKind::Info, EndOfRunReport(errorCount_));
-        }
+        // The last break's thread goes with the run's other debugger objects.
+        if (current) setBreakPosition(BreakPosition());
+        TearDown(*run);
+        if (current && application_) application_->RefreshDebugPanes();
     }
-    // The last break's thread goes with the run's other debugger objects.
-    if (current) setBreakPosition(BreakPosition());
-    TearDown(*run);
-    if (current && application_) application_->RefreshDebugPanes();
-    ::CoUninitialize();
 
     if (IsCurrent(*run)) {
         running_ = false;
@@ -358,7 +357,7 @@ void ScriptHost::WatcherMain(const std::shared_ptr<RunContext>& run) {
     // A single-threaded apartment: the wrappers' Synchronizer is apartment-threaded, and
     // from here it is created in this apartment and called without a thread switch (from
     // a multithreaded apartment every call would cross to a host apartment and back).
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const common::ComInit apartment(COINIT_APARTMENTTHREADED);
     {
         ComPtr<IDispatch> dispatch;
         if (ComPtr<IUnknown> object = CreateSynchronizerObject()) object.As(&dispatch);
@@ -378,7 +377,6 @@ void ScriptHost::WatcherMain(const std::shared_ptr<RunContext>& run) {
             WatcherPass(run, synchronize.available() ? &synchronize : nullptr, r == WAIT_OBJECT_0 + 1);
         }
     }
-    ::CoUninitialize();
 }
 
 bool ScriptHost::BreakpointHit(const std::string& file, int line) {
@@ -398,12 +396,10 @@ ScriptHost::BreakPosition ScriptHost::ReadBreakPosition(IRemoteDebugApplicationT
     frames->Reset();
     int depth = 0;
     for (;;) {
-        DebugStackFrameDescriptor descriptor = {};
+        common::StackFrameDescriptor descriptor;
         ULONG fetched = 0;
-        if (frames->Next(1, &descriptor, &fetched) != S_OK || fetched != 1) break;
-        ComPtr<IDebugStackFrame> frame;
-        frame = common::Adopt(descriptor.pdsf);
-        if (descriptor.punkFinal) descriptor.punkFinal->Release();
+        if (frames->Next(1, descriptor.put(), &fetched) != S_OK || fetched != 1) break;
+        ComPtr<IDebugStackFrame> frame = descriptor.takeFrame();
         if (depth++ > 0 || !frame) continue;
         // The top frame gives the position.
         ComPtr<IDebugCodeContext> code;

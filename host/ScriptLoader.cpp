@@ -2,14 +2,24 @@
 #include "host/EngineProbe.h"
 #include "host/ScriptSite.h"
 #include "common/ComError.h"
+#include "common/ExcepInfo.h"
 #include "common/Registry.h"
 #include "common/TextConv.h"
 #include <boost/regex.hpp>
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 
 namespace host {
 namespace {
+
+// "Access is denied. (0x80070005)": what a failed call says, with its code.
+std::wstring FailureText(HRESULT hr) {
+    wchar_t code[16] = {};
+    std::swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+    const std::wstring message = common::SystemMessage(static_cast<DWORD>(hr));
+    return message.empty() ? code : message + L" (" + code + L")";
+}
 
 const boost::wregex& LanguagePattern() {
     static const boost::wregex pattern(
@@ -204,7 +214,10 @@ HRESULT ScriptLoader::PrepareEngine() {
         common::ThrowIfFailed(run_.engine->AddNamedItem(L"Env", SCRIPTITEM_ISVISIBLE));
         common::ThrowIfFailed(run_.engine->AddNamedItem(L"Sync", SCRIPTITEM_ISVISIBLE));
     } catch (...) {
-        return E_UNEXPECTED;
+        // The user sees the code of the call that failed, not a catastrophic failure.
+        hr = common::CurrentExceptionHResult();
+        if (host_.errorText().empty()) host_.setErrorText(L"The script could not be prepared: " + FailureText(hr));
+        return hr;
     }
     return S_OK;
 }
@@ -262,14 +275,10 @@ HRESULT ScriptLoader::LoadScriptFile(IActiveScriptParse* parse, const std::strin
     common::ThrowIfFailed(helper->DefineScriptBlock(0, static_cast<ULONG>(text.size()), run_.engine.Get(), FALSE, &cookie));
     run_.fileMap[path] = ScriptFileRecord{path, cookie, helper};
 
-    EXCEPINFO exception = {};
-    HRESULT hr = parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, cookie, 0,
-                                        SCRIPTTEXT_ISVISIBLE | SCRIPTTEXT_ISPERSISTENT | SCRIPTTEXT_HOSTMANAGESSOURCE,
-                                        nullptr, &exception);
-    ::SysFreeString(exception.bstrSource);
-    ::SysFreeString(exception.bstrDescription);
-    ::SysFreeString(exception.bstrHelpFile);
-    return hr;
+    common::ExcepInfo exception;
+    return parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, cookie, 0,
+                                  SCRIPTTEXT_ISVISIBLE | SCRIPTTEXT_ISPERSISTENT | SCRIPTTEXT_HOSTMANAGESSOURCE,
+                                  nullptr, exception.put());
 }
 
 } // namespace host

@@ -6,6 +6,7 @@
 #include "host/SynchronizerObject.h"
 #include "common/Bstr.h"
 #include "common/ComError.h"
+#include "common/ExcepInfo.h"
 #include "common/TextConv.h"
 #include <oleauto.h>
 #include <ole2.h>
@@ -19,22 +20,19 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 HRESULT FillItem(IUnknown* object, IUnknown** item, ITypeInfo** typeInfo) {
+    // The item is handed out only once the type information is there too.
+    ComPtr<IUnknown> unknown;
     if (item) {
-        HRESULT hr = object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(item));
+        HRESULT hr = object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.GetAddressOf()));
         if (FAILED(hr)) return hr;
     }
     if (typeInfo) {
         ComPtr<IDispatch> dispatch;
         HRESULT hr = object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.GetAddressOf()));
         if (SUCCEEDED(hr)) hr = dispatch->GetTypeInfo(0, LOCALE_SYSTEM_DEFAULT, typeInfo);
-        if (FAILED(hr)) {
-            if (item && *item) {
-                (*item)->Release();
-                *item = nullptr;
-            }
-            return hr;
-        }
+        if (FAILED(hr)) return hr;
     }
+    if (item) *item = unknown.Detach();
     return S_OK;
 }
 
@@ -49,7 +47,7 @@ std::wstring FormatErrorReport(const std::wstring& file, int line, long charPosi
 }
 
 ScriptSite::ScriptSite(ScriptHost& host) : host_(host) {
-    ModuleLock::Lock();
+    ModuleLocks().lock();
     env_ = common::Adopt(Env::Create());
 }
 
@@ -58,7 +56,7 @@ ScriptSite::~ScriptSite() {
     env_.Reset();
     rootHelper_.Reset();
     debugApplication_.Reset();
-    ModuleLock::Unlock();
+    ModuleLocks().unlock();
 }
 
 void ScriptSite::ReleaseDocuments() {
@@ -115,22 +113,18 @@ STDMETHODIMP ScriptSite::OnScriptError(IActiveScriptError* error) {
         }
         common::Bstr lineText;
         error->GetSourceLineText(lineText.put());
-        EXCEPINFO exception = {};
-        error->GetExceptionInfo(&exception);
-        if (!exception.bstrDescription && exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
-        common::Bstr source, description, helpFile;
-        *source.put() = exception.bstrSource;
-        *description.put() = exception.bstrDescription;
-        *helpFile.put() = exception.bstrHelpFile;
+        common::ExcepInfo exception;
+        error->GetExceptionInfo(exception.put());
+        exception.fillIn();
 
         const std::string file = host_.PathOfCookie(cookie);
         host_.setCurrentFile(file);
         host_.setCurrentLine(static_cast<int>(line) + 1);
 
-        std::wstring descriptionText = description.str();
-        if (descriptionText.empty() && FAILED(exception.scode)) descriptionText = common::SystemMessage(exception.scode);
+        std::wstring descriptionText = exception.description();
+        if (descriptionText.empty() && FAILED(exception->scode)) descriptionText = common::SystemMessage(exception->scode);
         host_.setErrorText(FormatErrorReport(common::AnsiToWide(file), static_cast<int>(line) + 1, charPosition,
-                                             source.str(), descriptionText, lineText.str()));
+                                             exception.source(), descriptionText, lineText.str()));
         return E_FAIL;
     });
 }

@@ -1,4 +1,5 @@
 #include "host/ServerRegistration.h"
+#include <wrl/client.h>
 #include "common/Registry.h"
 #include "mardel.h"
 #include <windows.h>
@@ -53,8 +54,8 @@ void RegisterServer() {
     SetRegString(root, classKey + L"\\LocalServer32", nullptr, module);
     SetRegString(root, classKey + L"\\TypeLib", nullptr, libId);
 
-    ITypeLib* library = nullptr;
-    if (SUCCEEDED(::LoadTypeLibEx(ProgramPath().c_str(), REGKIND_REGISTER, &library))) library->Release();
+    Microsoft::WRL::ComPtr<ITypeLib> library;
+    ::LoadTypeLibEx(ProgramPath().c_str(), REGKIND_REGISTER, library.GetAddressOf());
     // Wine's interface marshaller looks the library up under the neutral locale only,
     // whatever locale the library declares; without this key Env cannot cross processes.
     const wchar_t* platform = sizeof(void*) == 8 ? L"win64" : L"win32";

@@ -2,7 +2,8 @@
 // window, chosen from the command line.
 #include "frame/CTevrinApp.h"
 #include "common/ComObject.h"
-#include "host/AccessibilityLibrary.h"
+#include "common/Oleacc.h"
+#include "common/ComInit.h"
 #include "host/CommandLine.h"
 #include "host/ConsoleApplication.h"
 #include "host/Env.h"
@@ -29,14 +30,14 @@ std::wstring g_startupDirectory;
 // Serves Env objects until the last one and the last server lock are released.
 int RunComServer() {
     const DWORD mainThread = ::GetCurrentThreadId();
-    host::ModuleLock::SetOnZero([mainThread] { ::PostThreadMessageW(mainThread, WM_QUIT, 0, 0); });
+    host::ModuleLocks().setOnZero([mainThread] { ::PostThreadMessageW(mainThread, WM_QUIT, 0, 0); });
     UINT_PTR idle = ::SetTimer(nullptr, 0, kIdleServerTimeout, nullptr);
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == idle) {
             ::KillTimer(nullptr, idle);
             idle = 0;
-            if (host::ModuleLock::Count() == 0) break;
+            if (host::ModuleLocks().count() == 0) break;
             continue;
         }
         ::TranslateMessage(&msg);
@@ -61,7 +62,7 @@ void RecordStartupDirectory() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const common::ComInit apartment(COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
     const host::CommandLine args = host::ParseCommandLine(host::SplitArguments(commandLine));
@@ -74,7 +75,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
         CLSID_Env, factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &classCookie));
 
     RecordStartupDirectory();
-    host::AccessibilityLibrary::Instance().Load();
+    common::Oleacc::Instance();
 
     host::ScriptHost scriptHost;
     host::Env::SetHost(&scriptHost);
@@ -106,6 +107,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     if (classRegistered) ::CoRevokeClassObject(classCookie);
     factory.Reset();
     host::Env::SetHost(nullptr);
-    ::CoUninitialize();
     return exitCode;
 }

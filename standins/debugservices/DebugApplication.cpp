@@ -1,4 +1,5 @@
 #include "standins/debugservices/DebugApplication.h"
+#include "common/DebugOwners.h"
 #include "common/Bstr.h"
 #include "common/ComError.h"
 #include "standins/debugservices/ApplicationNode.h"
@@ -202,15 +203,15 @@ HRESULT DebugApplication::CollectFrames(DWORD threadId, std::shared_ptr<StackFra
         if (FAILED(hr) || !found) continue;
         for (;;) {
             if (frames->size() >= kMaxFrames) break;
-            DebugStackFrameDescriptor d = {};
+            common::StackFrameDescriptor d;
             ULONG fetched = 0;
-            if (found->Next(1, &d, &fetched) != S_OK || fetched != 1) break;
+            if (found->Next(1, d.put(), &fetched) != S_OK || fetched != 1) break;
             StackFrame frame;
-            frame.frame.Attach(d.pdsf);
-            frame.finalObject.Attach(d.punkFinal);
-            frame.min = d.dwMin;
-            frame.lim = d.dwLim;
-            frame.final = d.fFinal;
+            frame.min = d->dwMin;
+            frame.lim = d->dwLim;
+            frame.final = d->fFinal;
+            frame.frame = d.takeFrame();
+            frame.finalObject = d.takeFinal();
             if (frame.frame) frames->push_back(std::move(frame));
         }
     }

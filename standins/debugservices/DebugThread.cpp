@@ -43,13 +43,7 @@ void DebugThread::ServiceCalls() {
             calls_.pop_front();
             call->started = true;
         }
-        HRESULT hr;
-        try {
-            hr = call->work();
-        } catch (...) {
-            hr = E_UNEXPECTED;
-        }
-        call->result = hr;
+        call->result = common::ComBoundary([&] { return call->work(); });
         ::SetEvent(call->done.get());
     }
 }

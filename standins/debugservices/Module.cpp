@@ -10,7 +10,7 @@ namespace debugservices {
 namespace {
 
 HINSTANCE g_instance = nullptr;
-std::atomic<long> g_locks{0};
+common::ModuleLock g_locks;
 
 class ClassFactory : public FreeThreadedObject<IClassFactory> {
 public:
@@ -24,11 +24,10 @@ public:
         });
     }
     STDMETHODIMP LockServer(BOOL lock) override {
-        if (lock) {
-            LockModule();
-        } else {
-            UnlockModule();
-        }
+        if (lock)
+            g_locks.lock();
+        else
+            g_locks.unlock();
         return S_OK;
     }
 };
@@ -36,9 +35,7 @@ public:
 } // namespace
 
 HINSTANCE ModuleInstance() { return g_instance; }
-void LockModule() { ++g_locks; }
-void UnlockModule() { --g_locks; }
-long ModuleLockCount() { return g_locks; }
+common::ModuleLock& ModuleLocks() { return g_locks; }
 
 } // namespace debugservices
 
@@ -61,7 +58,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-    return debugservices::ModuleLockCount() == 0 ? S_OK : S_FALSE;
+    return debugservices::ModuleLocks().count() == 0 ? S_OK : S_FALSE;
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return debugservices::RegisterServer(); }

@@ -1,12 +1,11 @@
 #pragma once
 #include <windows.h>
+#include "common/ModuleLock.h"
 
 namespace debugservices {
 
 // The DLL's instance and its count of live objects and server locks.
 HINSTANCE ModuleInstance();
-void LockModule();
-void UnlockModule();
-long ModuleLockCount();
+common::ModuleLock& ModuleLocks();
 
 } // namespace debugservices

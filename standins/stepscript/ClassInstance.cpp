@@ -1,4 +1,5 @@
 #include "standins/stepscript/ClassInstance.h"
+#include "common/ComError.h"
 #include "standins/stepscript/ArrayValue.h"
 #include "standins/stepscript/SyntaxError.h"
 #include <algorithm>
@@ -173,10 +174,8 @@ STDMETHODIMP ClassInstance::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARA
     } catch (const ScriptAbort& abort) {
         NoteAbort(abort);
         return E_ABORT;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
     } catch (...) {
-        return E_UNEXPECTED;
+        return common::CurrentExceptionHResult();
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 #include "common/ScriptingGuids.h"
 #include "standins/stepscript/Ast.h"
-#include "standins/stepscript/FreeThreaded.h"
+#include "common/FreeThreaded.h"
 #include <memory>
 #include <vector>
 
@@ -11,7 +11,7 @@ class ScriptEngine;
 
 // A step point as the debugger sees it: its document context (asked of the site) and
 // its code breakpoint.
-class CodeContext : public FreeThreaded<IDebugCodeContext> {
+class CodeContext : public common::FreeThreaded<IDebugCodeContext> {
 public:
     CodeContext(ScriptEngine* engine, std::shared_ptr<Block> block, int point);
 
@@ -27,7 +27,7 @@ private:
     int point_;
 };
 
-class CodeContextEnum : public FreeThreaded<IEnumDebugCodeContexts> {
+class CodeContextEnum : public common::FreeThreaded<IEnumDebugCodeContexts> {
 public:
     explicit CodeContextEnum(std::vector<Microsoft::WRL::ComPtr<IDebugCodeContext>> items, size_t next = 0)
         : items_(std::move(items)), next_(next) {}

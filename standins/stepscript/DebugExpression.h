@@ -1,6 +1,6 @@
 #pragma once
 #include "common/ScriptingGuids.h"
-#include "standins/stepscript/FreeThreaded.h"
+#include "common/FreeThreaded.h"
 #include "standins/stepscript/Interpreter.h"
 #include <atomic>
 #include <memory>
@@ -13,7 +13,7 @@ class ScriptEngine;
 // Text the debugger evaluates in a stack frame: an expression (DEBUG_TEXT_ISEXPRESSION)
 // or statements such as an assignment. Start evaluates on the script thread and then
 // calls the callback; the result is the value's text, or the error's description.
-class DebugExpression : public FreeThreaded<IDebugExpression> {
+class DebugExpression : public common::FreeThreaded<IDebugExpression> {
 public:
     DebugExpression(ScriptEngine* engine, std::weak_ptr<Frame> frame, std::wstring text, DWORD flags, UINT radix);
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "common/ScriptingGuids.h"
-#include "standins/stepscript/FreeThreaded.h"
+#include "common/FreeThreaded.h"
 #include "standins/stepscript/Interpreter.h"
 #include <memory>
 #include <string>
@@ -32,7 +32,7 @@ std::vector<std::pair<std::wstring, Value>> MembersOf(const Value& v);
 // assigns in its frame. It keeps a copy of the value (arrays copied, objects referenced),
 // never a pointer into a frame, so that arrays and objects of script classes can be
 // expanded after the frame has moved on; members are read on the script thread.
-class ValueProperty : public FreeThreaded<IDebugProperty> {
+class ValueProperty : public common::FreeThreaded<IDebugProperty> {
 public:
     ValueProperty(ScriptEngine* engine, std::weak_ptr<Frame> frame, PropertySnapshot snapshot, Value value,
                   IDebugProperty* parent);
@@ -52,7 +52,7 @@ private:
 };
 
 // A stack frame's variables: its members are the procedure's locals, or the globals.
-class FrameProperty : public FreeThreaded<IDebugProperty> {
+class FrameProperty : public common::FreeThreaded<IDebugProperty> {
 public:
     FrameProperty(ScriptEngine* engine, std::weak_ptr<Frame> frame, std::wstring name);
 
@@ -68,7 +68,7 @@ private:
     std::wstring name_;
 };
 
-class PropertyInfoEnum : public FreeThreaded<IEnumDebugPropertyInfo> {
+class PropertyInfoEnum : public common::FreeThreaded<IEnumDebugPropertyInfo> {
 public:
     struct Entry {
         PropertySnapshot snapshot;

@@ -1,17 +1,16 @@
 // The COM server around the engine: class factory, unloading and self-registration.
 #include "standins/stepscript/ScriptEngine.h"
 #include "common/ComError.h"
-#include "common/ComObject.h"
+#include "common/ClassFactoryBase.h"
 #include "common/Registry.h"
 #include <comcat.h>
 #include <olectl.h>
-#include <atomic>
 #include <string>
 
 namespace {
 
 HINSTANCE g_instance = nullptr;
-std::atomic<long> g_serverLocks{0};
+common::ModuleLock g_serverLocks;
 
 const wchar_t* const kProgId = L"StepScript";
 const wchar_t* const kDescription = L"StepScript Language";
@@ -19,18 +18,14 @@ const wchar_t* const kDescription = L"StepScript Language";
 const wchar_t* const kCategoryScript = L"{F0B7A1A1-9847-11CF-8F20-00805F2CD064}";
 const wchar_t* const kCategoryParse = L"{F0B7A1A2-9847-11CF-8F20-00805F2CD064}";
 
-class ClassFactory : public common::ComObject<IClassFactory> {
+class ClassFactory : public common::ClassFactoryBase {
 public:
+    ClassFactory() : ClassFactoryBase(g_serverLocks) {}
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
         return stepscript::CreateEngine(riid, ppv);
-    }
-    STDMETHODIMP LockServer(BOOL lock) override {
-        if (lock) ++g_serverLocks;
-        else --g_serverLocks;
-        return S_OK;
     }
 };
 
@@ -62,7 +57,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-    return stepscript::LiveEngines() == 0 && g_serverLocks == 0 ? S_OK : S_FALSE;
+    return stepscript::LiveEngines() == 0 && g_serverLocks.count() == 0 ? S_OK : S_FALSE;
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {

@@ -9,6 +9,7 @@
 #include "standins/stepscript/Operators.h"
 #include "standins/stepscript/SyntaxError.h"
 #include "common/ComError.h"
+#include "common/ExcepInfo.h"
 #include <cwctype>
 #include <optional>
 
@@ -18,42 +19,31 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-std::wstring BstrText(BSTR b) { return std::wstring(b ? b : L"", ::SysStringLen(b)); }
-
 thread_local std::optional<ScriptAbort> t_notedAbort;
 
-[[noreturn]] void RaiseFromInvoke(HRESULT hr, EXCEPINFO& ei, const std::wstring& name) {
+[[noreturn]] void RaiseFromInvoke(HRESULT hr, common::ExcepInfo& ei, const std::wstring& name) {
     if (t_notedAbort) {
         ScriptAbort abort = *t_notedAbort;
         t_notedAbort.reset();
-        ::SysFreeString(ei.bstrSource);
-        ::SysFreeString(ei.bstrDescription);
-        ::SysFreeString(ei.bstrHelpFile);
-        ei = EXCEPINFO{};
+        ei.clear();
         throw abort;
     }
     std::wstring source, description;
     HRESULT code = hr;
     if (hr == DISP_E_EXCEPTION) {
-        if (ei.pfnDeferredFillIn) ei.pfnDeferredFillIn(&ei);
-        code = ei.scode ? ei.scode : (ei.wCode ? ScriptHr(ei.wCode) : E_FAIL);
-        source = BstrText(ei.bstrSource);
-        description = BstrText(ei.bstrDescription);
+        ei.fillIn();
+        code = ei->scode ? ei->scode : (ei->wCode ? ScriptHr(ei->wCode) : E_FAIL);
+        source = ei.source();
+        description = ei.description();
     }
-    ::SysFreeString(ei.bstrSource);
-    ::SysFreeString(ei.bstrDescription);
-    ::SysFreeString(ei.bstrHelpFile);
-    ei = EXCEPINFO{};
+    ei.clear();
     if (description.empty()) {
         // Components such as wrappers report through the error object.
         ComPtr<IErrorInfo> info;
         if (::GetErrorInfo(0, info.GetAddressOf()) == S_OK && info) {
-            BSTR b = nullptr;
-            if (SUCCEEDED(info->GetDescription(&b))) description = BstrText(b);
-            ::SysFreeString(b);
-            b = nullptr;
-            if (source.empty() && SUCCEEDED(info->GetSource(&b))) source = BstrText(b);
-            ::SysFreeString(b);
+            common::Bstr text;
+            if (SUCCEEDED(info->GetDescription(text.put()))) description = text.str();
+            if (source.empty() && SUCCEEDED(info->GetSource(text.put()))) source = text.str();
         }
     }
     if (description.empty()) {
@@ -113,11 +103,11 @@ Value InvokeId(IDispatch* object, DISPID id, const std::wstring& name, WORD flag
                       static_cast<UINT>(list.size()), assigned ? 1u : 0u};
     VARIANT result;
     ::VariantInit(&result);
-    EXCEPINFO ei{};
+    common::ExcepInfo ei;
     UINT argError = 0;
     ::SetErrorInfo(0, nullptr);
     HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, assigned ? nullptr : &result,
-                                &ei, &argError);
+                                ei.put(), &argError);
     if (FAILED(hr)) {
         ::VariantClear(&result);
         RaiseFromInvoke(hr, ei, name);

@@ -1,4 +1,5 @@
 #include "standins/stepscript/ProcedureRef.h"
+#include "common/ComError.h"
 #include "standins/stepscript/ClassInstance.h"
 
 namespace stepscript {
@@ -39,10 +40,8 @@ STDMETHODIMP ProcedureRef::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAM
     } catch (const ScriptAbort& abort) {
         NoteAbort(abort);
         return E_ABORT;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
     } catch (...) {
-        return E_UNEXPECTED;
+        return common::CurrentExceptionHResult();
     }
 }
 

@@ -1,4 +1,5 @@
 #include "standins/stepscript/ScriptEngine.h"
+#include "common/Bstr.h"
 #include "common/ComObject.h"
 #include "standins/stepscript/CodeContext.h"
 #include "standins/stepscript/Parser.h"
@@ -24,8 +25,6 @@ std::wstring Lower(const wchar_t* s) {
     for (auto& c : r) c = static_cast<wchar_t>(std::towlower(c));
     return r;
 }
-
-std::wstring BstrText(BSTR b) { return std::wstring(b ? b : L"", ::SysStringLen(b)); }
 
 // How long Close from another thread waits for the script to leave its statements.
 constexpr DWORD kCloseWaitMs = 10000;
@@ -240,8 +239,8 @@ void ScriptEngine::requestStop(const EXCEPINFO* info) {
         EXCEPINFO copy = *info;
         if (copy.pfnDeferredFillIn) copy.pfnDeferredFillIn(&copy);
         HRESULT hr = copy.scode ? copy.scode : (copy.wCode ? ScriptHr(copy.wCode) : E_ABORT);
-        std::wstring source = BstrText(copy.bstrSource);
-        interruptError_ = ScriptError{hr, source.empty() ? kRuntimeSource : source, BstrText(copy.bstrDescription)};
+        std::wstring source = common::BstrText(copy.bstrSource);
+        interruptError_ = ScriptError{hr, source.empty() ? kRuntimeSource : source, common::BstrText(copy.bstrDescription)};
     }
     stopRequested_ = true;
     ComPtr<IDebugApplication> app;
@@ -529,7 +528,7 @@ HRESULT ScriptEngine::run() {
             result = SCRIPT_E_REPORTED;
         } catch (...) {
             // Out of memory and the like: the run ends, the engine stays usable.
-            result = E_UNEXPECTED;
+            result = common::CurrentExceptionHResult();
         }
         if (FAILED(result)) {
             std::lock_guard<std::recursive_mutex> lock(lock_);

@@ -1,6 +1,6 @@
 #pragma once
 #include "common/ScriptingGuids.h"
-#include "standins/stepscript/FreeThreaded.h"
+#include "common/FreeThreaded.h"
 #include "standins/stepscript/Interpreter.h"
 #include <atomic>
 #include <deque>
@@ -31,7 +31,7 @@ HRESULT CreateEngine(REFIID riid, void** ppv);
 // Engines alive in this process (the DLL may unload at zero).
 long LiveEngines();
 
-class ScriptEngine : public FreeThreaded<IActiveScript, IActiveScriptParse, IActiveScriptDebug>, public RuntimeHost {
+class ScriptEngine : public common::FreeThreaded<IActiveScript, IActiveScriptParse, IActiveScriptDebug>, public RuntimeHost {
 public:
     ScriptEngine();
 

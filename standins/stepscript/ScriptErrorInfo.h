@@ -1,6 +1,6 @@
 #pragma once
 #include "common/ScriptingGuids.h"
-#include "standins/stepscript/FreeThreaded.h"
+#include "common/FreeThreaded.h"
 #include <string>
 
 namespace stepscript {
@@ -9,7 +9,7 @@ class ScriptEngine;
 
 // One error as the site and the debugger see it: IActiveScriptErrorDebug (and so
 // IActiveScriptError) with the position, the line's text and the exception fields.
-class ScriptErrorInfo : public FreeThreaded<IActiveScriptErrorDebug> {
+class ScriptErrorInfo : public common::FreeThreaded<IActiveScriptErrorDebug> {
 public:
     struct Position {
         DWORD_PTR cookie = 0;

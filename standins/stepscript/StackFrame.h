@@ -1,6 +1,6 @@
 #pragma once
 #include "common/ScriptingGuids.h"
-#include "standins/stepscript/FreeThreaded.h"
+#include "common/FreeThreaded.h"
 #include "standins/stepscript/Interpreter.h"
 #include <memory>
 #include <string>
@@ -13,7 +13,7 @@ class ScriptEngine;
 // One activation on the script's call stack: global code or a procedure call. It also
 // evaluates text in its scope (IDebugExpressionContext). The activation may end while a
 // debugger still holds the frame; calls then fail.
-class StackFrame : public FreeThreaded<IDebugStackFrame, IDebugExpressionContext> {
+class StackFrame : public common::FreeThreaded<IDebugStackFrame, IDebugExpressionContext> {
 public:
     StackFrame(ScriptEngine* engine, std::weak_ptr<Frame> frame, std::wstring description);
 
@@ -34,7 +34,7 @@ private:
 };
 
 // The engine's stack frames for the debug services, innermost first.
-class StackFrameSniffer : public FreeThreaded<IDebugStackFrameSniffer> {
+class StackFrameSniffer : public common::FreeThreaded<IDebugStackFrameSniffer> {
 public:
     explicit StackFrameSniffer(ScriptEngine* engine) : engine_(engine) {}
     STDMETHODIMP EnumStackFrames(IEnumDebugStackFrames** frames) override;
@@ -46,7 +46,7 @@ private:
     Microsoft::WRL::ComPtr<ScriptEngine> engine_;
 };
 
-class StackFrameEnum : public FreeThreaded<IEnumDebugStackFrames> {
+class StackFrameEnum : public common::FreeThreaded<IEnumDebugStackFrames> {
 public:
     explicit StackFrameEnum(std::vector<Microsoft::WRL::ComPtr<IDebugStackFrame>> frames, size_t next = 0)
         : frames_(std::move(frames)), next_(next) {}

@@ -1,6 +1,6 @@
 #include "standins/stepscript/ThreadCall.h"
 #include "common/ComObject.h"
-#include "standins/stepscript/FreeThreaded.h"
+#include "common/FreeThreaded.h"
 #include "common/ComError.h"
 
 namespace stepscript {
@@ -10,7 +10,7 @@ using Microsoft::WRL::ComPtr;
 
 // The work travels inside the call object, so the three parameters are not needed and
 // both the 32- and 64-bit forms of the call interface can carry it.
-class ThreadCall : public FreeThreaded<IDebugThreadCall32, IDebugThreadCall64> {
+class ThreadCall : public common::FreeThreaded<IDebugThreadCall32, IDebugThreadCall64> {
 public:
     explicit ThreadCall(const std::function<HRESULT()>& work) : work_(work) {}
     STDMETHODIMP ThreadCallHandler(DWORD, DWORD, DWORD) override { return run(); }

@@ -1,4 +1,6 @@
 #include "standins/stepscript/Value.h"
+#include "common/ComObject.h"
+#include "common/Bstr.h"
 #include "standins/stepscript/ScriptError.h"
 // The interface header carries an MSVC uuid attribute that MinGW warns about.
 #pragma GCC diagnostic push
@@ -29,8 +31,7 @@ std::atomic<LCID> g_locale{0};
 }
 
 std::wstring BstrOf(const Value& v) {
-    BSTR b = v.variant().bstrVal;
-    return std::wstring(b ? b : L"", ::SysStringLen(b));
+    return common::BstrText(v.variant().bstrVal);
 }
 
 std::wstring Trimmed(const std::wstring& s) {
@@ -175,12 +176,13 @@ Value Value::Take(VARIANT& v) {
     if (r.v_.vt == VT_UNKNOWN) {
         // Objects travel as IDispatch inside the interpreter.
         IUnknown* unk = r.v_.punkVal;
-        IDispatch* disp = nullptr;
-        if (unk) unk->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&disp));
+        Microsoft::WRL::ComPtr<IDispatch> disp;
+        if (unk) unk->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(disp.GetAddressOf()));
         if (unk && !disp) return r;  // kept as IUnknown: usable with Is, IsObject and Set
-        if (unk) unk->Release();
+        // The variant's reference to the object passes to its IDispatch.
+        const auto previous = common::Adopt(unk);
         r.v_.vt = VT_DISPATCH;
-        r.v_.pdispVal = disp;
+        r.v_.pdispVal = disp.Detach();
     }
     return r;
 }
@@ -197,10 +199,9 @@ bool ParseNumber(const std::wstring& text, double& out) {
     if (s.empty()) return false;
     if (ParseRadix(s, out)) return true;
     double d = 0;
-    BSTR b = ::SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
-    if (!b) RaiseError(errors::kOutOfMemory);
-    HRESULT hr = ::VarR8FromStr(b, ScriptLocale(), 0, &d);
-    ::SysFreeString(b);
+    const common::Bstr b(s);
+    if (!b.get()) RaiseError(errors::kOutOfMemory);
+    HRESULT hr = ::VarR8FromStr(b.get(), ScriptLocale(), 0, &d);
     if (hr == DISP_E_OVERFLOW) RaiseError(errors::kOverflow);
     if (FAILED(hr)) return false;
     out = d;
@@ -265,12 +266,10 @@ std::wstring ToText(const Value& v) {
     case VT_R8: return NumberText(x.dblVal, 15);
     case VT_R4: return NumberText(x.fltVal, 7);
     case VT_DATE: {
-        BSTR b = nullptr;
-        HRESULT hr = ::VarBstrFromDate(x.date, ScriptLocale(), 0, &b);
+        common::Bstr b;
+        HRESULT hr = ::VarBstrFromDate(x.date, ScriptLocale(), 0, b.put());
         if (FAILED(hr)) RaiseConversion(hr);
-        std::wstring s(b ? b : L"", ::SysStringLen(b));
-        ::SysFreeString(b);
-        return s;
+        return b.str();
     }
     default: {
         if (v.isObject()) RaiseError(v.isNothing() ? errors::kObjectVariableNotSet : errors::kTypeMismatch);
@@ -360,12 +359,10 @@ std::wstring TypeNameOf(const Value& v) {
         UINT count = 0;
         if (SUCCEEDED(v.dispatch()->GetTypeInfoCount(&count)) && count > 0 &&
             SUCCEEDED(v.dispatch()->GetTypeInfo(0, ScriptLocale(), info.GetAddressOf())) && info) {
-            BSTR name = nullptr;
-            if (SUCCEEDED(info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr)) && name) {
-                std::wstring s(name, ::SysStringLen(name));
-                ::SysFreeString(name);
-                if (!s.empty()) return s;
-            }
+            common::Bstr name;
+            if (SUCCEEDED(info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr)) &&
+                name.length() > 0)
+                return name.str();
         }
         return L"Object";
     }

@@ -1,4 +1,5 @@
 #include "wrappers/controls/MenuCtrl.h"
+#include "common/Bstr.h"
 #include "common/ComObject.h"
 #include "common/TextConv.h"
 #include "ostrel/ostrel.h"
@@ -27,8 +28,6 @@ VARIANT plainValue(const VARIANT& value) {
     if (FAILED(::VariantCopyInd(&plain, const_cast<VARIANT*>(&value)))) plain.vt = VT_EMPTY;
     return plain;
 }
-
-std::wstring bstrText(BSTR value) { return std::wstring(value ? value : L"", ::SysStringLen(value)); }
 
 } // namespace
 
@@ -118,7 +117,7 @@ ComPtr<IDispatch> menuOf(WrapperCore& source, const VARIANT& wndID) {
         if (id.vt == VT_I4) {
             position = static_cast<int>(id.lVal);
         } else if (id.vt == VT_BSTR) {
-            const std::wstring pattern = bstrText(id.bstrVal);
+            const std::wstring pattern = common::BstrText(id.bstrVal);
             ::VariantClear(&id);
             position = reader.find(current, pattern, true);
             if (!position) throw WrapperError(L"Cannot find menu item.");
@@ -167,7 +166,7 @@ STDMETHODIMP MenuCtrl::select(VARIANT item) {
         if (chosen.vt == VT_I4) {
             position = static_cast<int>(chosen.lVal);
         } else if (chosen.vt == VT_BSTR) {
-            position = reader.find(menu, bstrText(chosen.bstrVal), false);
+            position = reader.find(menu, common::BstrText(chosen.bstrVal), false);
         }
         ::VariantClear(&chosen);
         // A position past the end is no item at all, not a popup.

@@ -1,4 +1,5 @@
 #include "wrappers/controls/ToolBarCtrl.h"
+#include "common/Bstr.h"
 #include "common/TextConv.h"
 #include "wrappers/core/InputSimulation.h"
 #include "wrappers/core/MatchText.h"
@@ -93,7 +94,7 @@ std::optional<LONG> ToolBarCtrl::chooseButton(const VARIANT& item) {
     } else if (chosen.vt == VT_I4) {
         index = chosen.lVal;
     } else if (chosen.vt == VT_BSTR) {
-        const std::wstring pattern(chosen.bstrVal ? chosen.bstrVal : L"", ::SysStringLen(chosen.bstrVal));
+        const std::wstring pattern = common::BstrText(chosen.bstrVal);
         index = ButtonReader(binding(), window()).find(pattern);
     }
     ::VariantClear(&chosen);

@@ -9,8 +9,7 @@ using Microsoft::WRL::ComPtr;
 
 namespace wrappers {
 
-Collection::Collection() { WrappersModule::lock(); }
-Collection::~Collection() { WrappersModule::unlock(); }
+Collection::Collection() : module_(WrappersModule::locks()) {}
 
 ComPtr<Collection> Collection::create() {
     ComPtr<Collection> collection;
@@ -28,29 +27,6 @@ void Collection::toVariant(VARIANT* out) {
     out->vt = VT_DISPATCH;
     out->pdispVal = static_cast<ICollection*>(this);
     AddRef();
-}
-
-STDMETHODIMP Collection::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_ICollection)
-        *ppv = static_cast<ICollection*>(this);
-    else if (riid == IID_IEnumVARIANT)
-        *ppv = static_cast<IEnumVARIANT*>(this);
-    else if (riid == IID_IPersistStream || riid == IID_IPersist)
-        *ppv = static_cast<IPersistStream*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) Collection::AddRef() { return ++refs_; }
-
-STDMETHODIMP_(ULONG) Collection::Release() {
-    ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
 }
 
 void Collection::elementToVariant(const Element& element, VARIANT* out) const {

@@ -6,7 +6,9 @@
 //   items->append(3);
 //   items->toVariant(pVal);   // VT_DISPATCH
 #include "wrappers.h"
+#include "common/ComObject.h"
 #include "wrappers/core/Dispatch.h"
+#include "wrappers/core/WrappersModule.h"
 #include <objidl.h>
 #include <atomic>
 #include <mutex>
@@ -15,18 +17,14 @@
 
 namespace wrappers {
 
-class Collection final : public DispatchImpl<ICollection>, public IEnumVARIANT, public IPersistStream {
+class Collection final
+    : public common::ComObject<DispatchImpl<ICollection>, IEnumVARIANT, common::WithBases<IPersistStream, IPersist>> {
 public:
     static Microsoft::WRL::ComPtr<Collection> create();
 
     void append(LONG index);
     // Hands the collection to a caller as a VT_DISPATCH VARIANT.
     void toVariant(VARIANT* out);
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // ICollection
     STDMETHODIMP get_item(VARIANT Index, VARIANT* pVal) override;
@@ -55,10 +53,10 @@ private:
     };
 
     Collection();
-    ~Collection();
+    ~Collection() override = default;
     void elementToVariant(const Element& element, VARIANT* out) const;
 
-    std::atomic<ULONG> refs_{1};
+    common::ModuleHold module_;
     std::mutex mutex_;
     std::vector<Element> elements_;
     size_t position_ = 0;

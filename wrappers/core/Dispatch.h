@@ -2,6 +2,7 @@
 // IDispatch served from the library's own type library, for every class of wrappers.
 #include <windows.h>
 #include <oaidl.h>
+#include "common/ComObject.h"
 
 namespace wrappers {
 
@@ -15,10 +16,11 @@ HRESULT invokeThroughTypeInfo(void* object, REFIID iid, DISPID member, WORD flag
                               VARIANT* result, EXCEPINFO* exception, UINT* argError);
 HRESULT idsOfNamesThroughTypeInfo(REFIID iid, LPOLESTR* names, UINT count, DISPID* ids);
 
-// The IDispatch and ISupportErrorInfo members of a class whose automation interface is
-// Interface; the class derives from this instead of from Interface.
-template <typename Interface>
-class DispatchImpl : public Interface {
+// The IDispatch members of a class whose automation interface is Interface; the class
+// derives from this instead of from Interface. As a base of common::ComObject it answers
+// Interface, IDispatch and the other interfaces Interface derives from (Bases).
+template <typename Interface, typename... Bases>
+class DispatchImpl : public common::WithBases<Interface, IDispatch, Bases...> {
 public:
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         if (!count) return E_POINTER;

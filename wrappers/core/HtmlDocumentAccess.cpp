@@ -1,7 +1,7 @@
 #include "wrappers/core/HtmlDocumentAccess.h"
 #include "common/ComError.h"
 #include "ostrel/ostrel.h"
-#include "wrappers/core/AccessibilityLibrary.h"
+#include "common/Oleacc.h"
 #include "wrappers/core/WindowBinding.h"
 #include "wrappers/core/WrapperError.h"
 #include "wrappers/hook/RemoteInterface.h"
@@ -13,7 +13,7 @@ namespace wrappers {
 namespace {
 
 ComPtr<IHTMLDocument2> documentThroughAccessibility(HWND window) {
-    const AccessibilityLibrary& oleacc = AccessibilityLibrary::instance();
+    const common::Oleacc& oleacc = common::Oleacc::Instance();
     ComPtr<IUnknown> object;
     ComPtr<IServiceProvider> services;
     ComPtr<IHTMLWindow2> htmlWindow;

@@ -1,4 +1,5 @@
 #include "wrappers/core/WrappersModule.h"
+#include <wrl/client.h>
 #include "common/Registry.h"
 #include "wrappers/core/RegistrySnapshot.h"
 #include "wrappers.h"
@@ -92,14 +93,10 @@ bool RegisterNeutralTypeLibKey() {
 HRESULT RegisterServer() {
     const std::wstring path = ModulePath();
     AccessibleKeyGuard accessibleKey;
-    ITypeLib* typeLib = nullptr;
-    HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, &typeLib);
+    Microsoft::WRL::ComPtr<ITypeLib> typeLib;
+    HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, typeLib.GetAddressOf());
     if (!accessibleKey.restore() && SUCCEEDED(hr)) hr = SELFREG_E_TYPELIB;
-    if (FAILED(hr)) {
-        if (typeLib) typeLib->Release();
-        return hr;
-    }
-    typeLib->Release();
+    if (FAILED(hr)) return hr;
     if (!RegisterNeutralTypeLibKey()) return SELFREG_E_TYPELIB;
     for (const ClassEntry& entry : kClasses) {
         if (!RegisterClassEntry(entry, path)) return SELFREG_E_CLASS;

@@ -1,5 +1,6 @@
 #include "wrappers/core/Screenshot.h"
 #include "common/TextConv.h"
+#include "common/GdiOwners.h"
 #include "common/UniqueHandle.h"
 #include <cstring>
 
@@ -24,48 +25,29 @@ class SourceDc {
 public:
     SourceDc(HWND window, bool windowOnly) {
         if (windowOnly) {
-            window_ = window;
             RECT rect = {};
             if (!window || !::IsWindow(window) || !::GetWindowRect(window, &rect)) return;
-            dc_ = ::GetWindowDC(window);
+            windowDc_ = common::WindowDc(window, ::GetWindowDC(window));
             width_ = rect.right - rect.left;
             height_ = rect.bottom - rect.top;
         } else {
-            display_ = true;
-            dc_ = ::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-            if (dc_) {
-                width_ = ::GetDeviceCaps(dc_, HORZRES);
-                height_ = ::GetDeviceCaps(dc_, VERTRES);
+            displayDc_.reset(::CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+            if (displayDc_) {
+                width_ = ::GetDeviceCaps(displayDc_.get(), HORZRES);
+                height_ = ::GetDeviceCaps(displayDc_.get(), VERTRES);
             }
         }
     }
-    SourceDc(const SourceDc&) = delete;
-    SourceDc& operator=(const SourceDc&) = delete;
-    ~SourceDc() {
-        if (!dc_) return;
-        if (display_)
-            ::DeleteDC(dc_);
-        else
-            ::ReleaseDC(window_, dc_);
-    }
-    HDC get() const { return dc_; }
+    HDC get() const { return windowDc_ ? windowDc_.get() : displayDc_.get(); }
     int width() const { return width_; }
     int height() const { return height_; }
 
 private:
-    HWND window_ = nullptr;
-    HDC dc_ = nullptr;
-    bool display_ = false;
+    common::WindowDc windowDc_{nullptr, nullptr};
+    common::MemoryDc displayDc_;  // CreateDC's DC is deleted, not released
     int width_ = 0;
     int height_ = 0;
 };
-
-struct MemoryDcTraits {
-    using Handle = HDC;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle h) { ::DeleteDC(h); }
-};
-using UniqueMemoryDc = common::UniqueHandleT<MemoryDcTraits>;
 
 bool writeFile(const std::wstring& fileName, const std::vector<uint8_t>& bytes) {
     const std::string path = common::WideToAnsi(fileName);
@@ -127,10 +109,8 @@ std::vector<uint8_t> EncodeBmp(HBITMAP bitmap) {
     bih->biClrImportant = 0;
 
     std::vector<uint8_t> file(pixelOffset + imageSize, 0);
-    HDC screen = ::GetDC(nullptr);
-    const int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), file.data() + pixelOffset,
+    const int rows = ::GetDIBits(common::WindowDc(nullptr).get(), bitmap, 0, static_cast<UINT>(info.bmHeight), file.data() + pixelOffset,
                                  reinterpret_cast<BITMAPINFO*>(header.data()), DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
     if (rows != info.bmHeight) return {};
     // GetDIBits may have changed fields of the header; the file keeps the values above.
     bih->biSize = kInfoHeaderSize;
@@ -153,15 +133,16 @@ std::vector<uint8_t> EncodeBmp(HBITMAP bitmap) {
 HBITMAP CaptureBitmap(HWND window, bool windowOnly) {
     SourceDc source(window, windowOnly);
     if (!source.get() || source.width() <= 0 || source.height() <= 0) return nullptr;
-    UniqueMemoryDc memory(::CreateCompatibleDC(source.get()));
+    common::MemoryDc memory(::CreateCompatibleDC(source.get()));
     if (!memory) return nullptr;
     common::UniqueGdiObject bitmap(::CreateCompatibleBitmap(source.get(), source.width(), source.height()));
     if (!bitmap) return nullptr;
-    HGDIOBJ previous = ::SelectObject(memory.get(), bitmap.get());
-    const BOOL copied =
-        ::BitBlt(memory.get(), 0, 0, source.width(), source.height(), source.get(), 0, 0, SRCCOPY);
-    // Deselected before anyone reads it: GetDIBits and the clipboard need a free bitmap.
-    ::SelectObject(memory.get(), previous);
+    BOOL copied = FALSE;
+    {
+        // Deselected before anyone reads it: GetDIBits and the clipboard need a free bitmap.
+        common::SelectedObject selected(memory.get(), bitmap.get());
+        copied = ::BitBlt(memory.get(), 0, 0, source.width(), source.height(), source.get(), 0, 0, SRCCOPY);
+    }
     if (!copied) return nullptr;
     return static_cast<HBITMAP>(bitmap.release());
 }

@@ -1,6 +1,6 @@
 #include "wrappers/core/WindowBinding.h"
 #include "ostrel/ostrel.h"
-#include "wrappers/core/AccessibilityLibrary.h"
+#include "common/Oleacc.h"
 #include "wrappers/core/ProcessBitness.h"
 #include "wrappers/hook/RemoteSession.h"
 #include "wrappers/hook/SendRemote.h"
@@ -34,7 +34,7 @@ void WindowBinding::bind(HWND target) {
         if (hookModule) hook.reset(::SetWindowsHookExW(WH_CALLWNDPROC, CallWndProc, hookModule, thread));
     }
 
-    const AccessibilityLibrary& oleacc = AccessibilityLibrary::instance();
+    const common::Oleacc& oleacc = common::Oleacc::Instance();
     if (oleacc.accessibleObjectFromWindow) {
         accessible.Reset();
         oleacc.accessibleObjectFromWindow(target, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IAccessible),

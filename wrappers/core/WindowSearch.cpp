@@ -1,4 +1,5 @@
 #include "wrappers/core/WindowSearch.h"
+#include "common/Bstr.h"
 #include "common/TextConv.h"
 #include "wrappers/core/MatchText.h"
 #include <oleauto.h>
@@ -118,7 +119,7 @@ WindowId WindowId::from(const VARIANT* value) {
     case VT_ERROR: id = ofIndex(0); break;
     case VT_I2: id = ofIndex(plain.iVal); break;
     case VT_I4: id = ofIndex(plain.lVal); break;
-    case VT_BSTR: id = ofTitle(std::wstring(plain.bstrVal ? plain.bstrVal : L"", ::SysStringLen(plain.bstrVal))); break;
+    case VT_BSTR: id = ofTitle(common::BstrText(plain.bstrVal)); break;
     default: break;
     }
     ::VariantClear(&plain);

@@ -28,6 +28,7 @@
 //
 // Nothing else is needed: the source folders are globbed, and the class is then made by
 // the typed property (listview) and for windows of its class (dlgItem, waitForWindow).
+#include "common/ComObject.h"
 #include "wrappers/core/Dispatch.h"
 #include "wrappers/core/WrapperCore.h"
 #include "wrappers/core/WrapperError.h"
@@ -37,33 +38,10 @@
 namespace wrappers {
 
 template <typename Interface>
-class WrapperBase : public DispatchImpl<Interface>, public ISupportErrorInfo, public WrapperObject {
+class WrapperBase : public common::ComObject<DispatchImpl<Interface, ITevrinAcc, IWNDWrapper>, ISupportErrorInfo>,
+                    public WrapperObject {
 public:
-    WrapperBase() { WrappersModule::lock(); }
-    WrapperBase(const WrapperBase&) = delete;
-    WrapperBase& operator=(const WrapperBase&) = delete;
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_ITevrinAcc || riid == IID_IWNDWrapper ||
-            riid == __uuidof(Interface)) {
-            *ppv = static_cast<Interface*>(this);
-        } else if (riid == IID_ISupportErrorInfo) {
-            *ppv = static_cast<ISupportErrorInfo*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG n = --refs_;
-        if (n == 0) delete this;
-        return n;
-    }
+    WrapperBase() : module_(WrappersModule::locks()) {}
 
     // ISupportErrorInfo
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
@@ -192,13 +170,13 @@ public:
     }
 
 protected:
-    virtual ~WrapperBase() { WrappersModule::unlock(); }
+    ~WrapperBase() override = default;
 
     WindowBinding& binding() { return core_.binding(); }
     HWND window() { return core_.window(); }
 
 private:
-    std::atomic<ULONG> refs_{1};
+    common::ModuleHold module_;
     WrapperCore core_;
 };
 

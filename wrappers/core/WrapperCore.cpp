@@ -4,7 +4,7 @@
 #include "common/TextConv.h"
 #include "common/UniqueHandle.h"
 #include "common/Variant.h"
-#include "wrappers/core/AccessibilityLibrary.h"
+#include "common/Oleacc.h"
 #include "wrappers/core/ApplicationControl.h"
 #include "wrappers/core/HtmlDocumentAccess.h"
 #include "wrappers/core/InputSimulation.h"
@@ -25,7 +25,6 @@ const DWORD kTextMessageTimeout = 30000;
 // Accessible trees are searched at most this deep (some servers build cycles).
 const int kMaxAccessibleDepth = 64;
 
-std::wstring text(BSTR value) { return std::wstring(value ? value : L"", ::SysStringLen(value)); }
 
 VARIANT selfChild() {
     VARIANT v;
@@ -38,7 +37,7 @@ VARIANT selfChild() {
 // The children of an accessible object as AccessibleChildren gives them.
 std::vector<common::Variant> childrenOf(IAccessible* parent) {
     std::vector<common::Variant> result;
-    const AccessibilityLibrary& oleacc = AccessibilityLibrary::instance();
+    const common::Oleacc& oleacc = common::Oleacc::Instance();
     LONG count = 0;
     if (!oleacc.accessibleChildren || FAILED(parent->get_accChildCount(&count)) || count <= 0) return result;
     std::vector<VARIANT> raw(static_cast<size_t>(count));
@@ -89,7 +88,7 @@ ResolvedChild resolveChild(const ComPtr<IAccessible>& accessible, const VARIANT&
         *resolved.child.put() = plain;
         return resolved;
     }
-    const std::wstring pattern = text(plain.bstrVal);
+    const std::wstring pattern = common::BstrText(plain.bstrVal);
     for (common::Variant& child : childrenOf(accessible.Get())) {
         if (child.type() == VT_DISPATCH) {
             ComPtr<IAccessible> object;
@@ -189,7 +188,7 @@ void WrapperCore::bindToAccessible(const ComPtr<IAccessible>& object) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     binding_.accessible = object;
     HWND window = nullptr;
-    const AccessibilityLibrary& oleacc = AccessibilityLibrary::instance();
+    const common::Oleacc& oleacc = common::Oleacc::Instance();
     if (oleacc.windowFromAccessibleObject) oleacc.windowFromAccessibleObject(object.Get(), &window);
     binding_.window = window;
 }
@@ -223,7 +222,7 @@ HRESULT WrapperCore::getValue(BSTR* value) {
 HRESULT WrapperCore::putValue(BSTR value) {
     return WrapperCall([&] {
         HWND target = window();
-        std::string ansi = value ? common::WideToAnsi(text(value)) : std::string();
+        std::string ansi = value ? common::WideToAnsi(common::BstrText(value)) : std::string();
         DWORD_PTR ignored = 0;
         if (!::SendMessageTimeoutA(target, WM_SETTEXT, 0, value ? reinterpret_cast<LPARAM>(ansi.c_str()) : 0,
                                    SMTO_NORMAL | SMTO_ABORTIFHUNG, kTextMessageTimeout, &ignored) &&
@@ -252,7 +251,7 @@ HRESULT WrapperCore::childWrapper(WrapperKind kind, VARIANT wndID, BSTR classNam
         if (!result) return E_POINTER;
         *result = nullptr;
         const WindowId id = WindowId::from(&wndID);
-        const std::wstring pattern = text(className);
+        const std::wstring pattern = common::BstrText(className);
         HWND bound;
         DWORD processId;
         {
@@ -280,13 +279,13 @@ HRESULT WrapperCore::accObj(ULONG objectId, BSTR className, VARIANT wndID, IDisp
             target = binding_.window;
             processId = binding_.processId;
         }
-        const std::wstring pattern = text(className);
+        const std::wstring pattern = common::BstrText(className);
         if (!pattern.empty()) {
             const WindowId id = WindowId::from(&wndID);
             target = findWindow(target, processId, id, pattern, false);
             if (!target) throw WrapperError(windowNotFoundMessage(id, pattern));
         }
-        const AccessibilityLibrary& oleacc = AccessibilityLibrary::instance();
+        const common::Oleacc& oleacc = common::Oleacc::Instance();
         ComPtr<IUnknown> object;
         ComPtr<IDispatch> dispatch;
         if (!oleacc.accessibleObjectFromWindow ||
@@ -304,7 +303,7 @@ HRESULT WrapperCore::mshtml(VARIANT wndID, BSTR className, IDispatch** result) {
         if (!result) return E_POINTER;
         *result = nullptr;
         const WindowId id = WindowId::from(&wndID);
-        const std::wstring pattern = text(className);
+        const std::wstring pattern = common::BstrText(className);
         HWND bound;
         DWORD processId;
         HookChannel channel;
@@ -342,13 +341,11 @@ HRESULT WrapperCore::click(LONG button, LONG x, LONG y, LONG shift, LONG ctrl, L
 }
 
 HRESULT WrapperCore::screenshot(VARIANT_BOOL windowOnly, BSTR fileName) {
-    try {
+    return common::ComBoundary([&] {
         // Failures carry no error information, not even a stale one from an earlier call.
         ::SetErrorInfo(0, nullptr);
-        return TakeScreenshot(window(), windowOnly != VARIANT_FALSE, text(fileName));
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+        return TakeScreenshot(window(), windowOnly != VARIANT_FALSE, common::BstrText(fileName));
+    });
 }
 
 HRESULT WrapperCore::bringToForeground() {
@@ -374,7 +371,7 @@ HRESULT WrapperCore::waitForWindow(VARIANT wndID, BSTR className, LONG timeoutSe
         if (!result) return E_POINTER;
         *result = nullptr;
         const WindowId id = WindowId::from(&wndID);
-        const std::wstring pattern = text(className);
+        const std::wstring pattern = common::BstrText(className);
         const ULONGLONG start = ::GetTickCount64();
         for (;;) {
             HWND bound;
@@ -405,7 +402,7 @@ HRESULT WrapperCore::exists(VARIANT wndID, BSTR className, VARIANT_BOOL* result)
             bound = binding_.window;
             processId = binding_.processId;
         }
-        *result = findWindow(bound, processId, WindowId::from(&wndID), text(className), false) ? VARIANT_TRUE
+        *result = findWindow(bound, processId, WindowId::from(&wndID), common::BstrText(className), false) ? VARIANT_TRUE
                                                                                              : VARIANT_FALSE;
         return S_OK;
     });
@@ -415,7 +412,7 @@ HRESULT WrapperCore::appExecute(BSTR commandLine, BSTR appTitle, BSTR startIn, V
     return WrapperCall([&] {
         if (!exitCode) return E_POINTER;
         *exitCode = 0;
-        LaunchResult launched = launchApplication(text(commandLine), text(appTitle), text(startIn), wait != VARIANT_FALSE);
+        LaunchResult launched = launchApplication(common::BstrText(commandLine), common::BstrText(appTitle), common::BstrText(startIn), wait != VARIANT_FALSE);
         if (launched.mainWindow) bindTo(launched.mainWindow);
         if (launched.exitCode) *exitCode = static_cast<LONG>(*launched.exitCode);
         return S_OK;
@@ -424,7 +421,7 @@ HRESULT WrapperCore::appExecute(BSTR commandLine, BSTR appTitle, BSTR startIn, V
 
 HRESULT WrapperCore::appAttach(BSTR appTitle) {
     return WrapperCall([&] {
-        const std::wstring title = text(appTitle);
+        const std::wstring title = common::BstrText(appTitle);
         HWND found = findMainWindow(title, 0, 0);
         if (!found) throw WrapperError(L"Cannot find application matching " + title);
         bindTo(found);
@@ -554,7 +551,7 @@ HRESULT WrapperCore::accRoleProperty(LONG role, VARIANT wndID, IDispatch** resul
     return WrapperCall([&]() -> HRESULT {
         if (!result) return E_POINTER;
         *result = nullptr;
-        if (!AccessibilityLibrary::instance().accessibleChildren) return E_NOTIMPL;
+        if (!common::Oleacc::Instance().accessibleChildren) return E_NOTIMPL;
         ComPtr<IAccessible> root = accessible();
         if (!root) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
         const WindowId id = WindowId::from(&wndID);

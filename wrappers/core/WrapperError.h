@@ -20,9 +20,9 @@ public:
 };
 
 // The boundary of every member body. A ComError with a message (WrapperError,
-// RemoteError) is reported with that message; one without gives its HRESULT with no
-// error information; anything else (an invalid regular expression among others) gives
-// E_UNEXPECTED.
+// RemoteError) is reported with that message; anything else gives the HRESULT of
+// common::CurrentExceptionHResult with no error information (E_OUTOFMEMORY when memory
+// ran out, E_UNEXPECTED for an invalid regular expression among others).
 template <typename Body>
 HRESULT WrapperCall(Body&& body) noexcept {
     try {
@@ -32,9 +32,9 @@ HRESULT WrapperCall(Body&& body) noexcept {
             HRESULT hr = ReportError(e.message());
             return FAILED(e.hr()) ? e.hr() : hr;
         }
-        return FAILED(e.hr()) ? e.hr() : E_UNEXPECTED;
+        return common::CurrentExceptionHResult();
     } catch (...) {
-        return E_UNEXPECTED;
+        return common::CurrentExceptionHResult();
     }
 }
 

@@ -9,15 +9,13 @@ namespace wrappers {
 namespace {
 
 HINSTANCE g_instance = nullptr;
-std::atomic<long> g_locks{0};
+common::ModuleLock g_locks;
 
 } // namespace
 
 HINSTANCE WrappersModule::instance() { return g_instance; }
 void WrappersModule::setInstance(HINSTANCE instance) { g_instance = instance; }
-void WrappersModule::lock() { ++g_locks; }
-void WrappersModule::unlock() { --g_locks; }
-long WrappersModule::lockCount() { return g_locks; }
+common::ModuleLock& WrappersModule::locks() { return g_locks; }
 
 } // namespace wrappers
 
@@ -38,7 +36,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-    return wrappers::WrappersModule::lockCount() == 0 ? S_OK : S_FALSE;
+    return wrappers::WrappersModule::locks().count() == 0 ? S_OK : S_FALSE;
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return wrappers::RegisterServer(); }

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include "common/ModuleLock.h"
 
 namespace wrappers {
 
@@ -9,9 +10,7 @@ class WrappersModule {
 public:
     static HINSTANCE instance();
     static void setInstance(HINSTANCE instance);
-    static void lock();
-    static void unlock();
-    static long lockCount();
+    static common::ModuleLock& locks();
 };
 
 // Self-registration of the classes and the type library (Registration.cpp).

@@ -1,4 +1,5 @@
 #include "wrappers/hook/RemoteItems.h"
+#include "common/Bstr.h"
 #include "common/TextConv.h"
 #include "ostrel/ostrel.h"
 #include "wrappers/core/MatchText.h"
@@ -44,7 +45,7 @@ bool variantString(const VARIANT& value, std::wstring* text) {
     return false;
 }
 
-std::wstring bstrText(BSTR text) { return text ? std::wstring(text, ::SysStringLen(text)) : std::wstring(); }
+std::wstring bstrText(BSTR text) { return common::BstrText(text); }
 
 std::wstring readRemoteAnsi(RemoteProcess& process, ULONG_PTR address, size_t maxBytes) {
     std::string text;

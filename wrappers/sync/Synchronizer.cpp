@@ -1,4 +1,5 @@
 #include "wrappers/sync/Synchronizer.h"
+#include "common/Bstr.h"
 #include "common/ComObject.h"
 #include "wrappers/core/ClassFactory.h"
 #include "wrappers/core/WrapperError.h"
@@ -22,11 +23,9 @@ bool waitForDocument(IStream* stream) {
     LARGE_INTEGER start = {};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
     for (int read = 0; read < kReadyStateReads; ++read) {
-        BSTR state = nullptr;
-        if (FAILED(document->get_readyState(&state))) return false;
-        const bool complete = isComplete(state);
-        ::SysFreeString(state);
-        if (complete) break;
+        common::Bstr state;
+        if (FAILED(document->get_readyState(state.put()))) return false;
+        if (isComplete(state.get())) break;
         ::Sleep(kReadyStatePause);
     }
     return true;
@@ -34,36 +33,10 @@ bool waitForDocument(IStream* stream) {
 
 } // namespace
 
-Synchronizer::Synchronizer() = default;
-
-STDMETHODIMP Synchronizer::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_ISynchronizer)
-        *ppv = static_cast<ISynchronizer*>(this);
-    else if (riid == IID_ISupportErrorInfo)
-        *ppv = static_cast<ISupportErrorInfo*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
 // The class factory keeps one reference for the life of the process; while anyone else
 // holds the object the library must stay loaded, so those references count in the
 // module lock.
-STDMETHODIMP_(ULONG) Synchronizer::AddRef() {
-    ULONG n = ++refs_;
-    if (n == 2) WrappersModule::lock();
-    return n;
-}
-
-STDMETHODIMP_(ULONG) Synchronizer::Release() {
-    ULONG n = --refs_;
-    if (n == 1) WrappersModule::unlock();
-    if (n == 0) delete this;
-    return n;
-}
+Synchronizer::Synchronizer() { countOutsideReferencesIn(WrappersModule::locks()); }
 
 STDMETHODIMP Synchronizer::synchronize() {
     return WrapperCall([&] {

@@ -3,6 +3,7 @@
 // loading, and carries the one-shot async flag that makes the next blocking control
 // operation post instead of wait.
 #include "wrappers.h"
+#include "common/ComObject.h"
 #include "wrappers/core/Dispatch.h"
 #include <objidl.h>
 #include <atomic>
@@ -12,14 +13,9 @@
 
 namespace wrappers {
 
-class Synchronizer final : public DispatchImpl<ISynchronizer>, public ISupportErrorInfo {
+class Synchronizer final : public common::ComObject<DispatchImpl<ISynchronizer>, ISupportErrorInfo> {
 public:
     Synchronizer();
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // ISynchronizer
     STDMETHODIMP synchronize() override;
@@ -34,9 +30,8 @@ public:
     size_t documentCount();
 
 private:
-    ~Synchronizer() = default;
+    ~Synchronizer() override = default;
 
-    std::atomic<ULONG> refs_{1};
     std::atomic<bool> async_{false};
     std::mutex mutex_;
     std::vector<Microsoft::WRL::ComPtr<IStream>> documents_;

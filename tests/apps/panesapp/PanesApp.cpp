@@ -4,6 +4,7 @@
 // run, /watch adds watches, /run starts at once, /frame selects a call-stack frame at
 // the first stop. Debug menu: Run, Go, Step Into, Step Over, Stop.
 #include "PanesAppIds.h"
+#include "common/ComInit.h"
 #include "debugger/DebugPanes.h"
 #include "debugger/DebuggerMessages.h"
 #include "frame/CDockPaneCF.h"
@@ -278,7 +279,7 @@ public:
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    ::CoInitialize(nullptr);
+    const common::ComInit apartment(COINIT_APARTMENTTHREADED);
     int result = 1;
     {
         CPanesApp app;
@@ -309,6 +310,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         }
         ::LocalFree(argv);
     }
-    ::CoUninitialize();
     return result;
 }

@@ -2,6 +2,7 @@
 // of dlgItem and waitForWindow) driven through IDispatch like a script, against the
 // accessible test application and Wine's wordpad.
 #include "AccAppSession.h"
+#include "common/ComInit.h"
 #include <gtest/gtest.h>
 #include <mshtml.h>
 #include <tom.h>
@@ -104,7 +105,7 @@ TEST_F(DocumentWrappersTest, TomWithoutADocumentLeavesTheErrorTextAndNoObject) {
     std::wstring left;
     const LONG main = static_cast<LONG>(reinterpret_cast<LONG_PTR>(app_->main()));
     std::thread worker([&] {
-        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        const common::ComInit apartment(COINIT_MULTITHREADED);
         {
             ComPtr<IDispatch> wrapper = e2e::newWrapper();
             call(wrapper.Get(), L"connect", {Variant(static_cast<long>(main))});
@@ -120,7 +121,6 @@ TEST_F(DocumentWrappersTest, TomWithoutADocumentLeavesTheErrorTextAndNoObject) {
                 left = LeftErrorText();
             }
         }
-        ::CoUninitialize();
     });
     worker.join();
     EXPECT_EQ(hr, S_OK);

@@ -4,6 +4,7 @@
 // main frame does it (posted to the user-interface thread), and a record of the
 // positions shown and the messages given.
 #include "debugger/DebugPanes.h"
+#include "common/ComInit.h"
 #include "host/Env.h"
 #include "host/ScriptHost.h"
 #include "resources/panes/panesids.h"
@@ -114,8 +115,9 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds =
 
 class DebuggerTest : public ::testing::Test {
 protected:
+    const common::ComInit apartment_{COINIT_APARTMENTTHREADED};
+
     void SetUp() override {
-        ::CoInitialize(nullptr);
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
         ::InitCommonControlsEx(&controls);
         app_ = std::make_unique<PanesApplication>(host_);
@@ -150,7 +152,6 @@ protected:
         host::Env::SetHost(nullptr);
         ::DestroyWindow(window_);
         app_->panes = nullptr;
-        ::CoUninitialize();
     }
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -279,7 +279,7 @@ TEST_F(ExplorerTest, AccTabNeedsUseMsaa) {
 }
 
 TEST_F(ExplorerTest, WithoutTheAccessibilityLibraryOnlyWindowsAreShown) {
-    auto* bare = new CWindowExplorer(nullptr, explorer::OleaccFunctions{});
+    auto* bare = new CWindowExplorer(nullptr, common::Oleacc{});
     ASSERT_TRUE(bare->Create());
     bare->deleteOnDestroy = true;
     ::ShowWindow(*bare, SW_SHOW);

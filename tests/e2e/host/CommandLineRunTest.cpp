@@ -1,6 +1,7 @@
 // Tevrin.exe as a command-line runner: what a tester sees on standard output and in
 // the exit code.
 #include "ProcessRunner.h"
+#include "common/ComInit.h"
 #include "common/Bstr.h"
 #include "common/TextConv.h"
 #include "mardel.h"
@@ -149,8 +150,8 @@ TEST_F(CommandLineRun, OutsideClientRecordsJoinTheRunningLogWholeLines) {
                                    "Env.LogInfo \"done\"\r\n");
     ASSERT_TRUE(tevrin_.start(L"\"" + e2e::DistPath(L"Tevrin.exe") + L"\" \"" + common::AnsiToWide(main) + L"\""));
     ::Sleep(2000);
-    ::CoInitialize(nullptr);
     {
+        const common::ComInit apartment(COINIT_APARTMENTTHREADED);
         Microsoft::WRL::ComPtr<IEnv> env;
         HRESULT hr = ::CoCreateInstance(CLSID_Env, nullptr, CLSCTX_LOCAL_SERVER, IID_IEnv,
                                         reinterpret_cast<void**>(env.GetAddressOf()));
@@ -158,7 +159,6 @@ TEST_F(CommandLineRun, OutsideClientRecordsJoinTheRunningLogWholeLines) {
         common::Bstr text(L"from outside");
         EXPECT_EQ(env->LogWarning(text.get()), S_OK);
     }
-    ::CoUninitialize();
     ASSERT_TRUE(tevrin_.wait(60000));
     EXPECT_EQ(tevrin_.exitCode(), 0u) << out();
     EXPECT_NE(out().find("\nWarning: " + main + " (3): from outside\n"), std::string::npos) << out();

@@ -1,5 +1,6 @@
 // Tevrin.exe as the local COM server of Env, as an outside program uses it.
 #include "ProcessRunner.h"
+#include "common/ComInit.h"
 #include "common/Bstr.h"
 #include "common/Registry.h"
 #include "mardel.h"
@@ -44,8 +45,7 @@ void RegisterServerByRunningTevrin() {
 
 class EnvServer : public ::testing::Test {
 protected:
-    void SetUp() override { ::CoInitialize(nullptr); }
-    void TearDown() override { ::CoUninitialize(); }
+    const common::ComInit apartment_{COINIT_APARTMENTTHREADED};
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // The run controller and the debug session driven in-process, as the window's
 // commands drive them, on StepScript scripts.
 #include "host/ScriptHost.h"
+#include "common/ComInit.h"
 #include "host/ConsoleApplication.h"
 #include "host/Env.h"
 #include "common/TextConv.h"
@@ -83,8 +84,9 @@ bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds = 30000)
 
 class Stepping : public ::testing::Test {
 protected:
+    const common::ComInit apartment_{COINIT_APARTMENTTHREADED};
+
     void SetUp() override {
-        ::CoInitialize(nullptr);
         app_ = std::make_unique<RecordingApplication>(host_);
         host_.setApplication(app_.get());
         host::Env::SetHost(&host_);
@@ -96,7 +98,6 @@ protected:
         }
         host_.setApplication(nullptr);
         host::Env::SetHost(nullptr);
-        ::CoUninitialize();
     }
 
     void Start(const std::string& path) {

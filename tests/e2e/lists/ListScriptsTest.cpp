@@ -1,6 +1,7 @@
 // The list wrappers from a VBScript test script run by Wine's cscript, and Wine's own
 // regedit read through them.
 #include "tests/unit/hook/ControlsTarget.h"
+#include "common/ComInit.h"
 #include "wrappers.h"
 #include <gtest/gtest.h>
 #include <wrl/client.h>
@@ -36,7 +37,8 @@ struct Arg {
 };
 
 TEST(ListScripts, RegeditTreeAndListReadThroughTheWrappers) {
-    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    const common::ComInit apartment(COINIT_MULTITHREADED);
+    ASSERT_TRUE(apartment.succeeded());
     {
         e2e::ProcessRunner regedit;
         ASSERT_TRUE(regedit.start(L"regedit.exe"));
@@ -114,7 +116,6 @@ TEST(ListScripts, RegeditTreeAndListReadThroughTheWrappers) {
         ::PostMessageW(main, WM_CLOSE, 0, 0);
         regedit.wait(10000);
     }
-    ::CoUninitialize();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The list, combo box, tab, list view and tree view wrappers through COM, against the
 // controls application in its own process.
 #include "tests/unit/hook/ControlsTarget.h"
+#include "common/ComInit.h"
 #include "wrappers.h"
 #include <gtest/gtest.h>
 #include <wrl/client.h>
@@ -72,7 +73,7 @@ protected:
     explicit ListWrappers(const wchar_t* arguments = L"") : target(arguments) {}
 
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+        ASSERT_TRUE(apartment_.succeeded());
         ASSERT_TRUE(target.ready()) << "controls.exe showed no dialog";
         ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_WNDWrapper, nullptr, CLSCTX_INPROC_SERVER, IID_IWNDWrapper,
                                                  reinterpret_cast<void**>(root.GetAddressOf()))));
@@ -80,7 +81,6 @@ protected:
     }
     void TearDown() override {
         root.Reset();
-        ::CoUninitialize();
     }
 
     template <typename I>
@@ -94,6 +94,7 @@ protected:
         return wrapper;
     }
 
+    const common::ComInit apartment_{COINIT_MULTITHREADED};
     ControlsTarget target;
     ComPtr<IWNDWrapper> root;
 };
@@ -626,14 +627,13 @@ TEST_F(ListWrappers, TargetThatExitsDuringReadsEndsThemCleanly) {
     std::atomic<int> reads{0};
     std::atomic<bool> failed{false};
     std::thread reader([&] {
-        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        const common::ComInit apartment(COINIT_MULTITHREADED);
         for (int i = 0; i < 2000 && !failed; ++i) {
             Str text;
             HRESULT hr = view->get_item(i % 4, i % 3, text.put());
             if (FAILED(hr)) failed = true;
             else ++reads;
         }
-        ::CoUninitialize();
     });
     while (reads < 20 && !failed) ::Sleep(5);
     ::TerminateProcess(target.process(), 9);

@@ -1,6 +1,9 @@
 #include "AutomationClient.h"
+#include "common/ComInit.h"
+#include "common/ExcepInfo.h"
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
+#include <optional>
 
 using Microsoft::WRL::ComPtr;
 
@@ -11,8 +14,11 @@ namespace {
 // leaving COM around every test would unload and reload the library each time.
 class ComEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-    void TearDown() override { ::CoUninitialize(); }
+    void SetUp() override { apartment_.emplace(COINIT_APARTMENTTHREADED); }
+    void TearDown() override { apartment_.reset(); }
+
+private:
+    std::optional<common::ComInit> apartment_;
 };
 
 ::testing::Environment* const g_com = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
@@ -57,28 +63,23 @@ CallResult invoke(IDispatch* object, const wchar_t* member, std::vector<common::
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), putValue ? &named : nullptr,
                          static_cast<UINT>(reversed.size()), putValue ? 1u : 0u};
-    EXCEPINFO exception = {};
+    common::ExcepInfo exception;
     ::SetErrorInfo(0, nullptr);
     result.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, putValue ? nullptr : result.value.put(),
-                               &exception, nullptr);
+                               exception.put(), nullptr);
     if (result.hr == DISP_E_EXCEPTION) {
-        if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
-        result.hr = exception.scode ? exception.scode : E_FAIL;
-        if (exception.bstrDescription) result.description = exception.bstrDescription;
-        if (exception.bstrSource) result.source = exception.bstrSource;
+        exception.fillIn();
+        result.hr = exception->scode ? exception->scode : E_FAIL;
+        result.description = exception.description();
+        result.source = exception.source();
     } else if (FAILED(result.hr)) {
         ComPtr<IErrorInfo> info;
         if (::GetErrorInfo(0, &info) == S_OK && info) {
-            BSTR text = nullptr;
-            if (SUCCEEDED(info->GetDescription(&text)) && text) result.description = text;
-            ::SysFreeString(text);
-            if (SUCCEEDED(info->GetSource(&text)) && text) result.source = text;
-            ::SysFreeString(text);
+            common::Bstr text;
+            if (SUCCEEDED(info->GetDescription(text.put()))) result.description = text.str();
+            if (SUCCEEDED(info->GetSource(text.put()))) result.source = text.str();
         }
     }
-    ::SysFreeString(exception.bstrDescription);
-    ::SysFreeString(exception.bstrSource);
-    ::SysFreeString(exception.bstrHelpFile);
     return result;
 }
 

@@ -2,10 +2,12 @@
 // this process (the accessible test application's node class), where a tree can be
 // shaped as a faulty server would shape it.
 #include "AccNode.h"
+#include "common/ComInit.h"
 #include "wrappers/core/WrapperCore.h"
 #include "wrappers/core/WrapperFactory.h"
 #include <gtest/gtest.h>
 #include <oleacc.h>
+#include <optional>
 
 using accapp::AccNode;
 using Microsoft::WRL::ComPtr;
@@ -14,8 +16,11 @@ namespace {
 
 class ComApartment : public ::testing::Environment {
 public:
-    void SetUp() override { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-    void TearDown() override { ::CoUninitialize(); }
+    void SetUp() override { apartment_.emplace(COINIT_APARTMENTTHREADED); }
+    void TearDown() override { apartment_.reset(); }
+
+private:
+    std::optional<common::ComInit> apartment_;
 };
 ::testing::Environment* const g_com = ::testing::AddGlobalTestEnvironment(new ComApartment);
 

@@ -1,6 +1,10 @@
 #include "common/Bstr.h"
 #include "common/ComError.h"
+#include "common/ClassFactoryBase.h"
+#include "common/ComInit.h"
 #include "common/ComObject.h"
+#include "common/FreeThreaded.h"
+#include "common/ModuleLock.h"
 #include "common/Variant.h"
 #include <gtest/gtest.h>
 #include <ocidl.h>
@@ -21,6 +25,34 @@ public:
 
 protected:
     ~TwoFaces() override { --g_liveObjects; }
+};
+
+// A stream answering through its bases, as a persistence object does.
+class Persisted : public ComObject<WithBases<IPersistStream, IPersist>> {
+public:
+    explicit Persisted(ModuleLock* outside = nullptr) {
+        ++g_liveObjects;
+        if (outside) countOutsideReferencesIn(*outside);
+    }
+    STDMETHODIMP GetClassID(CLSID* id) override { *id = CLSID_NULL; return S_OK; }
+    STDMETHODIMP IsDirty() override { return S_FALSE; }
+    STDMETHODIMP Load(IStream*) override { return S_OK; }
+    STDMETHODIMP Save(IStream*, BOOL) override { return S_OK; }
+    STDMETHODIMP GetSizeMax(ULARGE_INTEGER*) override { return E_NOTIMPL; }
+
+protected:
+    ~Persisted() override { --g_liveObjects; }
+};
+
+class Shared : public FreeThreaded<IPersist> {
+public:
+    STDMETHODIMP GetClassID(CLSID* id) override { *id = CLSID_NULL; return S_OK; }
+};
+
+class Factory : public ClassFactoryBase {
+public:
+    explicit Factory(ModuleLock& module) : ClassFactoryBase(module) {}
+    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void**) override { return E_NOTIMPL; }
 };
 
 } // namespace
@@ -48,6 +80,60 @@ TEST(ComObject, AnswersItsInterfacesWithOneIdentity) {
     EXPECT_EQ(g_liveObjects, 0);
 }
 
+TEST(ComObject, AnswersTheBasesOfAnInterfaceListedWithThem) {
+    auto object = Adopt(new Persisted);
+    Microsoft::WRL::ComPtr<IPersist> persist;
+    Microsoft::WRL::ComPtr<IUnknown> unknown;
+    ASSERT_EQ(object->QueryInterface(IID_IPersist, reinterpret_cast<void**>(persist.GetAddressOf())), S_OK);
+    ASSERT_EQ(object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.GetAddressOf())), S_OK);
+    EXPECT_EQ(static_cast<IUnknown*>(persist.Get()), unknown.Get());
+    void* none = nullptr;
+    EXPECT_EQ(object->QueryInterface(IID_IPersistFile, &none), E_NOINTERFACE);
+}
+
+TEST(ComObject, CountsOnlyOutsideReferencesOfAKeptObjectInTheModule) {
+    ModuleLock module;
+    int zeroes = 0;
+    module.setOnZero([&] { ++zeroes; });
+    Microsoft::WRL::ComPtr<Persisted> kept = Adopt(new Persisted(&module));
+    EXPECT_EQ(module.count(), 0);
+    {
+        Microsoft::WRL::ComPtr<Persisted> outside = kept;
+        Microsoft::WRL::ComPtr<Persisted> another = kept;
+        EXPECT_EQ(module.count(), 1);
+    }
+    EXPECT_EQ(module.count(), 0);
+    EXPECT_EQ(zeroes, 1);
+    kept.Reset();
+    EXPECT_EQ(g_liveObjects, 0);
+}
+
+TEST(ModuleLock, HoldsAndServerLocksCountUntilReleased) {
+    ModuleLock module;
+    auto factory = Adopt(new Factory(module));
+    {
+        ModuleHold hold(module);
+        EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+        EXPECT_EQ(module.count(), 2);
+    }
+    EXPECT_EQ(module.count(), 1);
+    factory->LockServer(FALSE);
+    EXPECT_EQ(module.count(), 0);
+}
+
+TEST(FreeThreaded, AnswersTheMarshalerWithoutKeepingAnExtraReference) {
+    const ComInit apartment(COINIT_MULTITHREADED);
+    {
+        auto object = Adopt(new Shared);
+        Microsoft::WRL::ComPtr<IMarshal> marshal;
+        ASSERT_EQ(object->QueryInterface(IID_IMarshal, reinterpret_cast<void**>(marshal.GetAddressOf())), S_OK);
+        // One reference for the caller of each: the object's count is back to one after.
+        marshal.Reset();
+        EXPECT_EQ(object->AddRef(), 2u);
+        EXPECT_EQ(object->Release(), 1u);
+    }
+}
+
 TEST(ComBoundary, NothingEscapes) {
     EXPECT_EQ(ComBoundary([] { return S_FALSE; }), S_FALSE);
     EXPECT_EQ(ComBoundary([]() -> HRESULT { throw ComError(E_ACCESSDENIED); }), E_ACCESSDENIED);
@@ -55,6 +141,7 @@ TEST(ComBoundary, NothingEscapes) {
     // A "failure" carrying a success code must still read as a failure.
     EXPECT_EQ(ComBoundary([]() -> HRESULT { throw ComError(S_OK); }), E_UNEXPECTED);
     EXPECT_EQ(ComBoundary([]() -> HRESULT { throw std::runtime_error("boom"); }), E_UNEXPECTED);
+    EXPECT_EQ(ComBoundary([]() -> HRESULT { throw std::bad_alloc(); }), E_OUTOFMEMORY);
 }
 
 TEST(Bstr, OwnsCopiesAndHandsOver) {

@@ -1,4 +1,6 @@
 #include "DebugServicesFakes.h"
+#include "common/ComInit.h"
+#include "common/DebugOwners.h"
 #include "common/ComObject.h"
 #include <gtest/gtest.h>
 
@@ -8,8 +10,9 @@ namespace {
 
 class DebugApplicationTest : public ::testing::Test {
 protected:
+    const common::ComInit apartment_{COINIT_MULTITHREADED};
+
     void SetUp() override {
-        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         debugger = common::Adopt(new TestDebugger);
         manager = CreateManager();
         ASSERT_TRUE(manager) << "CLSID_ProcessDebugManager is not registered in the prefix";
@@ -24,7 +27,6 @@ protected:
         application.Reset();
         manager.Reset();
         debugger.Reset();
-        ::CoUninitialize();
     }
     void Connect() { ASSERT_EQ(application->ConnectDebugger(debugger.Get()), S_OK); }
 
@@ -443,14 +445,12 @@ TEST_F(DebugApplicationTest, StackFramesComeFromTheThreadsSniffers) {
     ASSERT_EQ(thread->EnumStackFrames(frames.GetAddressOf()), S_OK);
     ASSERT_EQ(thread->Resume(nullptr), S_OK);
     std::vector<std::wstring> names;
-    DebugStackFrameDescriptor d;
+    common::StackFrameDescriptor d;
     ULONG fetched = 0;
-    while (frames->Next(1, &d, &fetched) == S_OK && fetched == 1) {
+    while (frames->Next(1, d.put(), &fetched) == S_OK && fetched == 1) {
         common::Bstr name;
-        d.pdsf->GetDescriptionString(TRUE, name.put());
+        d.frame()->GetDescriptionString(TRUE, name.put());
         names.push_back(name.str());
-        d.pdsf->Release();
-        if (d.punkFinal) d.punkFinal->Release();
     }
     EXPECT_EQ(names, (std::vector<std::wstring>{L"Inner 0", L"Global code"}));
     ASSERT_FALSE(engine.sniffer()->askedOn.empty());
@@ -459,11 +459,10 @@ TEST_F(DebugApplicationTest, StackFramesComeFromTheThreadsSniffers) {
     // Reset and Skip as the call stack pane uses them.
     ASSERT_EQ(frames->Reset(), S_OK);
     ASSERT_EQ(frames->Skip(1), S_OK);
-    ASSERT_EQ(frames->Next(1, &d, &fetched), S_OK);
+    ASSERT_EQ(frames->Next(1, d.put(), &fetched), S_OK);
     common::Bstr second;
-    d.pdsf->GetDescriptionString(TRUE, second.put());
+    d.frame()->GetDescriptionString(TRUE, second.put());
     EXPECT_EQ(second.str(), L"Global code");
-    d.pdsf->Release();
     EXPECT_EQ(frames->Skip(5), S_FALSE);
 
     // A thread that runs no script has no frames.
@@ -471,7 +470,7 @@ TEST_F(DebugApplicationTest, StackFramesComeFromTheThreadsSniffers) {
     application->GetCurrentThread(mine.GetAddressOf());
     ComPtr<IEnumDebugStackFrames> empty;
     ASSERT_EQ(mine->EnumStackFrames(empty.GetAddressOf()), S_OK);
-    EXPECT_EQ(empty->Next(1, &d, &fetched), S_FALSE);
+    EXPECT_EQ(empty->Next(1, d.put(), &fetched), S_FALSE);
 
     application->ResumeFromBreakPoint(thread.Get(), BREAKRESUMEACTION_CONTINUE, ERRORRESUMEACTION_SkipErrorStatement);
     engine.Stop();
@@ -479,7 +478,7 @@ TEST_F(DebugApplicationTest, StackFramesComeFromTheThreadsSniffers) {
     // The engine removed its sniffer when it ended.
     ComPtr<IEnumDebugStackFrames> after;
     ASSERT_EQ(thread->EnumStackFrames(after.GetAddressOf()), S_OK);
-    EXPECT_EQ(after->Next(1, &d, &fetched), S_FALSE);
+    EXPECT_EQ(after->Next(1, d.put(), &fetched), S_FALSE);
     EXPECT_EQ(application->RemoveStackFrameSniffer(12345), E_INVALIDARG);
 }
 
@@ -489,13 +488,12 @@ TEST_F(DebugApplicationTest, DebuggerSeesTheFramesInsideTheBreak) {
     debugger->duringBreak = [&](IRemoteDebugApplicationThread* thread) {
         ComPtr<IEnumDebugStackFrames> frames;
         if (FAILED(thread->EnumStackFrames(frames.GetAddressOf()))) return;
-        DebugStackFrameDescriptor d;
+        common::StackFrameDescriptor d;
         ULONG fetched = 0;
-        if (frames->Next(1, &d, &fetched) == S_OK) {
+        if (frames->Next(1, d.put(), &fetched) == S_OK) {
             common::Bstr name;
-            d.pdsf->GetDescriptionString(TRUE, name.put());
+            d.frame()->GetDescriptionString(TRUE, name.put());
             seen.push_back(name.str());
-            d.pdsf->Release();
         }
     };
     debugger->ResumeWith(application, [](size_t, const TestDebugger::Break&) { return BREAKRESUMEACTION_STEP_INTO; });

@@ -3,6 +3,7 @@
 // an engine thread that polls the break flags before each "statement", and a stack
 // frame sniffer. They use only the documented interfaces.
 #include "common/Bstr.h"
+#include "common/ComInit.h"
 #include "common/ComObject.h"
 #include "common/ScriptingGuids.h"
 #include "common/UniqueHandle.h"
@@ -66,7 +67,7 @@ public:
         StopResuming();
         stop_ = false;
         resumer_ = std::thread([this, application, choose, errorAction] {
-            ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            const common::ComInit apartment(COINIT_MULTITHREADED);
             size_t handled = 0;
             while (!stop_) {
                 if (::WaitForSingleObject(breakEvent_.get(), 50) != WAIT_OBJECT_0) continue;
@@ -83,7 +84,6 @@ public:
                     ++handled;
                 }
             }
-            ::CoUninitialize();
         });
     }
     void StopResuming() {
@@ -294,7 +294,7 @@ public:
 
 private:
     void Run() {
-        ::CoInitialize(nullptr);  // script threads are single-threaded apartments
+        const common::ComInit apartment(COINIT_APARTMENTTHREADED);  // script threads are single-threaded apartments
         id_ = ::GetCurrentThreadId();
         application_->GetCurrentThread(thread_ptr_.GetAddressOf());
         DWORD cookie = 0;
@@ -345,7 +345,6 @@ private:
         }
         if (options_.withSniffer) application_->RemoveStackFrameSniffer(cookie);
         ::SetEvent(finished_.get());
-        ::CoUninitialize();
     }
 
     ComPtr<IDebugApplication> application_;

@@ -1,4 +1,5 @@
 #include "DebugServicesFakes.h"
+#include "common/ComInit.h"
 #include "common/ComObject.h"
 #include <gtest/gtest.h>
 
@@ -100,8 +101,9 @@ std::wstring NameOf(IDebugDocumentInfo* document, DOCUMENTNAMETYPE type) {
 
 class DocumentHelperTest : public ::testing::Test {
 protected:
+    const common::ComInit apartment_{COINIT_MULTITHREADED};
+
     void SetUp() override {
-        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         manager = CreateManager();
         ASSERT_TRUE(manager) << "CLSID_ProcessDebugManager is not registered in the prefix";
         ASSERT_EQ(manager->CreateApplication(application.GetAddressOf()), S_OK);
@@ -112,7 +114,6 @@ protected:
         application.Reset();
         manager.Reset();
         engine.Reset();
-        ::CoUninitialize();
     }
 
     // A helper as the host makes one per file.

@@ -4,6 +4,7 @@
 // are files in a fresh temporary folder; input goes through the thread's message loop
 // with the application's accelerators, as a user's would.
 #include "DocAppWindow.h"
+#include "common/Bstr.h"
 #include "common/TextConv.h"
 #include "framework/DocTemplate.h"
 #include "framework/MDIChildWnd.h"
@@ -106,10 +107,9 @@ protected:
         auto document = ViewOf(doc)->textDocument();
         Microsoft::WRL::ComPtr<ITextRange> range;
         document->Range(0, 0x7FFFFFFF, &range);
-        BSTR text = nullptr;
-        range->GetText(&text);
-        std::wstring result(text ? text : L"", text ? ::SysStringLen(text) : 0);
-        ::SysFreeString(text);
+        common::Bstr text;
+        range->GetText(text.put());
+        std::wstring result = text.str();
         if (!result.empty() && result.back() == L'\r') result.pop_back();
         return result;
     }

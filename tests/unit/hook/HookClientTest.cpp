@@ -1,5 +1,7 @@
 // The caller side of cross-process access against the controls application.
 #include "tests/unit/hook/ControlsTarget.h"
+#include "common/Bstr.h"
+#include "common/ComInit.h"
 #include "wrappers/hook/RemoteBuffer.h"
 #include "wrappers/hook/RemoteInterface.h"
 #include "wrappers/hook/RemoteSession.h"
@@ -184,7 +186,8 @@ TEST_F(HookClient, PostedMessageDoesNotWaitForAModalDialog) {
 }
 
 TEST_F(HookClient, RichEditDocumentCrossesIntoTheCaller) {
-    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    const common::ComInit apartment(COINIT_MULTITHREADED);
+    ASSERT_TRUE(apartment.succeeded());
     {
         ComPtr<IUnknown> object =
             wrappers::requestRemoteInterface(channel, g_nMsgGetRichEditInterface, target.control(IDC_RICHEDIT));
@@ -193,19 +196,18 @@ TEST_F(HookClient, RichEditDocumentCrossesIntoTheCaller) {
         ASSERT_TRUE(SUCCEEDED(object->QueryInterface(kIidTextDocument, reinterpret_cast<void**>(document.GetAddressOf()))));
         ComPtr<ITextRange> range;
         ASSERT_TRUE(SUCCEEDED(document->Range(0, 9, &range)));
-        BSTR text = nullptr;
-        ASSERT_TRUE(SUCCEEDED(range->GetText(&text)));
-        EXPECT_STREQ(text, L"rich text");
-        ::SysFreeString(text);
+        common::Bstr text;
+        ASSERT_TRUE(SUCCEEDED(range->GetText(text.put())));
+        EXPECT_EQ(text.str(), L"rich text");
 
         // A plain edit control has no text document: no object, no failure.
         EXPECT_FALSE(wrappers::requestRemoteInterface(channel, g_nMsgGetRichEditInterface, target.control(IDC_EDIT)));
     }
-    ::CoUninitialize();
 }
 
 TEST_F(HookClient, WindowDataObjectCrossesIntoTheCaller) {
-    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    const common::ComInit apartment(COINIT_MULTITHREADED);
+    ASSERT_TRUE(apartment.succeeded());
     {
         ComPtr<IUnknown> object = wrappers::requestRemoteInterface(channel, g_nMsgUnknownFromWndData, target.dialog());
         ASSERT_TRUE(object);
@@ -223,15 +225,14 @@ TEST_F(HookClient, WindowDataObjectCrossesIntoTheCaller) {
         // A window of another process is not served.
         EXPECT_FALSE(wrappers::requestRemoteInterface(channel, g_nMsgUnknownFromWndData, ::GetDesktopWindow()));
     }
-    ::CoUninitialize();
 }
 
 TEST(Unmarshal, BytesThatAreNoMarshalledInterfaceGiveNoObject) {
-    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    const common::ComInit apartment(COINIT_MULTITHREADED);
+    ASSERT_TRUE(apartment.succeeded());
     EXPECT_FALSE(wrappers::unmarshalUnknown({}));
     std::vector<BYTE> garbage(300, 0xAB);
     EXPECT_FALSE(wrappers::unmarshalUnknown(garbage));
-    ::CoUninitialize();
 }
 
 TEST_F(HookClient, TargetThatEndedGivesErrorsNotHangs) {

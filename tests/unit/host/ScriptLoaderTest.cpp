@@ -1,6 +1,9 @@
 #include "host/EngineProbe.h"
+#include "common/ComInit.h"
 #include "host/ScriptLoader.h"
+#include "common/ComError.h"
 #include "common/TextConv.h"
+#include "host/ScriptSite.h"
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <windows.h>
@@ -46,10 +49,19 @@ CLSID ProgId(const wchar_t* name) {
     return clsid;
 }
 
+// Refuses every document helper, as a debug manager that has run out of resources would.
+class RefusingDebugManager : public common::ComObject<IProcessDebugManager> {
+public:
+    STDMETHODIMP CreateApplication(IDebugApplication**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetDefaultApplication(IDebugApplication**) override { return E_NOTIMPL; }
+    STDMETHODIMP AddApplication(IDebugApplication*, DWORD*) override { return E_NOTIMPL; }
+    STDMETHODIMP RemoveApplication(DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP CreateDebugDocumentHelper(IUnknown*, IDebugDocumentHelper**) override { return E_ACCESSDENIED; }
+};
+
 class ScriptLoaderTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::CoInitialize(nullptr); }
-    void TearDown() override { ::CoUninitialize(); }
+    const common::ComInit apartment_{COINIT_APARTMENTTHREADED};
 };
 
 } // namespace
@@ -171,4 +183,20 @@ TEST_F(ScriptLoaderTest, FailuresSayWhatIsWrong) {
     CLSID clsid;
     EXPECT_EQ(missing.SelectEngine(&clsid), E_FAIL);
     EXPECT_EQ(host.errorText(), L"Cannot find c:\\no\\such\\main.vbs");
+}
+
+TEST_F(ScriptLoaderTest, AFailedPreparationReportsTheCodeOfTheCallThatFailed) {
+    host::ScriptHost host;
+    host::RunContext run;
+    run.debugManager = common::Adopt(new RefusingDebugManager);
+    run.site = common::Adopt(new host::ScriptSite(host));
+    const std::string path = TempFile("tevrin_prepare.vbs", "x = 1\r\n");
+    ScriptLoader loader(host, run, path);
+    EXPECT_EQ(loader.PrepareEngine(), E_ACCESSDENIED);
+    const std::wstring error = host.errorText();
+    EXPECT_NE(error.find(L"0x80070005"), std::wstring::npos) << common::WideToAnsi(error);
+    EXPECT_NE(error.find(common::SystemMessage(static_cast<DWORD>(E_ACCESSDENIED))), std::wstring::npos)
+        << common::WideToAnsi(error);
+    if (run.engine) run.engine->Close();
+    ::DeleteFileA(path.c_str());
 }

@@ -3,6 +3,7 @@
 #include "standins/stepscript/Interpreter.h"
 #include "standins/stepscript/Operators.h"
 #include "standins/stepscript/ScriptError.h"
+#include "common/ExcepInfo.h"
 #include <gtest/gtest.h>
 #include <cwctype>
 
@@ -416,7 +417,7 @@ TEST_F(Builtins, ConstantsHaveTheReferenceValues) {
 class ErrTest : public Builtins {
 protected:
     Value invoke(const wchar_t* member, WORD flags, std::vector<Value> args, HRESULT* hr = nullptr,
-                 EXCEPINFO* ei = nullptr) {
+                 common::ExcepInfo* ei = nullptr) {
         DISPID id = 0;
         LPOLESTR name = const_cast<LPOLESTR>(member);
         EXPECT_EQ(err_->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK) << member;
@@ -428,13 +429,9 @@ protected:
                           isPut ? 1u : 0u};
         VARIANT result;
         ::VariantInit(&result);
-        EXCEPINFO local{};
-        HRESULT r = err_->Invoke(id, IID_NULL, 0, flags, &params, &result, ei ? ei : &local, nullptr);
+        common::ExcepInfo local;
+        HRESULT r = err_->Invoke(id, IID_NULL, 0, flags, &params, &result, (ei ? ei : &local)->put(), nullptr);
         if (hr) *hr = r;
-        if (!ei) {
-            ::SysFreeString(local.bstrSource);
-            ::SysFreeString(local.bstrDescription);
-        }
         return Value::Take(result);
     }
     Value get(const wchar_t* member) { return invoke(member, DISPATCH_PROPERTYGET, {}); }
@@ -442,14 +439,12 @@ protected:
 
 TEST_F(ErrTest, RaiseFillsTheReferenceTextAndSource) {
     HRESULT hr = S_OK;
-    EXCEPINFO ei{};
+    common::ExcepInfo ei;
     invoke(L"Raise", DISPATCH_METHOD, {I(6)}, &hr, &ei);
     EXPECT_EQ(hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(ei.scode, static_cast<SCODE>(0x800A0006));
-    EXPECT_EQ(std::wstring(ei.bstrDescription), L"Overflow");
-    EXPECT_EQ(std::wstring(ei.bstrSource), L"Microsoft VBScript runtime error");
-    ::SysFreeString(ei.bstrSource);
-    ::SysFreeString(ei.bstrDescription);
+    EXPECT_EQ(ei->scode, static_cast<SCODE>(0x800A0006));
+    EXPECT_EQ(ei.description(), L"Overflow");
+    EXPECT_EQ(ei.source(), L"Microsoft VBScript runtime error");
     EXPECT_EQ(ToLong(get(L"Number")), 6);
     EXPECT_EQ(ToText(get(L"description")), L"Overflow");
 
@@ -470,9 +465,7 @@ TEST_F(ErrTest, RaiseFillsTheReferenceTextAndSource) {
 
     // Raise 0 is itself an invalid call; Raise without a number is refused.
     invoke(L"Raise", DISPATCH_METHOD, {I(0)}, &hr, &ei);
-    EXPECT_EQ(ei.scode, static_cast<SCODE>(0x800A0005));
-    ::SysFreeString(ei.bstrSource);
-    ::SysFreeString(ei.bstrDescription);
+    EXPECT_EQ(ei->scode, static_cast<SCODE>(0x800A0005));
     invoke(L"Raise", DISPATCH_METHOD, {}, &hr);
     EXPECT_EQ(hr, DISP_E_BADPARAMCOUNT);
 }

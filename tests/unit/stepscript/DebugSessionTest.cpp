@@ -2,7 +2,10 @@
 // a host runs two files on a script thread, a debugger object receives the breaks, and
 // the test thread inspects and resumes them, using only the documented interfaces.
 #include "tests/unit/stepscript/TestSite.h"
+#include "common/Bstr.h"
 #include "common/ComObject.h"
+#include "common/ComInit.h"
+#include "common/DebugOwners.h"
 #include <gtest/gtest.h>
 #include <atomic>
 #include <condition_variable>
@@ -18,7 +21,6 @@ namespace {
 
 constexpr DWORD kWaitMs = 15000;
 
-std::wstring Text(BSTR b) { return std::wstring(b ? b : L"", ::SysStringLen(b)); }
 
 struct BreakEvent {
     BREAKREASON reason;
@@ -134,11 +136,10 @@ protected:
     }
 
     void scriptThread() {
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        const common::ComInit apartment(COINIT_APARTMENTTHREADED);
         runOnScriptThread();
         ::SetEvent(ready_.get());
         ::SetEvent(finished_.get());
-        ::CoUninitialize();
     }
 
     void runOnScriptThread() {
@@ -237,13 +238,9 @@ protected:
         if (!frames) return nullptr;
         frames->Reset();
         std::vector<ComPtr<IDebugStackFrame>> all;
-        DebugStackFrameDescriptor d{};
+        common::StackFrameDescriptor d;
         ULONG fetched = 0;
-        while (frames->Next(1, &d, &fetched) == S_OK && fetched == 1) {
-            all.emplace_back();
-            all.back().Attach(d.pdsf);
-            if (d.punkFinal) d.punkFinal->Release();
-        }
+        while (frames->Next(1, d.put(), &fetched) == S_OK && fetched == 1) all.push_back(d.takeFrame());
         if (count) *count = static_cast<ULONG>(all.size());
         return index < all.size() ? all[index] : nullptr;
     }
@@ -260,7 +257,7 @@ protected:
             return L"<no document>";
         BSTR name = nullptr;
         doc->GetName(DOCUMENTNAMETYPE_APPNODE, &name);
-        std::wstring result = Text(name);
+        std::wstring result = common::BstrText(name);
         ::SysFreeString(name);
         ULONG pos = 0, chars = 0, line = 0, column = 0;
         if (FAILED(text->GetPositionOfContext(docContext.Get(), &pos, &chars)) ||
@@ -278,7 +275,7 @@ protected:
         for (ULONG i = 0; i < count; ++i) {
             BSTR d = nullptr;
             frameAt(b, i)->GetDescriptionString(TRUE, &d);
-            result.push_back(Text(d));
+            result.push_back(common::BstrText(d));
             ::SysFreeString(d);
         }
         return result;
@@ -308,20 +305,15 @@ protected:
         members->Reset();
         ULONG count = 0;
         members->GetCount(&count);
-        std::vector<DebugPropertyInfo> infos(count);
+        common::PropertyInfos infos(count);
         ULONG fetched = 0;
-        members->Next(count, infos.data(), &fetched);
+        members->Next(count, infos.put(), &fetched);
         for (ULONG i = 0; i < fetched; ++i) {
             Member m;
-            m.text = Text(infos[i].m_bstrName) + L"=" + Text(infos[i].m_bstrValue) + L" (" + Text(infos[i].m_bstrType) + L")";
-            m.fullName = Text(infos[i].m_bstrFullName);
+            m.text = infos.name(i) + L"=" + infos.value(i) + L" (" + infos.type(i) + L")";
+            m.fullName = infos.fullName(i);
             m.expandable = (infos[i].m_dwAttrib & DBGPROP_ATTRIB_VALUE_IS_EXPANDABLE) != 0;
-            m.property = infos[i].m_pDebugProp;
-            ::SysFreeString(infos[i].m_bstrName);
-            ::SysFreeString(infos[i].m_bstrValue);
-            ::SysFreeString(infos[i].m_bstrType);
-            ::SysFreeString(infos[i].m_bstrFullName);
-            if (infos[i].m_pDebugProp) infos[i].m_pDebugProp->Release();
+            m.property = infos.takeProperty(i);
             result.push_back(std::move(m));
         }
         return result;
@@ -370,7 +362,7 @@ protected:
         HRESULT hr = E_FAIL;
         BSTR result = nullptr;
         expression->GetResultAsString(&hr, &result);
-        std::wstring r = (hr == S_OK ? L"ok: " : L"failed: ") + Text(result);
+        std::wstring r = (hr == S_OK ? L"ok: " : L"failed: ") + common::BstrText(result);
         ::SysFreeString(result);
         return r;
     }
@@ -490,7 +482,7 @@ TEST_F(DebugSessionTest, NestedFramesLocalsAndEvaluation) {
     ComPtr<IDebugStackFrame> top = frameAt(b, 0);
     BSTR language = nullptr;
     top->GetLanguageString(FALSE, &language);
-    EXPECT_EQ(Text(language), L"StepScript");
+    EXPECT_EQ(common::BstrText(language), L"StepScript");
     ::SysFreeString(language);
     // Watches: expressions in any frame; an assignment in the top frame.
     EXPECT_EQ(evaluate(b, L"a + 1", DEBUG_TEXT_ISEXPRESSION | DEBUG_TEXT_RETURNVALUE), L"ok: 6");

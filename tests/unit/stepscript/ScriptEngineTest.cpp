@@ -48,8 +48,8 @@ TEST(ScriptEngine, ExpressionsAreEvaluatedAtOnce) {
     Harness h;
     h.run(L"Dim x\nx = 20\n");
     VARIANT result;
-    EXCEPINFO ei{};
-    ASSERT_EQ(h.parse->ParseScriptText(L"x * 2 + 2", nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISEXPRESSION, &result, &ei),
+    common::ExcepInfo ei;
+    ASSERT_EQ(h.parse->ParseScriptText(L"x * 2 + 2", nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISEXPRESSION, &result, ei.put()),
               S_OK);
     // Small whole numbers are Integers, as the language types them.
     EXPECT_EQ(result.vt, VT_I2);

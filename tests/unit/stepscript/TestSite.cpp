@@ -1,8 +1,11 @@
 #include "tests/unit/stepscript/TestSite.h"
+#include "common/Bstr.h"
+#include "common/ComInit.h"
 #include "common/ComObject.h"
 #include "standins/stepscript/ScriptEngine.h"
 #include <gtest/gtest.h>
 #include <cwctype>
+#include <optional>
 
 namespace stepscript_test {
 
@@ -15,7 +18,6 @@ std::wstring Lower(std::wstring s) {
     return s;
 }
 
-std::wstring Text(BSTR b) { return std::wstring(b ? b : L"", ::SysStringLen(b)); }
 
 enum : DISPID { kLog = 1, kValue = 2, kFail = 3, kFailInfo = 4, kSelf = 5, kCount = 6 };
 
@@ -38,7 +40,7 @@ STDMETHODIMP Recorder::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p
         VARIANT v;
         ::VariantInit(&v);
         if (FAILED(::VariantChangeType(&v, &params->rgvarg[argc - 1 - i], VARIANT_ALPHABOOL, VT_BSTR))) return std::wstring(L"?");
-        std::wstring s = Text(v.bstrVal);
+        std::wstring s = common::BstrText(v.bstrVal);
         ::VariantClear(&v);
         return s;
     };
@@ -115,17 +117,13 @@ STDMETHODIMP TestSite::GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** unknow
 ReportedError ReadError(IActiveScriptError* error) {
     ReportedError r;
     error->GetSourcePosition(&r.cookie, &r.line, &r.column);
-    BSTR line = nullptr;
-    if (SUCCEEDED(error->GetSourceLineText(&line))) r.lineText = Text(line);
-    ::SysFreeString(line);
-    EXCEPINFO ei{};
-    error->GetExceptionInfo(&ei);
-    r.scode = ei.scode;
-    r.source = Text(ei.bstrSource);
-    r.description = Text(ei.bstrDescription);
-    ::SysFreeString(ei.bstrSource);
-    ::SysFreeString(ei.bstrDescription);
-    ::SysFreeString(ei.bstrHelpFile);
+    common::Bstr line;
+    if (SUCCEEDED(error->GetSourceLineText(line.put()))) r.lineText = line.str();
+    common::ExcepInfo ei;
+    error->GetExceptionInfo(ei.put());
+    r.scode = ei->scode;
+    r.source = ei.source();
+    r.description = ei.description();
     return r;
 }
 
@@ -150,9 +148,9 @@ Harness::~Harness() {
 }
 
 HRESULT Harness::parseText(const std::wstring& text, DWORD_PTR cookie, ULONG startLine) {
-    EXCEPINFO ei{};
+    common::ExcepInfo ei;
     return parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, cookie, startLine,
-                                  SCRIPTTEXT_ISVISIBLE | SCRIPTTEXT_ISPERSISTENT, nullptr, &ei);
+                                  SCRIPTTEXT_ISVISIBLE | SCRIPTTEXT_ISPERSISTENT, nullptr, ei.put());
 }
 
 HRESULT Harness::start() { return engine->SetScriptState(SCRIPTSTATE_CONNECTED); }
@@ -177,8 +175,11 @@ namespace {
 // Every test runs in a single-threaded apartment, like a host's script thread.
 class ComEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-    void TearDown() override { ::CoUninitialize(); }
+    void SetUp() override { apartment_.emplace(COINIT_APARTMENTTHREADED); }
+    void TearDown() override { apartment_.reset(); }
+
+private:
+    std::optional<common::ComInit> apartment_;
 };
 
 const auto* const g_com = ::testing::AddGlobalTestEnvironment(new ComEnvironment);

@@ -2,6 +2,7 @@
 // A small script host for the engine's tests: a site that records errors, an "Out"
 // object scripts write to, and a helper that runs a script from start to end.
 #include "common/ComObject.h"
+#include "common/ExcepInfo.h"
 #include "common/ScriptingGuids.h"
 #include "common/UniqueHandle.h"
 #include <wrl/client.h>

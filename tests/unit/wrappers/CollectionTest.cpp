@@ -1,4 +1,6 @@
 #include "wrappers/core/Collection.h"
+#include "common/ComInit.h"
+#include "common/ExcepInfo.h"
 #include <gtest/gtest.h>
 #include <ole2.h>
 
@@ -9,14 +11,14 @@ namespace {
 
 class CollectionTest : public ::testing::Test {
 protected:
+    const common::ComInit apartment_{COINIT_APARTMENTTHREADED};
+
     void SetUp() override {
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         items_ = Collection::create();
         for (LONG index : {4, 7, 9}) items_->append(index);
     }
     void TearDown() override {
         items_.Reset();
-        ::CoUninitialize();
     }
 
     HRESULT item(VARIANT index, LONG* value) {
@@ -87,11 +89,9 @@ TEST_F(CollectionTest, ScriptsReachItemThroughIDispatch) {
     EXPECT_EQ(result.lVal, 4);
 
     arg = i4(5);
-    EXCEPINFO exception = {};
-    HRESULT hr = items_->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET, &params, &result, &exception, nullptr);
+    common::ExcepInfo exception;
+    HRESULT hr = items_->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET, &params, &result, exception.put(), nullptr);
     EXPECT_TRUE(FAILED(hr));
-    ::SysFreeString(exception.bstrSource);
-    ::SysFreeString(exception.bstrDescription);
 }
 
 TEST_F(CollectionTest, EnumerationsShareOnePosition) {

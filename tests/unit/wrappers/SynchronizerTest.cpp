@@ -1,4 +1,5 @@
 #include "wrappers/sync/Synchronizer.h"
+#include "common/ComInit.h"
 #include <gtest/gtest.h>
 
 using Microsoft::WRL::ComPtr;
@@ -38,8 +39,7 @@ public:
 
 class SynchronizerTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-    void TearDown() override { ::CoUninitialize(); }
+    const common::ComInit apartment_{COINIT_APARTMENTTHREADED};
 };
 
 } // namespace
