@@ -20,7 +20,8 @@ def library(path):
         return {'ResultsPane': 'panes', 'TevrinApp': 'Tevrin'}.get(name, 'host')
     if folder == 'frame':
         return 'docking' if name in DOCKING else 'mainframe'
-    if folder in ('common', 'framework', 'editor', 'explorer', 'wrappers', 'ostrel', 'resources'):
+    if folder in ('common', 'framework', 'editor', 'explorer', 'wrappers', 'ostrel', 'resources', 'debugservices',
+                  'stepscript'):
         return folder
     return None
 
@@ -37,6 +38,8 @@ USES = {
     'framework': ['common'],
     'wrappers': ['ostrel', 'common'],
     'ostrel': [],
+    'debugservices': ['common'],
+    'stepscript': ['common'],
     'common': [],
 }
 
@@ -54,7 +57,7 @@ def main(root):
     include = re.compile(r'^\s*#\s*include\s+"([a-z]+/[^"]+)"')
     faults = []
     for folder in ('common', 'framework', 'frame', 'host', 'debugger', 'editor', 'explorer', 'wrappers',
-                   'ostrel'):
+                   'ostrel', 'debugservices', 'stepscript'):
         for base, _, names in os.walk(os.path.join(root, folder)):
             for name in sorted(names):
                 if not name.endswith(('.h', '.cpp')):

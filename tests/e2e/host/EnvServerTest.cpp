@@ -24,15 +24,22 @@ std::set<DWORD> TevrinProcesses() {
     return ids;
 }
 
+struct WindowQuery {
+    DWORD pid;
+    bool found;
+};
+
+BOOL CALLBACK FindVisibleWindowOf(HWND window, LPARAM param) {
+    auto* q = reinterpret_cast<WindowQuery*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == q->pid && ::IsWindowVisible(window)) q->found = true;
+    return !q->found;
+}
+
 bool HasWindow(DWORD processId) {
-    struct Query { DWORD pid; bool found; } query{processId, false};
-    ::EnumWindows([](HWND window, LPARAM param) -> BOOL {
-        auto* q = reinterpret_cast<Query*>(param);
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(window, &pid);
-        if (pid == q->pid && ::IsWindowVisible(window)) q->found = true;
-        return !q->found;
-    }, reinterpret_cast<LPARAM>(&query));
+    WindowQuery query{processId, false};
+    ::EnumWindows(FindVisibleWindowOf, reinterpret_cast<LPARAM>(&query));
     return query.found;
 }
 

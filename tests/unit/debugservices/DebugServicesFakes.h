@@ -27,7 +27,7 @@ inline DWORD ThreadIdOf(IRemoteDebugApplicationThread* thread) {
 }
 
 // The build tree's debug services DLL.
-inline std::wstring ServicesDllPath() { return std::wstring(TEVRIN_BIN_DIR) + L"\\..\\standins\\debugservices.dll"; }
+inline std::wstring ServicesDllPath() { return std::wstring(TEVRIN_DIST_DIR) + L"\\debugservices.dll"; }
 
 // Created the way a host creates it. A prefix where the DLL was not registered yet
 // gets it registered first (never over another registration: the DLL refuses that).

@@ -1,8 +1,8 @@
-#include "standins/stepscript/Builtins.h"
-#include "standins/stepscript/ErrObject.h"
-#include "standins/stepscript/Interpreter.h"
-#include "standins/stepscript/Operators.h"
-#include "standins/stepscript/ScriptError.h"
+#include "stepscript/library/Builtins.h"
+#include "stepscript/library/ErrObject.h"
+#include "stepscript/runtime/Interpreter.h"
+#include "stepscript/runtime/Operators.h"
+#include "stepscript/runtime/ScriptError.h"
 #include "common/ExcepInfo.h"
 #include <gtest/gtest.h>
 #include <cwctype>

@@ -1,4 +1,4 @@
-#include "standins/stepscript/Lexer.h"
+#include "stepscript/language/Lexer.h"
 #include <gtest/gtest.h>
 
 using namespace stepscript;

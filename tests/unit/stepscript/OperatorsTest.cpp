@@ -1,6 +1,6 @@
-#include "standins/stepscript/ErrObject.h"
-#include "standins/stepscript/Operators.h"
-#include "standins/stepscript/ScriptError.h"
+#include "stepscript/library/ErrObject.h"
+#include "stepscript/runtime/Operators.h"
+#include "stepscript/runtime/ScriptError.h"
 #include <gtest/gtest.h>
 
 namespace stepscript {

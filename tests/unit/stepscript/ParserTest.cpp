@@ -1,4 +1,4 @@
-#include "standins/stepscript/Parser.h"
+#include "stepscript/language/Parser.h"
 #include <gtest/gtest.h>
 
 using namespace stepscript;

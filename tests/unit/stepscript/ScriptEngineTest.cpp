@@ -1,7 +1,7 @@
 // The engine as hosts use it: states, blocks, error reports, interrupts, positions and
 // its registration.
-#include "standins/stepscript/CodeContext.h"
-#include "standins/stepscript/ScriptEngine.h"
+#include "stepscript/engine/CodeContext.h"
+#include "stepscript/engine/ScriptEngine.h"
 #include "common/Registry.h"
 #include "tests/unit/stepscript/TestSite.h"
 #include <gtest/gtest.h>

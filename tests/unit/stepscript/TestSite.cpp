@@ -2,7 +2,7 @@
 #include "common/Bstr.h"
 #include "common/ComInit.h"
 #include "common/ComObject.h"
-#include "standins/stepscript/ScriptEngine.h"
+#include "stepscript/engine/ScriptEngine.h"
 #include <gtest/gtest.h>
 #include <cwctype>
 #include <optional>

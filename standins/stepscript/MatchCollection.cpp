@@ -1,7 +1,0 @@
-#include "standins/stepscript/MatchCollection.h"
-
-namespace stepscript {
-
-MatchCollection::MatchCollection(std::vector<Value> items) : ValueCollection(std::move(items)) {}
-
-} // namespace stepscript

@@ -1,7 +1,0 @@
-#include "standins/stepscript/SubMatchCollection.h"
-
-namespace stepscript {
-
-SubMatchCollection::SubMatchCollection(std::vector<Value> items) : ValueCollection(std::move(items)) {}
-
-} // namespace stepscript

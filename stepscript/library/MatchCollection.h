@@ -1,0 +1,12 @@
+#pragma once
+#include "stepscript/runtime/ValueCollection.h"
+
+namespace stepscript {
+
+// The Matches of RegExp.Execute: Match objects in the order found.
+class MatchCollection : public ValueCollection {
+public:
+    explicit MatchCollection(std::vector<Value> items);
+};
+
+} // namespace stepscript

@@ -1,0 +1,12 @@
+#pragma once
+#include "stepscript/runtime/ValueCollection.h"
+
+namespace stepscript {
+
+// The SubMatches of a Match: the text each group took, Empty for a group that took no part.
+class SubMatchCollection : public ValueCollection {
+public:
+    explicit SubMatchCollection(std::vector<Value> items);
+};
+
+} // namespace stepscript
