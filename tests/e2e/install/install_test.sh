@@ -74,6 +74,24 @@ settle() {
     timeout 120 "$WINESERVER" -w || fail "the prefix's programs did not end within 120 s"
 }
 
+# True while a process of this prefix (not another one's) has a command line matching
+# the extended regular expression $1. Wine's tasklist lists nothing, so /proc is read.
+prefix_runs() {
+    local pid
+    for pid in $(pgrep -f -- "$1"); do
+        tr '\0' '\n' < "/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+    done
+    return 1
+}
+
+# Runs a Windows command line as it is, through a batch file: wine would quote an
+# argument with spaces, and an uninstaller's _?= must not be quoted.
+run_raw() {
+    local limit=$1 line=$2
+    printf '@%s\r\n@exit /b %%errorlevel%%\r\n' "$line" > "$work/raw.cmd"
+    run "$limit" cmd.exe /c "$(win "$work/raw.cmd")"
+}
+
 fresh_prefix() {
     rm -rf "$work"
     mkdir -p "$work"
@@ -129,16 +147,27 @@ changed_keys() {
         sed -n 's/^\(\(system\|user\) \[[^]]*\]\).*/\1/p' | LC_ALL=C sort -u
 }
 
-# Wine rewrites some keys in every session (device maps, time stamps, the desktop's
-# own state). They are found by diffing two snapshots around a session that installs
-# nothing; those keys are left out of every comparison.
+# A session that installs nothing: Wine starts its services and, for the window of a
+# message box that closes itself, its desktop; and, as Windows does at a restart, it
+# carries out the file operations left for it (an uninstaller's temporary copy is
+# deleted then).
+quiet_session() {
+    printf 'CreateObject("WScript.Shell").Popup "quiet session", 1\r\n' > "$work/session.vbs"
+    run 60 cscript.exe //nologo "$(win "$work/session.vbs")" >/dev/null
+    settle
+}
+
+# Wine rewrites some keys by itself (device maps, the display adapter's date, network
+# cards). They are found by diffing snapshots around sessions that install nothing, and
+# left out of every comparison.
 learn_volatile_keys() {
-    snapshot quiet-before
-    run 60 cmd.exe /c exit 0 >/dev/null
-    run 60 reg.exe query 'HKCU\Software' >/dev/null
-    snapshot quiet-after
-    changed_keys quiet-before quiet-after > "$work/volatile-keys"
-    echo "Wine's own volatile keys: $(wc -l < "$work/volatile-keys")"
+    snapshot quiet-0
+    quiet_session
+    snapshot quiet-1
+    quiet_session
+    snapshot quiet-2
+    { changed_keys quiet-0 quiet-1; changed_keys quiet-1 quiet-2; } | LC_ALL=C sort -u > "$work/volatile-keys"
+    echo "keys Wine changed by itself: $(wc -l < "$work/volatile-keys")"
 }
 
 # Lines of a registry snapshot minus the volatile keys and the keys matching the
@@ -153,6 +182,7 @@ comparable() {
 # $2: keys (regular expression) the programs run in between may keep.
 same_as() {
     local before=$1 ignore=${2:-} after="after-$1-$((++snapshots))"
+    quiet_session
     snapshot "$after"
     local reg files
     reg=$(diff <(comparable "$before" "$ignore") <(comparable "$after" "$ignore"))
@@ -342,22 +372,34 @@ test_faults() {
 
     # Tevrin running from the install folder: the uninstaller says so and removes nothing.
     "$WINELOADER" "$install_dir\\Tevrin.exe" >/dev/null 2>&1 &
-    local tevrin=$!
-    local i
-    for i in $(seq 1 120); do
-        run 30 tasklist.exe 2>/dev/null | grep -qi '^Tevrin.exe' && break
-        sleep 0.5
+    local tevrin=$! i rc
+    for i in $(seq 1 240); do
+        prefix_runs 'Tevrin\.exe' && break
+        sleep 0.25
     done
-    local rc
-    run 120 "$install_dir\\Uninstall.exe" /S "_?=$install_dir" >/dev/null
+    run_raw 120 "\"$install_dir\\Uninstall.exe\" /S _?=$install_dir" >/dev/null
     rc=$?
-    check "uninstalling while Tevrin runs fails (exit code $rc)" [ $rc -ne 0 ]
+    check "a silent uninstall while Tevrin runs fails (exit code $rc)" [ $rc -ne 0 ]
+    check_installed "$version"
+    # Interactive: a message box, then the same end.
+    run_raw 120 "\"$install_dir\\Uninstall.exe\" _?=$install_dir" > /dev/null &
+    local uninstaller=$! box=
+    for i in $(seq 1 240); do
+        box=$(xdotool search --onlyvisible --name '^Tevrin Uninstall$' 2>/dev/null | head -n 1)
+        [ -n "$box" ] && break
+        sleep 0.25
+    done
+    check "the interactive uninstaller shows a message" [ -n "$box" ]
+    [ -n "$box" ] && xdotool key --window "$box" Return 2>/dev/null
+    wait "$uninstaller"
+    rc=$?
+    check "the interactive uninstall while Tevrin runs fails (exit code $rc)" [ $rc -ne 0 ]
     check_installed "$version"
     # The same through the uninstall entry's command, which goes on in a temporary copy.
     run 120 "$install_dir\\Uninstall.exe" /S >/dev/null
-    for i in $(seq 1 120); do
-        run 30 tasklist.exe 2>/dev/null | grep -qi '^Au_.exe' || break
-        sleep 0.5
+    for i in $(seq 1 240); do
+        prefix_runs '~nsu.*Un\.exe' || break
+        sleep 0.25
     done
     check_installed "$version"
     # Setup refuses as well: it could not replace the running program's files.
