@@ -235,11 +235,15 @@ Function .onInit
       ${EndIf}
     ${EndIf}
   !endif
-  ; An upgrade goes where the earlier install is, unless /D= says otherwise.
+  ; An upgrade goes where the earlier install is, unless /D= says otherwise (NSIS takes
+  ; /D= out of $CMDLINE, not out of the process's command line).
   ReadRegStr $PrevDir HKLM "${UNINST_KEY}" "InstallLocation"
   ${If} $PrevDir != ""
-  ${AndIf} $INSTDIR == "${DEFAULT_DIR}"
-    StrCpy $INSTDIR $PrevDir
+    System::Call 'kernel32::GetCommandLineW() p .r0'
+    System::Call 'shlwapi::StrStrIW(p r0, w " /D=") p .r1'
+    ${If} $1 P= 0
+      StrCpy $INSTDIR $PrevDir
+    ${EndIf}
   ${EndIf}
   ${If} ${Silent}
     !insertmacro RefuseWhileRunning "" "$INSTDIR" "run setup"

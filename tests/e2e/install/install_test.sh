@@ -101,8 +101,6 @@ fresh_prefix() {
     [ -f "$WINEPREFIX/system.reg" ] || { echo "FAIL: wineboot made no prefix"; exit 1; }
 }
 
-# Program Files of the installer's bitness, which is the prefix's own.
-install_dir_unix() { echo "$WINEPREFIX/drive_c/Program Files/Tevrin"; }
 install_dir="C:\\Program Files\\Tevrin"
 start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tevrin"
 uninst_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tevrin'
@@ -205,9 +203,15 @@ wrappers_registered() {     # [/reg:32|/reg:64]
     run 60 reg.exe query 'HKCR\Wrappers.WNDWrapper\CLSID' ${1:+"$1"} >/dev/null 2>&1
 }
 
-check_installed() {     # check_installed <version>
-    local v=$1 dir f
-    dir=$(install_dir_unix)
+# The Linux path of a path on the prefix's drive C:.
+unix_of() {
+    local p=${1#C:\\}
+    echo "$WINEPREFIX/drive_c/${p//\\//}"
+}
+
+check_installed() {     # check_installed <version> [<folder>]
+    local v=$1 folder=${2:-$install_dir} dir f
+    dir=$(unix_of "$folder")
     local files=(Tevrin.exe wrappers.dll ostrel.dll debugservices.dll stepscript.dll
                  languages.ini tagclass.ini Tevrin.chm Uninstall.exe)
     local missing=()
@@ -217,16 +221,16 @@ check_installed() {     # check_installed <version>
             [ "$f" = Uninstall.exe ] || [ -f "$dir/x86/$f" ] || missing+=("x86/$f")
         done
     fi
-    check "the release files are in Program Files\\Tevrin${missing:+ (missing: ${missing[*]})}" [ ${#missing[@]} -eq 0 ]
+    check "the release files are in $folder${missing:+ (missing: ${missing[*]})}" [ ${#missing[@]} -eq 0 ]
 
     check "DisplayName is Tevrin" [ "$(reg_value "$uninst_key" DisplayName)" = Tevrin ]
     check "DisplayVersion is $v" [ "$(reg_value "$uninst_key" DisplayVersion)" = "$v" ]
     check "Publisher is Norwend" [ "$(reg_value "$uninst_key" Publisher)" = Norwend ]
-    check "InstallLocation names the folder" [ "$(reg_value "$uninst_key" InstallLocation)" = "$install_dir" ]
+    check "InstallLocation names the folder" [ "$(reg_value "$uninst_key" InstallLocation)" = "$folder" ]
     check "UninstallString names the uninstaller" \
-        [ "$(reg_value "$uninst_key" UninstallString)" = "\"$install_dir\\Uninstall.exe\"" ]
+        [ "$(reg_value "$uninst_key" UninstallString)" = "\"$folder\\Uninstall.exe\"" ]
     check "QuietUninstallString adds /S" \
-        [ "$(reg_value "$uninst_key" QuietUninstallString)" = "\"$install_dir\\Uninstall.exe\" /S" ]
+        [ "$(reg_value "$uninst_key" QuietUninstallString)" = "\"$folder\\Uninstall.exe\" /S" ]
     local size
     size=$(reg_value "$uninst_key" EstimatedSize)
     check "EstimatedSize ($size) is the size in KB" [ "$((${size:-0}))" -gt 100 ]
@@ -331,7 +335,7 @@ test_setup() {
 
     silent_uninstall
     check "the silent uninstall ends with exit code 0" [ $? -eq 0 ]
-    check "the install folder is gone" [ ! -e "$(install_dir_unix)" ]
+    check "the install folder is gone" [ ! -e "$(unix_of "$install_dir")" ]
     check "the uninstall entry is gone" [ -z "$(reg_value "$uninst_key" DisplayName)" ]
     check_settings_kept
     same_as before "$programs_own"
@@ -353,26 +357,40 @@ test_faults() {
     seed_settings
     snapshot before
 
-    # An older version first, then this one over it, then this one once more.
-    local older=0.0.1
+    # An older version in a folder of the user's choice; this version over it goes there.
+    local older=0.0.1 elsewhere='C:\OldTevrin' rc
     [ "$version" != "$older" ] || older=0.0.0
     TEVRIN_SKIP_OTHER_ARCH= "$TEVRIN_ROOT/scripts/package" --version "$older" --out "$work/older" \
         --only "$target-setup" >/dev/null || fail "making the $older installer"
-    silent_install "$work/older/Tevrin-$older-$target-setup.exe"
-    check "the older version installs" [ $? -eq 0 ]
-    check "the entry shows the older version" [ "$(reg_value "$uninst_key" DisplayVersion)" = "$older" ]
-
+    silent_install "$work/older/Tevrin-$older-$target-setup.exe" "/D=$elsewhere"
+    check "the older version installs into $elsewhere" [ $? -eq 0 ]
+    check_installed "$older" "$elsewhere"
     silent_install "$setup_exe"
     check "installing over the older version ends with exit code 0" [ $? -eq 0 ]
+    check_installed "$version" "$elsewhere"
+
+    # /D= elsewhere moves the install: the earlier folder is uninstalled, one entry stays.
+    run_raw 300 "\"$(win "$setup_exe")\" /S /D=$install_dir" >/dev/null
+    check "installing into another folder ends with exit code 0" [ $? -eq 0 ]
     check_installed "$version"
+    check "the earlier folder $elsewhere is gone" [ ! -e "$(unix_of "$elsewhere")" ]
+
     silent_install "$setup_exe"
     check "installing twice ends with exit code 0" [ $? -eq 0 ]
     check_installed "$version"
+    # The 64-bit install holds the 32-bit Tevrin: the 32-bit setup leaves it alone.
+    local setup32="$packages/Tevrin-$version-win32-setup.exe"
+    if [ "$target" = win64 ] && [ -f "$setup32" ]; then
+        silent_install "$setup32"
+        rc=$?
+        check "the win32 setup refuses beside the win64 install (exit code $rc)" [ $rc -ne 0 ]
+        check "the 32-bit view holds no Tevrin entry" [ -z "$(reg_value "$uninst_key" DisplayName /reg:32)" ]
+    fi
     check_settings_kept
 
     # Tevrin running from the install folder: the uninstaller says so and removes nothing.
     "$WINELOADER" "$install_dir\\Tevrin.exe" >/dev/null 2>&1 &
-    local tevrin=$! i rc
+    local tevrin=$! i
     for i in $(seq 1 240); do
         prefix_runs 'Tevrin\.exe' && break
         sleep 0.25
