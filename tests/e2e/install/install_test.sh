@@ -149,11 +149,21 @@ changed_keys() {
 # message box that closes itself, its desktop; and, as Windows does at a restart, it
 # carries out the file operations left for it (an uninstaller's temporary copy is
 # deleted then).
+# In a 64-bit prefix the 32-bit script host runs too: its first run registers its own
+# type library, which is the host's doing, not the installer's.
 quiet_session() {
     printf 'CreateObject("WScript.Shell").Popup "quiet session", 1\r\n' > "$work/session.vbs"
-    run 60 cscript.exe //nologo "$(win "$work/session.vbs")" >/dev/null
+    local host
+    for host in "${script_hosts[@]}"; do
+        run 60 "$host" //nologo "$(win "$work/session.vbs")" >/dev/null
+    done
     settle
 }
+if [ "$target" = win64 ]; then
+    script_hosts=('C:\windows\system32\cscript.exe' 'C:\windows\syswow64\cscript.exe')
+else
+    script_hosts=('C:\windows\system32\cscript.exe')
+fi
 
 # Wine rewrites some keys by itself (device maps, the display adapter's date, network
 # cards). They are found by diffing snapshots around sessions that install nothing, and
@@ -194,13 +204,21 @@ snapshots=0
 
 # --- What an install gives --------------------------------------------------------------
 
-reg_value() {   # reg_value <key> <value> [/reg:32|/reg:64]: the data, or nothing
-    run 60 reg.exe query "$1" /v "$2" ${3:+"$3"} 2>/dev/null |
+# reg_value <key> <value> [/reg:32|/reg:64]: the data, or nothing. (Default) names the
+# key's default value.
+reg_value() {
+    local which=(/v "$2")
+    [ "$2" = '(Default)' ] && which=(/ve)
+    run 60 reg.exe query "$1" "${which[@]}" ${3:+"$3"} 2>/dev/null |
         sed -n "s/^ *$2 *REG_[A-Z_]* *//p" | head -n 1
 }
 
-wrappers_registered() {     # [/reg:32|/reg:64]
-    run 60 reg.exe query 'HKCR\Wrappers.WNDWrapper\CLSID' ${1:+"$1"} >/dev/null 2>&1
+# True when Wrappers.WNDWrapper's class names the DLL $1 in registry view $2 (/reg:32,
+# /reg:64 or nothing). Program identifiers are shared by both views, classes are not.
+wrappers_registered() {
+    local clsid
+    clsid=$(reg_value 'HKCR\Wrappers.WNDWrapper\CLSID' '(Default)')
+    [ -n "$clsid" ] && [ "$(reg_value "HKCR\\CLSID\\$clsid\\InprocServer32" '(Default)' ${2:+"$2"})" = "$1" ]
 }
 
 # The Linux path of a path on the prefix's drive C:.
@@ -242,10 +260,11 @@ check_installed() {     # check_installed <version> [<folder>]
     check "the Start menu holds Tevrin's shortcuts${missing:+ (missing: ${missing[*]})}" [ ${#missing[@]} -eq 0 ]
 
     if [ "$target" = win64 ]; then
-        check "the 64-bit view has Wrappers.WNDWrapper" wrappers_registered /reg:64
-        check "the 32-bit view has Wrappers.WNDWrapper" wrappers_registered /reg:32
+        check "the 64-bit view has Wrappers.WNDWrapper in $folder" wrappers_registered "$folder\\wrappers.dll" /reg:64
+        check "the 32-bit view has Wrappers.WNDWrapper in $folder\\x86" \
+            wrappers_registered "$folder\\x86\\wrappers.dll" /reg:32
     else
-        check "Wrappers.WNDWrapper is registered" wrappers_registered
+        check "Wrappers.WNDWrapper is registered in $folder" wrappers_registered "$folder\\wrappers.dll"
     fi
 }
 
@@ -325,13 +344,9 @@ test_setup() {
     check_settings_kept
 
     check_demo "$install_dir\\Tevrin.exe"
-    if [ "$target" = win64 ]; then
-        check_demo "$install_dir\\x86\\Tevrin.exe"
-        check_cscript 'C:\windows\system32\cscript.exe'
-        check_cscript 'C:\windows\syswow64\cscript.exe'
-    else
-        check_cscript 'C:\windows\system32\cscript.exe'
-    fi
+    [ "$target" = win64 ] && check_demo "$install_dir\\x86\\Tevrin.exe"
+    local host
+    for host in "${script_hosts[@]}"; do check_cscript "$host"; done
 
     silent_uninstall
     check "the silent uninstall ends with exit code 0" [ $? -eq 0 ]
