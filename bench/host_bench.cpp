@@ -9,6 +9,7 @@
 //   scripts/wine-run build/bin/host_bench.exe [iterations]
 // TEVRIN_BENCH_DIST names another release folder to measure (see BenchSupport.h).
 #include "bench/BenchSupport.h"
+#include "host/Components.h"
 #include "common/ComObject.h"
 #include "common/ScriptingGuids.h"
 #include <wrl/client.h>
@@ -76,12 +77,8 @@ public:
 // Runs the loop in StepScript on this thread, with the debug application when given;
 // answers the seconds it took, or a negative value on failure.
 double RunInEngine(const std::string& script, IDebugApplication* app) {
-    CLSID clsid;
-    if (FAILED(::CLSIDFromProgID(L"StepScript", &clsid))) return -1;
     ComPtr<IActiveScript> engine;
-    if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
-                                  reinterpret_cast<void**>(engine.GetAddressOf()))))
-        return -1;
+    if (FAILED(host::Components::CreateEngine(CLSID_StepScript, engine.GetAddressOf()))) return -1;
     ComPtr<IActiveScriptParse> parse;
     if (FAILED(engine.As(&parse))) return -1;
     ComPtr<Site> site;
@@ -107,8 +104,7 @@ double RunInEngine(const std::string& script, IDebugApplication* app) {
 double InPlaceStepping(const std::string& script) {
     ComPtr<IProcessDebugManager> pdm;
     ComPtr<IDebugApplication> app;
-    if (FAILED(::CoCreateInstance(CLSID_ProcessDebugManager, nullptr, CLSCTX_ALL, IID_IProcessDebugManager,
-                                  reinterpret_cast<void**>(pdm.GetAddressOf()))) ||
+    if (FAILED(host::Components::CreateDebugManager(pdm.GetAddressOf())) ||
         FAILED(pdm->GetDefaultApplication(app.GetAddressOf())))
         return -1;
     ComPtr<InPlaceDebugger> debugger;

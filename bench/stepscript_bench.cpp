@@ -6,6 +6,7 @@
 //   Scripting.Dictionary runs on each engine through the same kind of site, no debugger.
 // Prints statements per second of each and their ratios.
 #include "common/ComObject.h"
+#include "host/Components.h"
 #include "common/ExcepInfo.h"
 #include "common/ScriptingGuids.h"
 #include "common/UniqueHandle.h"
@@ -141,13 +142,12 @@ double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
 // negative value on failure (with the reason in *failure).
 double RunOnce(const wchar_t* progId, const wchar_t* script, IDebugApplication* app, std::wstring* failure) {
     CLSID clsid;
-    if (FAILED(::CLSIDFromProgID(progId, &clsid))) {
+    if (FAILED(::CLSIDFromProgID(progId, &clsid)) && !host::Components::ResolveOwnLanguage(progId, &clsid)) {
         *failure = std::wstring(progId) + L" is not registered";
         return -1;
     }
     ComPtr<IActiveScript> engine;
-    if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
-                                  reinterpret_cast<void**>(engine.GetAddressOf())))) {
+    if (FAILED(host::Components::CreateEngine(clsid, engine.GetAddressOf()))) {
         *failure = std::wstring(L"cannot create ") + progId;
         return -1;
     }
@@ -217,8 +217,7 @@ int main() {
         ComPtr<IDebugApplication> app;
         ComPtr<Debugger> debugger;
         debugger.Attach(new Debugger());
-        if (FAILED(::CoCreateInstance(CLSID_ProcessDebugManager, nullptr, CLSCTX_ALL, IID_IProcessDebugManager,
-                                      reinterpret_cast<void**>(pdm.GetAddressOf()))) ||
+        if (FAILED(host::Components::CreateDebugManager(pdm.GetAddressOf())) ||
             FAILED(pdm->GetDefaultApplication(app.GetAddressOf())) || FAILED(app->ConnectDebugger(debugger.Get()))) {
             std::fprintf(stderr, "no process debug manager\n");
             ::CoUninitialize();

@@ -5,3 +5,7 @@
 #include <windows.h>
 #include <activscp.h>
 #include <activdbg.h>
+
+// Tevrin's own VBScript engine (ProgID "StepScript"): the host creates it from the DLL
+// beside the program when no engine of that class is registered.
+extern const CLSID CLSID_StepScript;

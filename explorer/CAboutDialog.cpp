@@ -52,6 +52,7 @@ std::wstring ProgramVersion(HMODULE module) {
 
 bool CAboutDialog::OnInitDialog() {
     ::SetDlgItemTextW(hwnd_, IDC_ABOUT_VERSION, ProgramVersion().c_str());
+    ::SetDlgItemTextW(hwnd_, IDC_ABOUT_COMPONENTS, components_.c_str());
     return true;
 }
 

@@ -9,9 +9,16 @@ namespace explorer {
 // Falls back to the fixed version numbers, and to "Tevrin" alone without a resource.
 std::wstring ProgramVersion(HMODULE module = nullptr);
 
+// The components line names the debug manager and engines a run uses (whose they are).
 class CAboutDialog : public CDialog {
+public:
+    explicit CAboutDialog(std::wstring components = L"") : components_(std::move(components)) {}
+
 protected:
     bool OnInitDialog() override;
+
+private:
+    std::wstring components_;
 };
 
 } // namespace explorer

@@ -40,8 +40,8 @@ bool ToggleWindowExplorer(CDialog* explorer) {
     return windowExplorer && windowExplorer->hwnd() && windowExplorer->Toggle();
 }
 
-void ShowAbout(HWND owner) {
-    CAboutDialog about;
+void ShowAbout(HWND owner, const std::wstring& components) {
+    CAboutDialog about(components);
     about.DoModal(IDD_ABOUT, owner);
 }
 

@@ -19,7 +19,7 @@ CDialog* CreateWindowExplorer(CMDIFrameWnd* frame);
 // round. Returns whether the explorer is visible now (the command's check mark).
 bool ToggleWindowExplorer(CDialog* explorer);
 // The about box with the program's version.
-void ShowAbout(HWND owner);
+void ShowAbout(HWND owner, const std::wstring& components = L"");
 // Opens the compiled help file beside the program at its first page.
 void ShowHelp(HWND owner);
 // Where ShowHelp looks for the help file: Tevrin.chm beside the program.

@@ -1,4 +1,5 @@
 #include "frame/CTevrinApp.h"
+#include "host/Components.h"
 #include "frame/CChildFrame.h"
 #include "frame/CMainFrame.h"
 #include "frame/ScriptViews.h"
@@ -41,7 +42,7 @@ CTevrinApp::CTevrinApp(host::ScriptHost& host) : CApplication(L"Tevrin"), host_(
     AddCommand(ID_DEBUG_BREAK, [this] { OnBreak(); });
     AddUpdate(ID_DEBUG_BREAK, [this](CCmdUI& ui) { ui.Enable(CanBreak(host_.running(), host_.atBreak())); });
     AddCommand(ID_HELP, [this] { explorer::ShowHelp(mainWnd_ ? mainWnd_->hwnd() : nullptr); });
-    AddCommand(ID_APP_ABOUT, [this] { explorer::ShowAbout(mainWnd_ ? mainWnd_->hwnd() : nullptr); });
+    AddCommand(ID_APP_ABOUT, [this] { explorer::ShowAbout(mainWnd_ ? mainWnd_->hwnd() : nullptr, host::Components::Describe()); });
 }
 
 CTevrinApp::~CTevrinApp() {

@@ -11,6 +11,8 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& args) {
         if (!arg.empty() && (arg[0] == L'/' || arg[0] == L'-')) {
             const std::wstring name = common::ToLower(arg.substr(1));
             if (name == L"embedding" || name == L"automation") result.automation = true;
+            if (name == L"version") result.version = true;
+            if (name == L"unregister") result.unregister = true;
             continue;
         }
         if (result.fileName.empty()) result.fileName = arg;

@@ -7,6 +7,8 @@ namespace host {
 // What the program was asked to do, read from its command line.
 struct CommandLine {
     bool automation = false;   // started by the COM runtime (/Embedding or /Automation)
+    bool version = false;      // /Version: print the version and the components a run uses
+    bool unregister = false;   // /Unregister: remove the registrations Tevrin wrote itself
     std::wstring fileName;     // first argument that is not a switch: a script to run headless
 };
 

@@ -1,4 +1,5 @@
 #include "host/EngineProbe.h"
+#include "host/Components.h"
 #include "common/ScriptingGuids.h"
 #include <wrl/client.h>
 #include <map>
@@ -15,9 +16,7 @@ struct ClsidLess {
 
 bool EngineProbe::Probe(const CLSID& clsid) {
     Microsoft::WRL::ComPtr<IActiveScript> engine;
-    if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
-                                  reinterpret_cast<void**>(engine.GetAddressOf()))))
-        return false;
+    if (FAILED(Components::CreateEngine(clsid, engine.GetAddressOf()))) return false;
     Microsoft::WRL::ComPtr<IActiveScriptDebug> debug;
     bool debuggable = false;
     if (SUCCEEDED(engine.As(&debug))) {

@@ -1,5 +1,6 @@
 #include "host/ScriptHost.h"
 #include "common/ComObject.h"
+#include "host/Components.h"
 #include "host/ScriptLoader.h"
 #include "host/ScriptSite.h"
 #include "host/SynchronizerObject.h"
@@ -218,8 +219,7 @@ DWORD WINAPI ScriptHost::ScriptThreadProc(void* param) {
 
 HRESULT ScriptHost::SetUpDebugger(RunContext& run) {
     ComPtr<IProcessDebugManager> manager;
-    HRESULT hr = ::CoCreateInstance(CLSID_ProcessDebugManager, nullptr, CLSCTX_ALL, IID_IProcessDebugManager,
-                                    reinterpret_cast<void**>(manager.GetAddressOf()));
+    HRESULT hr = Components::CreateDebugManager(manager.GetAddressOf());
     if (FAILED(hr)) {
         currentLine_ = -1;
         setErrorText(L"Script debug components (pdm.dll and mdm.exe) not installed. Please refer to Tevrin's "

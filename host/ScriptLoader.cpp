@@ -1,5 +1,7 @@
 #include "host/ScriptLoader.h"
+#include "host/Components.h"
 #include "host/EngineProbe.h"
+#include "common/ScriptingGuids.h"
 #include "host/ScriptSite.h"
 #include "common/ComError.h"
 #include "common/ExcepInfo.h"
@@ -89,10 +91,17 @@ private:
 HRESULT ScriptLoader::DefaultVBScriptEngine(CLSID* clsid) {
     CLSID platform;
     const bool hasPlatform = SUCCEEDED(::CLSIDFromProgID(L"VBScript", &platform));
-    // Without a debuggable platform engine (Wine's answers the debugging interface with
-    // stubs) a VBScript-compatible engine that steps is the better default, if there is one.
-    if (!hasPlatform || !EngineProbe::IsDebuggable(platform)) {
-        if (SUCCEEDED(::CLSIDFromProgID(L"StepScript", clsid))) return S_OK;
+    // The platform's VBScript is the default only where it steps: with the platform's
+    // own debug manager, and where it answers the debugging interfaces (Wine's has stubs).
+    if (hasPlatform && Components::DebugManagerOrigin() == Components::Origin::Platform &&
+        EngineProbe::IsDebuggable(platform)) {
+        *clsid = platform;
+        return S_OK;
+    }
+    if (SUCCEEDED(::CLSIDFromProgID(L"StepScript", clsid))) return S_OK;
+    if (Components::HasOwnStepScript()) {
+        *clsid = CLSID_StepScript;
+        return S_OK;
     }
     if (!hasPlatform) return E_FAIL;
     *clsid = platform;
@@ -148,6 +157,7 @@ HRESULT ScriptLoader::SelectEngine(CLSID* clsid) {
     if (!language.empty()) {
         if (SUCCEEDED(::CLSIDFromString(language.c_str(), clsid))) return S_OK;
         if (SUCCEEDED(::CLSIDFromProgID(language.c_str(), clsid))) return S_OK;
+        if (Components::ResolveOwnLanguage(language, clsid)) return S_OK;
         host_.setErrorText(language + L" is an invalid CLSID or PROGID");
         return E_FAIL;
     }
@@ -174,8 +184,7 @@ HRESULT ScriptLoader::PrepareEngine() {
 
     run_.engine.Reset();
     run_.engineDebug.Reset();
-    hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
-                            reinterpret_cast<void**>(run_.engine.GetAddressOf()));
+    hr = Components::CreateEngine(clsid, run_.engine.GetAddressOf());
     if (FAILED(hr)) {
         host_.setErrorText(L"Cannot create the script engine " + common::GuidToString(clsid) + L": " +
                            common::SystemMessage(static_cast<DWORD>(hr)));

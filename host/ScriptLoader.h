@@ -19,7 +19,8 @@ public:
     // Text of a script file: CR LF read as one newline, every other byte widened as is.
     static bool ReadScriptText(const std::string& path, std::wstring& text);
     // Engine of a .vbs file without a language directive: the platform's VBScript where it
-    // can be debugged, else StepScript where it is registered, else the platform's anyway.
+    // steps with the platform's debug manager, else StepScript (registered or shipped
+    // beside the program), else the platform's anyway.
     static HRESULT DefaultVBScriptEngine(CLSID* clsid);
     // Language directive captures of a text, the last one winning ("" when none or empty).
     static std::wstring FindLanguage(const std::wstring& text);

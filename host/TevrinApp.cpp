@@ -5,6 +5,8 @@
 #include "common/Oleacc.h"
 #include "common/ComInit.h"
 #include "host/CommandLine.h"
+#include "host/Components.h"
+#include "host/ConsoleOutput.h"
 #include "host/ConsoleApplication.h"
 #include "host/Env.h"
 #include "host/ModuleLock.h"
@@ -13,6 +15,7 @@
 #include "common/ScriptingGuids.h"
 #include "common/TextConv.h"
 #include "mardel.h"
+#include "TevrinVersion.h"
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -48,8 +51,24 @@ int RunComServer() {
 
 bool DebugComponentsPresent() {
     ComPtr<IProcessDebugManager> manager;
-    return SUCCEEDED(::CoCreateInstance(CLSID_ProcessDebugManager, nullptr, CLSCTX_ALL, IID_IProcessDebugManager,
-                                        reinterpret_cast<void**>(manager.GetAddressOf())));
+    return SUCCEEDED(host::Components::CreateDebugManager(manager.GetAddressOf()));
+}
+
+// /Version: what this copy is and which components its runs use.
+int PrintVersion() {
+    std::wstring text = L"Tevrin " TEVRIN_VERSION_WIDE;
+    text += sizeof(void*) == 8 ? L" (64-bit)\r\n" : L" (32-bit)\r\n";
+    text += host::Components::Describe();
+    text += host::DescribeWrappersRegistration();
+    host::ConsoleOutput::WriteLine(text);
+    return 0;
+}
+
+// /Unregister: what the uninstaller runs before it removes the files.
+int Unregister() {
+    if (host::UnregisterServers()) return 0;
+    host::ConsoleOutput::WriteErrorLine(L"Fatal Error: some of Tevrin's registry entries could not be removed.");
+    return 2;
 }
 
 void RecordStartupDirectory() {
@@ -82,6 +101,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     int exitCode = 0;
     if (args.automation) {
         exitCode = RunComServer();
+    } else if (args.version) {
+        exitCode = PrintVersion();
+    } else if (args.unregister) {
+        exitCode = Unregister();
     } else {
         // A headless run must never wait on a message box: it reports the missing
         // components through its own error instead.
@@ -91,6 +114,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
                           L"refer to Tevrin's documentation to find out how to install them.\r",
                           L"Tevrin", MB_OK | MB_ICONEXCLAMATION);
         host::RegisterServer();
+        // An unzipped copy registers the wrappers that its scripts create; what cannot be
+        // done is said, and the run goes on (a script may not need the wrappers).
+        const std::wstring wrappersProblem = host::EnsureWrappersRegistered();
+        if (!wrappersProblem.empty()) {
+            if (args.fileName.empty())
+                ::MessageBoxW(nullptr, wrappersProblem.c_str(), L"Tevrin", MB_OK | MB_ICONEXCLAMATION);
+            else
+                host::ConsoleOutput::WriteErrorLine(L"Warning: " + wrappersProblem);
+        }
         if (!args.fileName.empty()) {
             host::ConsoleApplication console(scriptHost);
             scriptHost.setApplication(&console);

@@ -39,3 +39,4 @@
 #define IDC_ABOUT_ICON           1100
 #define IDC_ABOUT_VERSION        1101
 #define IDC_ABOUT_COPYRIGHT      1102
+#define IDC_ABOUT_COMPONENTS     1103

@@ -123,9 +123,11 @@ prepare_prefix() {
                 "$WINELOADER" reg add "$aedebug" /v Auto /t REG_SZ /d 1 /f >/dev/null 2>&1 &&
                 touch "$WINEPREFIX/.tevrin-no-crash-debugger"
         fi
-        # Every component newer than the last registration, judged before any is registered.
+        # The release registered as its installer registers it, and nothing more: Tevrin
+        # finds its own debug services and engine beside itself. Every component newer than
+        # the last registration, judged before any is registered.
         local stamp="$WINEPREFIX/.tevrin-registered" dll pending=()
-        for dll in "$dist/wrappers.dll" "$TEVRIN_BUILD_DIR"/standins/*.dll; do
+        for dll in "$dist/wrappers.dll"; do
             [ -f "$dll" ] || continue
             [ -f "$stamp" ] && [ ! "$dll" -nt "$stamp" ] && continue
             pending+=("$dll")

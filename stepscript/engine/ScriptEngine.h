@@ -18,7 +18,7 @@ class ScriptErrorInfo;
 struct SyntaxError;
 
 // CLSID of the engine (ProgID "StepScript").
-extern const CLSID CLSID_StepScript;
+using ::CLSID_StepScript;
 extern const wchar_t* const kLanguageName;
 
 // The StepScript engine: IActiveScript, IActiveScriptParse and IActiveScriptDebug.

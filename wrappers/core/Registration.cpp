@@ -1,6 +1,7 @@
 #include "wrappers/core/WrappersModule.h"
 #include <wrl/client.h>
 #include "common/Registry.h"
+#include "common/TypeLibKeys.h"
 #include "wrappers/core/RegistrySnapshot.h"
 #include "wrappers.h"
 #include <oleauto.h>
@@ -30,25 +31,25 @@ std::wstring ModulePath() {
     return std::wstring(path, n);
 }
 
-bool RegisterClassEntry(const ClassEntry& entry, const std::wstring& modulePath) {
+bool RegisterClassEntry(HKEY root, const ClassEntry& entry, const std::wstring& modulePath) {
     using namespace common;
     const std::wstring clsid = GuidToString(*entry.clsid);
     const std::wstring libid = GuidToString(LIBID_WRAPPERSLib);
     const std::wstring classKey = L"CLSID\\" + clsid;
     const std::wstring progId = entry.progId;
     const std::wstring independent = entry.independentProgId;
-    return SetRegString(HKEY_CLASSES_ROOT, progId, nullptr, entry.description) &&
-           SetRegString(HKEY_CLASSES_ROOT, progId + L"\\CLSID", nullptr, clsid) &&
-           SetRegString(HKEY_CLASSES_ROOT, independent, nullptr, entry.description) &&
-           SetRegString(HKEY_CLASSES_ROOT, independent + L"\\CLSID", nullptr, clsid) &&
-           SetRegString(HKEY_CLASSES_ROOT, independent + L"\\CurVer", nullptr, progId) &&
-           SetRegString(HKEY_CLASSES_ROOT, classKey, nullptr, entry.description) &&
-           SetRegString(HKEY_CLASSES_ROOT, classKey + L"\\ProgID", nullptr, progId) &&
-           SetRegString(HKEY_CLASSES_ROOT, classKey + L"\\VersionIndependentProgID", nullptr, independent) &&
-           CreateRegKey(HKEY_CLASSES_ROOT, classKey + L"\\Programmable") &&
-           SetRegString(HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32", nullptr, modulePath) &&
-           SetRegString(HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32", L"ThreadingModel", entry.threadingModel) &&
-           SetRegString(HKEY_CLASSES_ROOT, classKey + L"\\TypeLib", nullptr, libid);
+    return SetRegString(root, progId, nullptr, entry.description) &&
+           SetRegString(root, progId + L"\\CLSID", nullptr, clsid) &&
+           SetRegString(root, independent, nullptr, entry.description) &&
+           SetRegString(root, independent + L"\\CLSID", nullptr, clsid) &&
+           SetRegString(root, independent + L"\\CurVer", nullptr, progId) &&
+           SetRegString(root, classKey, nullptr, entry.description) &&
+           SetRegString(root, classKey + L"\\ProgID", nullptr, progId) &&
+           SetRegString(root, classKey + L"\\VersionIndependentProgID", nullptr, independent) &&
+           CreateRegKey(root, classKey + L"\\Programmable") &&
+           SetRegString(root, classKey + L"\\InprocServer32", nullptr, modulePath) &&
+           SetRegString(root, classKey + L"\\InprocServer32", L"ThreadingModel", entry.threadingModel) &&
+           SetRegString(root, classKey + L"\\TypeLib", nullptr, libid);
 }
 
 // ITevrinAcc shares the IID of IAccessible (taken with __uuidof: the IID_IAccessible of
@@ -100,7 +101,44 @@ bool RegisterNeutralTypeLibKey() {
     return common::SetRegString(HKEY_CLASSES_ROOT, version + L"0\\" + platform, nullptr, file);
 }
 
+bool DeleteClassEntries(HKEY root) {
+    bool ok = true;
+    for (const ClassEntry& entry : kClasses) {
+        ok = common::DeleteRegTree(root, L"CLSID\\" + common::GuidToString(*entry.clsid)) && ok;
+        ok = common::DeleteRegTree(root, entry.progId) && ok;
+        ok = common::DeleteRegTree(root, entry.independentProgId) && ok;
+    }
+    return ok;
+}
+
+// ITevrinAcc's IID is IAccessible's: its key belongs to the accessibility library.
+const IID kAccessibleIid = __uuidof(IAccessible);
+
 } // namespace
+
+HRESULT RegisterServerForUser() {
+    const common::ClassesRoot root(common::ClassesRoot::User);
+    if (!root.valid()) return SELFREG_E_CLASS;
+    const std::wstring path = ModulePath();
+    Microsoft::WRL::ComPtr<ITypeLib> typeLib;
+    HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, typeLib.GetAddressOf());
+    if (FAILED(hr)) return hr;
+    if (!common::WriteTypeLibKeys(root.key(), typeLib.Get(), path, &kAccessibleIid)) return SELFREG_E_TYPELIB;
+    for (const ClassEntry& entry : kClasses) {
+        if (!RegisterClassEntry(root.key(), entry, path)) return SELFREG_E_CLASS;
+    }
+    return S_OK;
+}
+
+HRESULT UnregisterServerForUser() {
+    const common::ClassesRoot root(common::ClassesRoot::User);
+    if (!root.valid()) return S_OK;
+    bool ok = DeleteClassEntries(root.key());
+    Microsoft::WRL::ComPtr<ITypeLib> typeLib;
+    if (SUCCEEDED(::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, typeLib.GetAddressOf())))
+        ok = common::DeleteTypeLibKeys(root.key(), typeLib.Get(), &kAccessibleIid) && ok;
+    return ok ? S_OK : SELFREG_E_CLASS;
+}
 
 HRESULT RegisterServer() {
     const std::wstring path = ModulePath();
@@ -111,18 +149,13 @@ HRESULT RegisterServer() {
     if (FAILED(hr)) return hr;
     if (!RegisterNeutralTypeLibKey()) return SELFREG_E_TYPELIB;
     for (const ClassEntry& entry : kClasses) {
-        if (!RegisterClassEntry(entry, path)) return SELFREG_E_CLASS;
+        if (!RegisterClassEntry(HKEY_CLASSES_ROOT, entry, path)) return SELFREG_E_CLASS;
     }
     return S_OK;
 }
 
 HRESULT UnregisterServer() {
-    bool ok = true;
-    for (const ClassEntry& entry : kClasses) {
-        ok = common::DeleteRegTree(HKEY_CLASSES_ROOT, L"CLSID\\" + common::GuidToString(*entry.clsid)) && ok;
-        ok = common::DeleteRegTree(HKEY_CLASSES_ROOT, entry.progId) && ok;
-        ok = common::DeleteRegTree(HKEY_CLASSES_ROOT, entry.independentProgId) && ok;
-    }
+    bool ok = DeleteClassEntries(HKEY_CLASSES_ROOT);
     AccessibleKeyGuard accessibleKey;
     HRESULT hr = ::UnRegisterTypeLib(LIBID_WRAPPERSLib, 1, 0, 1033, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
     if (!accessibleKey.restore()) ok = false;

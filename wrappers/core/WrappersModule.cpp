@@ -42,3 +42,10 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return wrappers::RegisterServer(); }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return wrappers::UnregisterServer(); }
+
+// regsvr32 /i:user (with /n: DllInstall only) registers for the current user alone, in
+// HKEY_CURRENT_USER\Software\Classes; Tevrin does the same for a copy nobody installed.
+extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR commandLine) {
+    if (!commandLine || ::lstrcmpiW(commandLine, L"user") != 0) return E_INVALIDARG;
+    return install ? wrappers::RegisterServerForUser() : wrappers::UnregisterServerForUser();
+}

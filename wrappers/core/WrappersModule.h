@@ -15,6 +15,9 @@ public:
 
 // Self-registration of the classes and the type library (Registration.cpp).
 HRESULT RegisterServer();
+// The same registration for the current user only (HKEY_CURRENT_USER\Software\Classes).
+HRESULT RegisterServerForUser();
+HRESULT UnregisterServerForUser();
 HRESULT UnregisterServer();
 
 } // namespace wrappers

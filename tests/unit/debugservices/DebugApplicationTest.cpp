@@ -15,7 +15,7 @@ protected:
     void SetUp() override {
         debugger = common::Adopt(new TestDebugger);
         manager = CreateManager();
-        ASSERT_TRUE(manager) << "CLSID_ProcessDebugManager is not registered in the prefix";
+        ASSERT_TRUE(manager) << "debugservices.dll gives no process debug manager";
         ASSERT_EQ(manager->CreateApplication(application.GetAddressOf()), S_OK);
     }
     void TearDown() override {

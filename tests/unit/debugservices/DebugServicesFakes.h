@@ -29,20 +29,17 @@ inline DWORD ThreadIdOf(IRemoteDebugApplicationThread* thread) {
 // The build tree's debug services DLL.
 inline std::wstring ServicesDllPath() { return std::wstring(TEVRIN_DIST_DIR) + L"\\debugservices.dll"; }
 
-// Created the way a host creates it. A prefix where the DLL was not registered yet
-// gets it registered first (never over another registration: the DLL refuses that).
+// Made by the DLL's own class object, as Tevrin makes it where the platform has none;
+// nothing is registered, so the prefix's platform stays as it is.
 inline ComPtr<IProcessDebugManager> CreateManager() {
     ComPtr<IProcessDebugManager> manager;
-    HRESULT hr = ::CoCreateInstance(CLSID_ProcessDebugManager, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_IProcessDebugManager, reinterpret_cast<void**>(manager.GetAddressOf()));
-    if (hr == REGDB_E_CLASSNOTREG) {
-        HMODULE dll = ::LoadLibraryW(ServicesDllPath().c_str());
-        auto reg = dll ? reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(::GetProcAddress(dll, "DllRegisterServer"))
-                       : nullptr;
-        if (reg && SUCCEEDED(reg()))
-            ::CoCreateInstance(CLSID_ProcessDebugManager, nullptr, CLSCTX_INPROC_SERVER, IID_IProcessDebugManager,
-                               reinterpret_cast<void**>(manager.GetAddressOf()));
-    }
+    HMODULE dll = ::LoadLibraryW(ServicesDllPath().c_str());  // kept for the test's life
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    auto get = dll ? reinterpret_cast<GetClassObject>(::GetProcAddress(dll, "DllGetClassObject")) : nullptr;
+    ComPtr<IClassFactory> factory;
+    if (get && SUCCEEDED(get(CLSID_ProcessDebugManager, IID_IClassFactory,
+                             reinterpret_cast<void**>(factory.GetAddressOf()))))
+        factory->CreateInstance(nullptr, IID_IProcessDebugManager, reinterpret_cast<void**>(manager.GetAddressOf()));
     return manager;
 }
 

@@ -105,7 +105,7 @@ protected:
 
     void SetUp() override {
         manager = CreateManager();
-        ASSERT_TRUE(manager) << "CLSID_ProcessDebugManager is not registered in the prefix";
+        ASSERT_TRUE(manager) << "debugservices.dll gives no process debug manager";
         ASSERT_EQ(manager->CreateApplication(application.GetAddressOf()), S_OK);
         engine = common::Adopt(new FakeEngine({0, 13, 40}));
     }

@@ -19,6 +19,17 @@ TEST(CommandLine, ComRuntimeSwitchesInAnyCaseAndPrefix) {
     EXPECT_FALSE(ParseCommandLine({L"/Embed"}).automation);
 }
 
+TEST(CommandLine, VersionAndUnregisterAreSwitchesNotScripts) {
+    auto version = ParseCommandLine({L"-VERSION"});
+    EXPECT_TRUE(version.version);
+    EXPECT_FALSE(version.unregister);
+    EXPECT_TRUE(version.fileName.empty());
+    auto unregister = ParseCommandLine({L"/Unregister"});
+    EXPECT_TRUE(unregister.unregister);
+    EXPECT_FALSE(unregister.version);
+    EXPECT_FALSE(ParseCommandLine({L"version"}).version);
+}
+
 TEST(CommandLine, FirstNonSwitchIsTheScript) {
     auto args = ParseCommandLine({L"/unknown", L"C:\\Tests\\First.vbs", L"second.js"});
     EXPECT_FALSE(args.automation);

@@ -121,13 +121,13 @@ TEST(IncludeDirective, CapturesInOrderAndBlanksWithoutMovingLines) {
 // Wine's VBScript hands out the debugging interface with stubs; JScript has none; an
 // engine of our own answers it.
 TEST_F(ScriptLoaderTest, ProbeTellsDebuggableEnginesFromStubs) {
-    EXPECT_TRUE(host::EngineProbe::Probe(ProgId(L"StepScript")));
+    EXPECT_TRUE(host::EngineProbe::Probe(CLSID_StepScript));
     EXPECT_FALSE(host::EngineProbe::Probe(ProgId(L"VBScript")));
     EXPECT_FALSE(host::EngineProbe::Probe(ProgId(L"JScript")));
     EXPECT_FALSE(host::EngineProbe::Probe(CLSID_NULL));
     // The kept answer is the asked one, however often it is asked.
-    EXPECT_TRUE(host::EngineProbe::IsDebuggable(ProgId(L"StepScript")));
-    EXPECT_TRUE(host::EngineProbe::IsDebuggable(ProgId(L"StepScript")));
+    EXPECT_TRUE(host::EngineProbe::IsDebuggable(CLSID_StepScript));
+    EXPECT_TRUE(host::EngineProbe::IsDebuggable(CLSID_StepScript));
     EXPECT_FALSE(host::EngineProbe::IsDebuggable(ProgId(L"VBScript")));
     EXPECT_FALSE(host::EngineProbe::IsDebuggable(ProgId(L"VBScript")));
 }
@@ -136,11 +136,11 @@ TEST_F(ScriptLoaderTest, ExtensionChoosesTheDefaultEngines) {
     // Where the platform's VBScript cannot be debugged, a .vbs file steps on StepScript.
     Selection vbs = Select("tevrin_sel.VBS", "x = 1\r\n");
     ASSERT_EQ(vbs.hr, S_OK) << common::WideToAnsi(vbs.error);
-    EXPECT_EQ(vbs.clsid, ProgId(L"StepScript"));
+    EXPECT_EQ(vbs.clsid, CLSID_StepScript);
     EXPECT_EQ(vbs.language, L"");
     CLSID byDefault;
     ASSERT_EQ(ScriptLoader::DefaultVBScriptEngine(&byDefault), S_OK);
-    EXPECT_EQ(byDefault, ProgId(L"StepScript"));
+    EXPECT_EQ(byDefault, CLSID_StepScript);
 
     Selection js = Select("tevrin_sel.js", "x = 1;\r\n");
     ASSERT_EQ(js.hr, S_OK);

@@ -6,6 +6,7 @@
 #include "common/ComObject.h"
 #include "common/ComInit.h"
 #include "common/DebugOwners.h"
+#include "host/Components.h"
 #include <gtest/gtest.h>
 #include <atomic>
 #include <condition_variable>
@@ -143,10 +144,9 @@ protected:
     }
 
     void runOnScriptThread() {
-        HRESULT hr = ::CoCreateInstance(CLSID_ProcessDebugManager, nullptr, CLSCTX_ALL, IID_IProcessDebugManager,
-                                        reinterpret_cast<void**>(pdm_.GetAddressOf()));
+        HRESULT hr = host::Components::CreateDebugManager(pdm_.GetAddressOf());
         if (FAILED(hr)) {
-            setupError_ = L"the process debug manager is not registered";
+            setupError_ = L"no process debug manager, neither the platform's nor debugservices.dll";
             return;
         }
         if (FAILED(pdm_->CreateApplication(app_.GetAddressOf()))) pdm_->GetDefaultApplication(app_.GetAddressOf());
@@ -163,11 +163,8 @@ protected:
         site_ = common::Adopt(new DebugSite());
         site_->app = app_;
         site_->out = common::Adopt(new Recorder());
-        CLSID clsid;
-        if (FAILED(::CLSIDFromProgID(L"StepScript", &clsid)) ||
-            FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
-                                      reinterpret_cast<void**>(engine_.GetAddressOf())))) {
-            setupError_ = L"StepScript is not registered";
+        if (FAILED(host::Components::CreateEngine(CLSID_StepScript, engine_.GetAddressOf()))) {
+            setupError_ = L"stepscript.dll cannot be loaded";
             return;
         }
         ComPtr<IActiveScriptParse> parse;

@@ -3,6 +3,7 @@
 #include "stepscript/engine/CodeContext.h"
 #include "stepscript/engine/ScriptEngine.h"
 #include "common/Registry.h"
+#include "common/UniqueHandle.h"
 #include "tests/unit/stepscript/TestSite.h"
 #include <gtest/gtest.h>
 #include <atomic>
@@ -162,7 +163,18 @@ TEST(ScriptEngine, CodeContextsOfAPosition) {
     EXPECT_TRUE(FAILED(debug->EnumCodeContextsOfPosition(99, 0, 1, none.GetAddressOf())));
 }
 
-TEST(ScriptEngine, IsRegisteredUnderItsProgId) {
+// Tevrin loads the engine without registration; regsvr32 still makes it an engine that
+// any Active Scripting host finds, and takes it back without a trace.
+TEST(ScriptEngine, SelfRegistrationMakesItAnEngineOfItsProgIdAndUndoesIt) {
+    const std::wstring dll = std::wstring(TEVRIN_BIN_DIR) + L"\\stepscript.dll";
+    common::UniqueModule module(::LoadLibraryW(dll.c_str()));
+    ASSERT_TRUE(module) << "cannot load stepscript.dll beside the test";
+    using Export = HRESULT(STDAPICALLTYPE*)();
+    auto registerServer = reinterpret_cast<Export>(::GetProcAddress(module.get(), "DllRegisterServer"));
+    auto unregisterServer = reinterpret_cast<Export>(::GetProcAddress(module.get(), "DllUnregisterServer"));
+    ASSERT_TRUE(registerServer && unregisterServer);
+
+    ASSERT_EQ(registerServer(), S_OK);
     CLSID clsid;
     ASSERT_EQ(::CLSIDFromProgID(L"StepScript", &clsid), S_OK);
     EXPECT_EQ(clsid, stepscript::CLSID_StepScript);
@@ -171,12 +183,19 @@ TEST(ScriptEngine, IsRegisteredUnderItsProgId) {
     EXPECT_TRUE(common::RegKeyExists(HKEY_CLASSES_ROOT, key + L"\\Implemented Categories\\{F0B7A1A1-9847-11CF-8F20-00805F2CD064}"));
     EXPECT_TRUE(common::RegKeyExists(HKEY_CLASSES_ROOT, key + L"\\Implemented Categories\\{F0B7A1A2-9847-11CF-8F20-00805F2CD064}"));
     ComPtr<IActiveScript> engine;
-    ASSERT_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
+    EXPECT_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
                                  reinterpret_cast<void**>(engine.GetAddressOf())),
               S_OK);
-    ComPtr<IActiveScriptParse> parse;
-    ComPtr<IActiveScriptDebug> debug;
-    EXPECT_EQ(engine.As(&parse), S_OK);
-    EXPECT_EQ(engine.As(&debug), S_OK);
-    engine->Close();
+    if (engine) {
+        ComPtr<IActiveScriptParse> parse;
+        ComPtr<IActiveScriptDebug> debug;
+        EXPECT_EQ(engine.As(&parse), S_OK);
+        EXPECT_EQ(engine.As(&debug), S_OK);
+        engine->Close();
+        engine.Reset();
+    }
+
+    EXPECT_EQ(unregisterServer(), S_OK);
+    EXPECT_FALSE(common::RegKeyExists(HKEY_CLASSES_ROOT, key));
+    EXPECT_FALSE(common::RegKeyExists(HKEY_CLASSES_ROOT, L"StepScript"));
 }
