@@ -170,19 +170,22 @@ std::wstring DescribeWrappersRegistration() {
     if (registered.empty()) return L"Wrappers: not registered";
     std::wstring line = L"Wrappers: " + registered;
     if (!FileExists(registered)) return line + L" (missing file)";
-    const ClassesRoot user(ClassesRoot::User);
+    const ClassesRoot user(ClassesRoot::User, ClassesRoot::OpenExisting);
     const bool perUser = user.valid() && !common::InprocServerOf(user.key(), kWndWrapperClass).empty();
     return line + (perUser ? L" (registered for this user)" : L" (registered for all users)");
 }
 
 bool UnregisterServers() {
     bool ok = true;
-    const ClassesRoot user(ClassesRoot::User);
-    if (user.valid()) {
-        ok = DeleteEnvServer(user.key()) && ok;
-        if (SameFile(common::InprocServerOf(user.key(), kWndWrapperClass), OwnWrappers()))
-            ok = SUCCEEDED(WithOwnWrappers([](HMODULE module) { return CallInstall(module, FALSE); })) && ok;
+    {
+        const ClassesRoot user(ClassesRoot::User, ClassesRoot::OpenExisting);
+        if (user.valid()) {
+            ok = DeleteEnvServer(user.key()) && ok;
+            if (SameFile(common::InprocServerOf(user.key(), kWndWrapperClass), OwnWrappers()))
+                ok = SUCCEEDED(WithOwnWrappers([](HMODULE module) { return CallInstall(module, FALSE); })) && ok;
+        }
     }
+    common::RemoveEmptyClasses(HKEY_CURRENT_USER, L"Software\\Classes");
     ok = DeleteEnvServer(HKEY_CLASSES_ROOT) && ok;
     if (SameFile(common::InprocServerOf(HKEY_CLASSES_ROOT, kWndWrapperClass), OwnWrappers()))
         ok = SUCCEEDED(WithOwnWrappers([](HMODULE module) { return CallExport(module, "DllUnregisterServer"); })) && ok;

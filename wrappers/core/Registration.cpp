@@ -131,12 +131,16 @@ HRESULT RegisterServerForUser() {
 }
 
 HRESULT UnregisterServerForUser() {
-    const common::ClassesRoot root(common::ClassesRoot::User);
-    if (!root.valid()) return S_OK;
-    bool ok = DeleteClassEntries(root.key());
-    Microsoft::WRL::ComPtr<ITypeLib> typeLib;
-    if (SUCCEEDED(::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, typeLib.GetAddressOf())))
-        ok = common::DeleteTypeLibKeys(root.key(), typeLib.Get(), &kAccessibleIid) && ok;
+    bool ok = true;
+    {
+        const common::ClassesRoot root(common::ClassesRoot::User, common::ClassesRoot::OpenExisting);
+        if (!root.valid()) return S_OK;
+        ok = DeleteClassEntries(root.key());
+        Microsoft::WRL::ComPtr<ITypeLib> typeLib;
+        if (SUCCEEDED(::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, typeLib.GetAddressOf())))
+            ok = common::DeleteTypeLibKeys(root.key(), typeLib.Get(), &kAccessibleIid) && ok;
+    }
+    common::RemoveEmptyClasses(HKEY_CURRENT_USER, L"Software\\Classes");
     return ok ? S_OK : SELFREG_E_CLASS;
 }
 

@@ -178,22 +178,18 @@ learn_volatile_keys() {
     echo "keys Wine changed by itself: $(wc -l < "$work/volatile-keys")"
 }
 
-# Lines of a registry snapshot minus the volatile keys and the keys matching the
-# extended regular expression $2 (what the programs the test ran keep as their own).
+# Lines of a registry snapshot minus the volatile keys.
 comparable() {
-    local ignore=${2:-'^$'}
-    LC_ALL=C grep -v -F -f "$work/volatile-keys" "$work/$1.reg" |
-        grep -v -E "$ignore" || true
+    LC_ALL=C grep -v -F -f "$work/volatile-keys" "$work/$1.reg" || true
 }
 
-# Fails unless the registry and the files match those of snapshot $1.
-# $2: keys (regular expression) the programs run in between may keep.
+# Fails unless the registry and the files match those of snapshot $1 after a restart.
 same_as() {
-    local before=$1 ignore=${2:-} after="after-$1-$((++snapshots))"
+    local before=$1 after="after-$1-$((++snapshots))"
     quiet_session
     snapshot "$after"
     local reg files
-    reg=$(diff <(comparable "$before" "$ignore") <(comparable "$after" "$ignore"))
+    reg=$(diff <(comparable "$before") <(comparable "$after"))
     files=$(diff "$work/$before.files" "$work/$after.files")
     check "the registry (HKLM and HKCU) is as before" [ -z "$reg" ]
     [ -z "$reg" ] || echo "$reg" | head -n 40
@@ -275,7 +271,7 @@ check_demo() {
     script=$(win "$TEVRIN_ROOT/examples/demo.vbs")
     local shown
     shown=$(echo "$script" | tr 'A-Z' 'a-z')
-    out=$(run 300 "$exe" "$script")
+    out=$(timeout 300 "$WINELOADER" "$exe" "$script" 2>"$work/demo.err" | tr -d '\r'; exit "${PIPESTATUS[0]}")
     rc=$?
     local expected
     expected=$(printf '%s\n' \
@@ -288,6 +284,7 @@ check_demo() {
     else
         fail "$exe runs the demo (exit code $rc); it printed:"
         echo "$out" | head -n 20
+        tr -d '\r' < "$work/demo.err" | head -n 20
     fi
 }
 
@@ -325,11 +322,6 @@ check_settings_kept() {
         [ "$(reg_value "$settings_key" InstallTestMarker)" = "the user's own" ]
 }
 
-# What programs run by the test keep as their own, not the installer's: Notepad's and
-# Tevrin's user settings, cscript's, and Windows' note to delete the uninstaller's
-# temporary copy at the next restart.
-programs_own='^user \[Software\\\\Microsoft\\\\Notepad\]|^user \[Software\\\\Norwend\\\\Tevrin[]\\]|^user \[Software\\\\Microsoft\\\\Windows Script Host'
-
 # --- The modes --------------------------------------------------------------------------
 
 test_setup() {
@@ -353,17 +345,26 @@ test_setup() {
     check "the install folder is gone" [ ! -e "$(unix_of "$install_dir")" ]
     check "the uninstall entry is gone" [ -z "$(reg_value "$uninst_key" DisplayName)" ]
     check_settings_kept
-    same_as before "$programs_own"
+    same_as before
 }
 
 test_portable() {
     fresh_prefix
+    learn_volatile_keys
+    snapshot before
     local folder="$WINEPREFIX/drive_c/users/Public/Downloads"
     mkdir -p "$folder"
     (cd "$folder" && cmake -E tar xf "$zip") || fail "unzipping $zip"
     local name
     name=$(basename "$zip" .zip)
-    check_demo "C:\\users\\Public\\Downloads\\$name\\Tevrin.exe"
+    local exe="C:\\users\\Public\\Downloads\\$name\\Tevrin.exe"
+    check_demo "$exe"
+
+    # What the copy registered for itself goes with /unregister; the folder is the user's.
+    run 120 "$exe" /unregister >/dev/null
+    check "$exe /unregister ends with exit code 0" [ $? -eq 0 ]
+    rm -rf "${folder:?}/$name"
+    same_as before
 }
 
 test_faults() {
@@ -446,7 +447,7 @@ test_faults() {
     silent_uninstall
     check "the uninstall after Tevrin ended succeeds" [ $? -eq 0 ]
     check_settings_kept
-    same_as before "$programs_own"
+    same_as before
 }
 
 "test_$mode"
