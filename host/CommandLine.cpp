@@ -32,6 +32,8 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& args) {
             result.version = true;
         } else if (name == L"unregister") {
             result.unregister = true;
+        } else if (name == L"noserver") {
+            result.noServer = true;
         } else {
             result.badSwitches.push_back(arg);
         }

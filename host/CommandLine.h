@@ -9,6 +9,7 @@ struct CommandLine {
     bool automation = false;   // started by the COM runtime (/Embedding or /Automation)
     bool version = false;      // /Version: print the version and the components a run uses
     bool unregister = false;   // /Unregister: remove the registrations Tevrin wrote itself
+    bool noServer = false;     // /NoServer: serve no Env objects to other programs (a suite's runs)
     std::wstring fileName;     // first argument that is not a switch: a script to run headless
 
     // /Suite <folder or list file>: runs many scripts, each in a Tevrin process of its own.

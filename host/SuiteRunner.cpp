@@ -141,7 +141,7 @@ private:
         startup.hStdError = startup.hStdOutput;
         startup.hStdInput = nullptr;
         PROCESS_INFORMATION process = {};
-        std::wstring commandLine = L"\"" + ProgramPath() + L"\" \"" + script.path + L"\"";
+        std::wstring commandLine = L"\"" + ProgramPath() + L"\" /noserver \"" + script.path + L"\"";
         if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
                               &startup, &process)) {
             result->message = L"Cannot start Tevrin for " + script.path + L": " + common::SystemMessage(::GetLastError());

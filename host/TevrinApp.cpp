@@ -105,8 +105,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     ComPtr<IClassFactory> factory;
     factory = common::Adopt(new host::EnvClassFactory);
     DWORD classCookie = 0;
-    const bool classRegistered = SUCCEEDED(::CoRegisterClassObject(
-        CLSID_Env, factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &classCookie));
+    // A suite and its runs serve nobody: the suite waits without dispatching calls, and may
+    // have to end a run, and a process ended from outside leaves its class registration
+    // behind on some platforms (Wine), where it then fails every later client of Env.
+    const bool classRegistered =
+        !args.noServer && args.suite.empty() && SUCCEEDED(::CoRegisterClassObject(CLSID_Env, factory.Get(), CLSCTX_LOCAL_SERVER,
+                                                            REGCLS_MULTIPLEUSE, &classCookie));
 
     RecordStartupDirectory();
     common::Oleacc::Instance();
