@@ -236,6 +236,9 @@ Value ConvertTo(const Value& v, VARTYPE type) {
             std::wstring t = Trimmed(s);
             if (SameText(t, L"true")) return Value::Bool(true);
             if (SameText(t, L"false")) return Value::Bool(false);
+            // The spellings Boolean values take in files written by Write #.
+            if (SameText(t, L"#true#")) return Value::Bool(true);
+            if (SameText(t, L"#false#")) return Value::Bool(false);
         }
         if (type == VT_DATE) {
             DATE d = 0;
