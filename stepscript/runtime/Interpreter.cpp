@@ -28,7 +28,7 @@ thread_local std::optional<ScriptAbort> t_notedAbort;
         ei.clear();
         throw abort;
     }
-    std::wstring source, description;
+    std::wstring source, description, detail;
     HRESULT code = hr;
     if (hr == DISP_E_EXCEPTION) {
         ei.fillIn();
@@ -61,14 +61,18 @@ thread_local std::optional<ScriptAbort> t_notedAbort;
         }
         if (number) {
             code = ScriptHr(number);
-            description = ErrorMessage(number) + L": '" + name + L"'";
+            description = ErrorMessage(number);
+            detail = name;
         } else {
             description = common::SystemMessage(static_cast<DWORD>(code));
-            if (description.empty()) description = ErrorMessage(errors::kUnknownRuntime) + L": '" + name + L"'";
+            if (description.empty()) {
+                description = ErrorMessage(errors::kUnknownRuntime);
+                detail = name;
+            }
         }
     }
     if (source.empty()) source = kRuntimeSource;
-    throw ScriptError{code, source, description};
+    throw ScriptError{code, source, description, detail};
 }
 
 IUnknown* Identity(const Value& v, ComPtr<IUnknown>& holder) {
@@ -532,7 +536,7 @@ void Interpreter::execDim(const Stmt& s, Frame& f) {
         if (IsArray(v.get())) continue;
         std::vector<LONG> bounds;
         for (const auto& b : item.bounds) bounds.push_back(ToLong(eval(*b, f)));
-        v.get() = MakeArray(bounds.empty() ? std::vector<LONG>{-1} : bounds);
+        v.get() = bounds.empty() ? UnsizedArray() : MakeArray(bounds);
         v.fixedArray = !bounds.empty();
     }
 }

@@ -388,3 +388,25 @@ TEST(Language, OneLineBlocksAndProceduresDeclaredAnywhere) {
                      L"Out.Log 1 >< 2\n"),
               (Lines{L"20", L"second", L"b", L"three", L"True"}));
 }
+
+TEST(Language, ErrDescriptionHoldsTheTextAndTheReportNamesTheCulprit) {
+    EXPECT_EQ(Logged(L"On Error Resume Next\n"
+                     L"Set o = Out : o.NoSuchMember\nOut.Log Err.Number & \" \" & Err.Description : Err.Clear\n"
+                     L"Err.Raise 1000, \"First\", \"first text\"\nErr.Raise 1001\n"
+                     L"Out.Log Err.Number & \" \" & Err.Source & \" \" & Err.Description : Err.Clear\n"
+                     L"Err.Raise &H8007000E\nOut.Log Err.Number & \" \" & Err.Description\n"),
+              (Lines{L"438 Object doesn't support this property or method", L"1001 First first text", L"7 Out of memory"}));
+    Harness h;
+    h.run(L"Option Explicit\nOut.Log missing\n");
+    EXPECT_EQ(h.lastError(), L"Variable is undefined: 'missing'");
+}
+
+TEST(Language, UnsizedArraysHaveNoBounds) {
+    EXPECT_EQ(Logged(L"Dim a()\nOn Error Resume Next\nn = UBound(a)\nOut.Log IsArray(a) & \" \" & Err.Number : Err.Clear\n"
+                     L"b = a\nFor Each x In b : Out.Log \"never\" : Next\n"
+                     L"ReDim Preserve a(1)\nOut.Log UBound(a)\n"
+                     L"Erase a\nn = UBound(a)\nOut.Log IsArray(a) & \" \" & Err.Number : Err.Clear\n"
+                     L"Out.Log IsEmpty(later)\nDim later(2)\nOut.Log UBound(later)\n"
+                     L"ReDim later(5)\nOut.Log Err.Number\n"),
+              (Lines{L"True 9", L"1", L"True 9", L"True", L"2", L"10"}));
+}
