@@ -1,6 +1,7 @@
 #include "common/TypeLibKeys.h"
 #include "common/Bstr.h"
 #include "common/Registry.h"
+#include "common/UniqueHandle.h"
 #include <oleauto.h>
 #include <wrl/client.h>
 #include <cwchar>
@@ -48,14 +49,43 @@ bool ForEachAutomationInterface(ITypeLib* library, const IID* skip, Visit visit)
 
 } // namespace
 
-ClassesRoot::ClassesRoot(Scope scope) {
+ClassesRoot::ClassesRoot(Scope scope, Access access) {
     if (scope == Machine) {
         key_ = HKEY_CLASSES_ROOT;
         return;
     }
-    owned_ = ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                               nullptr) == ERROR_SUCCESS;
+    if (access == OpenExisting)
+        owned_ = ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_ALL_ACCESS, &key_) == ERROR_SUCCESS;
+    else
+        owned_ = ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                   &key_, nullptr) == ERROR_SUCCESS;
     if (!owned_) key_ = nullptr;
+}
+
+namespace {
+
+bool DeleteIfEmpty(HKEY parent, const std::wstring& name) {
+    DWORD subkeys = 0, values = 0;
+    {
+        UniqueRegKey key;
+        if (::RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
+        if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                               nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return false;
+    }
+    return subkeys == 0 && values == 0 && ::RegDeleteKeyW(parent, name.c_str()) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+void RemoveEmptyClasses(HKEY parent, const std::wstring& path) {
+    {
+        UniqueRegKey classes;
+        if (::RegOpenKeyExW(parent, path.c_str(), 0, KEY_ALL_ACCESS, classes.put()) != ERROR_SUCCESS) return;
+        for (const wchar_t* container : {L"CLSID", L"Interface", L"TypeLib", L"AppID"})
+            DeleteIfEmpty(classes.get(), container);
+    }
+    DeleteIfEmpty(parent, path);
 }
 
 ClassesRoot::~ClassesRoot() {

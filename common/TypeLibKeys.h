@@ -11,7 +11,10 @@ namespace common {
 class ClassesRoot {
 public:
     enum Scope { Machine, User };
-    explicit ClassesRoot(Scope scope);
+    // Writing creates the user's Software\Classes where it is missing (Wine has none until
+    // something registers for the user); reading and removing leave it missing.
+    enum Access { OpenOrCreate, OpenExisting };
+    explicit ClassesRoot(Scope scope, Access access = OpenOrCreate);
     ~ClassesRoot();
     ClassesRoot(const ClassesRoot&) = delete;
     ClassesRoot& operator=(const ClassesRoot&) = delete;
@@ -33,6 +36,11 @@ private:
 bool WriteTypeLibKeys(HKEY classesRoot, ITypeLib* library, const std::wstring& file, const IID* skipInterface);
 // Removes the library's key and the interface keys that name it.
 bool DeleteTypeLibKeys(HKEY classesRoot, ITypeLib* library, const IID* skipInterface);
+
+// Removes the keys a registration creates under parent\path (CLSID, Interface, TypeLib,
+// AppID) that an unregistration left empty, and parent\path itself when it is empty then:
+// after an unregistration the user's classes are as before the registration.
+void RemoveEmptyClasses(HKEY parent, const std::wstring& path);
 
 // The file a CLSID's in-process server names under a classes root ("" when none).
 std::wstring InprocServerOf(HKEY classesRoot, REFCLSID clsid);

@@ -4,6 +4,7 @@
 #include "common/Registry.h"
 #include "common/TextConv.h"
 #include "common/TypeLibKeys.h"
+#include "common/UniqueHandle.h"
 #include "mardel.h"
 #include <windows.h>
 #include <oleauto.h>
@@ -98,6 +99,19 @@ bool WriteEnvServer(HKEY root, ClassesRoot::Scope scope) {
     return SetRegString(root, L"TypeLib\\" + libId + L"\\1.0\\0\\" + platform, nullptr, ProgramPath());
 }
 
+// A 64-bit registration of the type library writes its interface keys for 32-bit
+// processes too (Wine's RegisterTypeLib does). They go with it, unless a 32-bit Tevrin
+// still serves Env there and marshals through them.
+bool DeleteInterfaceKeysOf32BitView(ITypeLib* library) {
+    if (sizeof(void*) != 8) return true;
+    common::UniqueRegKey classes;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, classes.put()) !=
+        ERROR_SUCCESS)
+        return true;
+    if (!common::GetRegString(classes.get(), ClassKey() + L"\\LocalServer32", nullptr).empty()) return true;
+    return common::DeleteTypeLibKeys(classes.get(), library, nullptr);
+}
+
 bool DeleteEnvServer(HKEY root) {
     if (!SameFile(common::GetRegString(root, ClassKey() + L"\\LocalServer32", nullptr), ProgramPath())) return true;
     bool ok = common::DeleteRegTree(root, ClassKey());
@@ -105,8 +119,10 @@ bool DeleteEnvServer(HKEY root) {
         ok = common::DeleteRegTree(root, key) && ok;
     ok = common::DeleteRegTree(root, L"AppID\\" + common::GuidToString(kAppId)) && ok;
     ComPtr<ITypeLib> library;
-    if (SUCCEEDED(::LoadTypeLibEx(ProgramPath().c_str(), REGKIND_NONE, library.GetAddressOf())))
+    if (SUCCEEDED(::LoadTypeLibEx(ProgramPath().c_str(), REGKIND_NONE, library.GetAddressOf()))) {
         ok = common::DeleteTypeLibKeys(root, library.Get(), nullptr) && ok;
+        if (root == HKEY_CLASSES_ROOT) ok = DeleteInterfaceKeysOf32BitView(library.Get()) && ok;
+    }
     return ok;
 }
 
@@ -170,19 +186,22 @@ std::wstring DescribeWrappersRegistration() {
     if (registered.empty()) return L"Wrappers: not registered";
     std::wstring line = L"Wrappers: " + registered;
     if (!FileExists(registered)) return line + L" (missing file)";
-    const ClassesRoot user(ClassesRoot::User);
+    const ClassesRoot user(ClassesRoot::User, ClassesRoot::OpenExisting);
     const bool perUser = user.valid() && !common::InprocServerOf(user.key(), kWndWrapperClass).empty();
     return line + (perUser ? L" (registered for this user)" : L" (registered for all users)");
 }
 
 bool UnregisterServers() {
     bool ok = true;
-    const ClassesRoot user(ClassesRoot::User);
-    if (user.valid()) {
-        ok = DeleteEnvServer(user.key()) && ok;
-        if (SameFile(common::InprocServerOf(user.key(), kWndWrapperClass), OwnWrappers()))
-            ok = SUCCEEDED(WithOwnWrappers([](HMODULE module) { return CallInstall(module, FALSE); })) && ok;
+    {
+        const ClassesRoot user(ClassesRoot::User, ClassesRoot::OpenExisting);
+        if (user.valid()) {
+            ok = DeleteEnvServer(user.key()) && ok;
+            if (SameFile(common::InprocServerOf(user.key(), kWndWrapperClass), OwnWrappers()))
+                ok = SUCCEEDED(WithOwnWrappers([](HMODULE module) { return CallInstall(module, FALSE); })) && ok;
+        }
     }
+    common::RemoveEmptyClasses(HKEY_CURRENT_USER, L"Software\\Classes");
     ok = DeleteEnvServer(HKEY_CLASSES_ROOT) && ok;
     if (SameFile(common::InprocServerOf(HKEY_CLASSES_ROOT, kWndWrapperClass), OwnWrappers()))
         ok = SUCCEEDED(WithOwnWrappers([](HMODULE module) { return CallExport(module, "DllUnregisterServer"); })) && ok;

@@ -56,26 +56,38 @@ bool RegisterClassEntry(HKEY root, const ClassEntry& entry, const std::wstring& 
 // MinGW's import library is the address of an import thunk, not the GUID). Registering or unregistering the type
 // library would rewrite (or delete) that interface's key, which names the accessibility
 // library's own proxy that every program's cross-process accessibility depends on; the
-// key is therefore put back exactly as it was, in both places it can live.
+// key is therefore put back exactly as it was, in every place it can live: machine and
+// user, and in both registry views, because a 64-bit process registers a type library's
+// interfaces for 32-bit processes too.
 class AccessibleKeyGuard {
 public:
-    AccessibleKeyGuard()
-        : machine_(RegistrySnapshot::capture(HKEY_LOCAL_MACHINE, machinePath())),
-          user_(RegistrySnapshot::capture(HKEY_CURRENT_USER, userPath())) {}
+    AccessibleKeyGuard() {
+        for (Place& place : places_) place.before = RegistrySnapshot::capture(place.root, path(), place.view);
+    }
     bool restore() const {
-        bool ok = machine_ == RegistrySnapshot::capture(HKEY_LOCAL_MACHINE, machinePath()) ||
-                  machine_.restore(HKEY_LOCAL_MACHINE, machinePath());
-        return (user_ == RegistrySnapshot::capture(HKEY_CURRENT_USER, userPath()) ||
-                user_.restore(HKEY_CURRENT_USER, userPath())) && ok;
+        bool ok = true;
+        for (const Place& place : places_) {
+            if (place.before == RegistrySnapshot::capture(place.root, path(), place.view)) continue;
+            ok = place.before.restore(place.root, path(), place.view) && ok;
+        }
+        return ok;
     }
 
 private:
-    static std::wstring keyName() { return L"Interface\\" + common::GuidToString(__uuidof(IAccessible)); }
-    static std::wstring machinePath() { return L"Software\\Classes\\" + keyName(); }
-    static std::wstring userPath() { return L"Software\\Classes\\" + keyName(); }
+    static std::wstring path() {
+        return L"Software\\Classes\\Interface\\" + common::GuidToString(__uuidof(IAccessible));
+    }
 
-    RegistrySnapshot machine_;
-    RegistrySnapshot user_;
+    struct Place {
+        HKEY root;
+        REGSAM view;
+        RegistrySnapshot before;
+    };
+    // On a 32-bit system both views are the one registry; restoring it twice is harmless.
+    Place places_[4] = {{HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, {}},
+                        {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, {}},
+                        {HKEY_CURRENT_USER, KEY_WOW64_64KEY, {}},
+                        {HKEY_CURRENT_USER, KEY_WOW64_32KEY, {}}};
 };
 
 // The type library is registered for locale 1033; Wine's type-library marshaller only
@@ -119,12 +131,16 @@ HRESULT RegisterServerForUser() {
 }
 
 HRESULT UnregisterServerForUser() {
-    const common::ClassesRoot root(common::ClassesRoot::User);
-    if (!root.valid()) return S_OK;
-    bool ok = DeleteClassEntries(root.key());
-    Microsoft::WRL::ComPtr<ITypeLib> typeLib;
-    if (SUCCEEDED(::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, typeLib.GetAddressOf())))
-        ok = common::DeleteTypeLibKeys(root.key(), typeLib.Get(), &kAccessibleIid) && ok;
+    bool ok = true;
+    {
+        const common::ClassesRoot root(common::ClassesRoot::User, common::ClassesRoot::OpenExisting);
+        if (!root.valid()) return S_OK;
+        ok = DeleteClassEntries(root.key());
+        Microsoft::WRL::ComPtr<ITypeLib> typeLib;
+        if (SUCCEEDED(::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, typeLib.GetAddressOf())))
+            ok = common::DeleteTypeLibKeys(root.key(), typeLib.Get(), &kAccessibleIid) && ok;
+    }
+    common::RemoveEmptyClasses(HKEY_CURRENT_USER, L"Software\\Classes");
     return ok ? S_OK : SELFREG_E_CLASS;
 }
 

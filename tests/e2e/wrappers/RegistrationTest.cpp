@@ -28,10 +28,16 @@ DWORD regsvr32(const std::wstring& options) {
     return code;
 }
 
+// Machine and user, each in both registry views: a 64-bit registration writes a type
+// library's interfaces for 32-bit processes too.
 struct AccessibleKeys {
-    RegistrySnapshot machine = RegistrySnapshot::capture(HKEY_LOCAL_MACHINE, accessibleKey());
-    RegistrySnapshot user = RegistrySnapshot::capture(HKEY_CURRENT_USER, accessibleKey());
-    bool operator==(const AccessibleKeys& o) const { return machine == o.machine && user == o.user; }
+    RegistrySnapshot machine64 = RegistrySnapshot::capture(HKEY_LOCAL_MACHINE, accessibleKey(), KEY_WOW64_64KEY);
+    RegistrySnapshot machine32 = RegistrySnapshot::capture(HKEY_LOCAL_MACHINE, accessibleKey(), KEY_WOW64_32KEY);
+    RegistrySnapshot user64 = RegistrySnapshot::capture(HKEY_CURRENT_USER, accessibleKey(), KEY_WOW64_64KEY);
+    RegistrySnapshot user32 = RegistrySnapshot::capture(HKEY_CURRENT_USER, accessibleKey(), KEY_WOW64_32KEY);
+    bool operator==(const AccessibleKeys& o) const {
+        return machine64 == o.machine64 && machine32 == o.machine32 && user64 == o.user64 && user32 == o.user32;
+    }
 };
 
 } // namespace

@@ -76,3 +76,24 @@ TEST_F(TypeLibKeys, SkipsTheNamedInterfaceAndRemovesOnlyWhatNamesTheLibrary) {
     ASSERT_TRUE(common::DeleteTypeLibKeys(root_.get(), library_.Get(), nullptr));
     EXPECT_FALSE(common::RegKeyExists(root_.get(), Interface(kEnvInterface)));
 }
+
+TEST_F(TypeLibKeys, RemovesTheContainersAnUnregistrationLeftEmptyAndNothingElse) {
+    const std::wstring classes = std::wstring(kScratch) + L"\\Classes";
+    ASSERT_TRUE(common::CreateRegKey(HKEY_CURRENT_USER, classes + L"\\CLSID"));
+    ASSERT_TRUE(common::CreateRegKey(HKEY_CURRENT_USER, classes + L"\\AppID"));
+    ASSERT_TRUE(common::CreateRegKey(HKEY_CURRENT_USER, classes + L"\\Interface\\{another program's}"));
+    ASSERT_TRUE(common::SetRegString(HKEY_CURRENT_USER, classes + L"\\TypeLib", L"kept", L"a value"));
+    common::RemoveEmptyClasses(HKEY_CURRENT_USER, classes);
+    EXPECT_FALSE(common::RegKeyExists(HKEY_CURRENT_USER, classes + L"\\CLSID"));
+    EXPECT_FALSE(common::RegKeyExists(HKEY_CURRENT_USER, classes + L"\\AppID"));
+    EXPECT_TRUE(common::RegKeyExists(HKEY_CURRENT_USER, classes + L"\\Interface\\{another program's}"));
+    EXPECT_TRUE(common::RegKeyExists(HKEY_CURRENT_USER, classes + L"\\TypeLib"));
+
+    // Once everything in them is gone, the classes key goes too.
+    common::DeleteRegTree(HKEY_CURRENT_USER, classes + L"\\Interface\\{another program's}");
+    common::DeleteRegTree(HKEY_CURRENT_USER, classes + L"\\TypeLib");
+    ASSERT_TRUE(common::CreateRegKey(HKEY_CURRENT_USER, classes + L"\\TypeLib"));
+    common::RemoveEmptyClasses(HKEY_CURRENT_USER, classes);
+    EXPECT_FALSE(common::RegKeyExists(HKEY_CURRENT_USER, classes));
+    EXPECT_TRUE(common::RegKeyExists(HKEY_CURRENT_USER, kScratch));
+}

@@ -43,3 +43,22 @@ TEST_F(RegistrySnapshotTest, AbsentKeyIsRemovedAgain) {
     ASSERT_TRUE(before.restore(HKEY_CURRENT_USER, kKey));
     EXPECT_FALSE(common::RegKeyExists(HKEY_CURRENT_USER, kKey));
 }
+
+TEST_F(RegistrySnapshotTest, RestoresInTheViewItWasTakenFrom) {
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        ASSERT_TRUE(common::SetRegString(HKEY_CURRENT_USER, kKey, nullptr, L"IAccessible"));
+        const RegistrySnapshot before = RegistrySnapshot::capture(HKEY_CURRENT_USER, kKey, view);
+        ASSERT_TRUE(before.existed());
+        common::SetRegString(HKEY_CURRENT_USER, std::wstring(kKey) + L"\\TypeLib", nullptr, L"{lib}");
+        EXPECT_FALSE(before == RegistrySnapshot::capture(HKEY_CURRENT_USER, kKey, view));
+
+        ASSERT_TRUE(before.restore(HKEY_CURRENT_USER, kKey, view));
+        EXPECT_TRUE(before == RegistrySnapshot::capture(HKEY_CURRENT_USER, kKey, view));
+        EXPECT_FALSE(common::RegKeyExists(HKEY_CURRENT_USER, std::wstring(kKey) + L"\\TypeLib"));
+
+        const RegistrySnapshot absent = RegistrySnapshot::capture(HKEY_CURRENT_USER, L"Software\\TevrinTest\\None", view);
+        common::SetRegString(HKEY_CURRENT_USER, L"Software\\TevrinTest\\None", nullptr, L"created meanwhile");
+        ASSERT_TRUE(absent.restore(HKEY_CURRENT_USER, L"Software\\TevrinTest\\None", view));
+        EXPECT_FALSE(common::RegKeyExists(HKEY_CURRENT_USER, L"Software\\TevrinTest\\None"));
+    }
+}
