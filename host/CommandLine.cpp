@@ -7,15 +7,36 @@ namespace host {
 
 CommandLine ParseCommandLine(const std::vector<std::wstring>& args) {
     CommandLine result;
-    for (const std::wstring& arg : args) {
-        if (!arg.empty() && (arg[0] == L'/' || arg[0] == L'-')) {
-            const std::wstring name = common::ToLower(arg.substr(1));
-            if (name == L"embedding" || name == L"automation") result.automation = true;
-            if (name == L"version") result.version = true;
-            if (name == L"unregister") result.unregister = true;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::wstring& arg = args[i];
+        if (arg.empty() || (arg[0] != L'/' && arg[0] != L'-')) {
+            if (result.fileName.empty()) result.fileName = arg;
             continue;
         }
-        if (result.fileName.empty()) result.fileName = arg;
+        const std::wstring name = common::ToLower(arg.substr(1));
+        std::wstring* value = name == L"suite"         ? &result.suite
+                              : name == L"junit"       ? &result.junitFile
+                              : name == L"screenshots" ? &result.screenshotFolder
+                              : name == L"shard"       ? &result.shard
+                              : name == L"timeout"     ? &result.timeout
+                                                       : nullptr;
+        if (value) {
+            if (i + 1 < args.size()) {
+                *value = args[++i];
+            } else {
+                result.badSwitches.push_back(arg + L" (without a value)");
+            }
+        } else if (name == L"embedding" || name == L"automation") {
+            result.automation = true;
+        } else if (name == L"version") {
+            result.version = true;
+        } else if (name == L"unregister") {
+            result.unregister = true;
+        } else if (name == L"noserver") {
+            result.noServer = true;
+        } else {
+            result.badSwitches.push_back(arg);
+        }
     }
     return result;
 }

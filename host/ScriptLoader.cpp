@@ -35,6 +35,13 @@ const boost::wregex& LanguageLinePattern() {
     return pattern;
 }
 
+// A suite's time limit for the script ("#timeout 120"): read by the suite runner, blanked
+// here like the language directive so that no engine sees it.
+const boost::wregex& TimeoutLinePattern() {
+    static const boost::wregex pattern(L"^[[:blank:]]*#[[:blank:]]*timeout[[:blank:]][^\\n]*");
+    return pattern;
+}
+
 const boost::wregex& IncludePattern() {
     static const boost::wregex pattern(L"^[[:blank:]]*#[[:blank:]]*include[[:blank:]]*\"([^\\\\\"\\n]*)\"");
     return pattern;
@@ -136,7 +143,10 @@ std::wstring ScriptLoader::FindLanguage(const std::wstring& text) {
     return language;
 }
 
-void ScriptLoader::BlankLanguageDirectives(std::wstring& text) { BlankMatches(text, LanguageLinePattern()); }
+void ScriptLoader::BlankLanguageDirectives(std::wstring& text) {
+    BlankMatches(text, LanguageLinePattern());
+    BlankMatches(text, TimeoutLinePattern());
+}
 
 std::vector<std::string> ScriptLoader::TakeIncludes(std::wstring& text) {
     std::vector<std::string> names;

@@ -24,7 +24,7 @@ public:
     static HRESULT DefaultVBScriptEngine(CLSID* clsid);
     // Language directive captures of a text, the last one winning ("" when none or empty).
     static std::wstring FindLanguage(const std::wstring& text);
-    // Blanks the language directives in place, lines and columns kept.
+    // Blanks the language and time-limit directives in place, lines and columns kept.
     static void BlankLanguageDirectives(std::wstring& text);
     // Include directive captures, in order; each whole match is blanked in the text.
     static std::vector<std::string> TakeIncludes(std::wstring& text);

@@ -12,6 +12,7 @@
 #include "host/ModuleLock.h"
 #include "host/ScriptHost.h"
 #include "host/ServerRegistration.h"
+#include "host/SuiteRunner.h"
 #include "common/ScriptingGuids.h"
 #include "common/TextConv.h"
 #include "mardel.h"
@@ -54,6 +55,20 @@ bool DebugComponentsPresent() {
     return SUCCEEDED(host::Components::CreateDebugManager(manager.GetAddressOf()));
 }
 
+// A headless run that crashes says so on its output and ends, instead of waiting for a
+// crash dialog or a debugger that nobody at a CI machine answers. Nothing here may take a
+// lock: the crash may have happened inside one.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
+    char line[128];
+    const unsigned long code = exception && exception->ExceptionRecord ? exception->ExceptionRecord->ExceptionCode : 0;
+    const int length = wsprintfA(line, "Fatal Error: Tevrin crashed (exception 0x%08lX)\r\n", code);
+    DWORD written = 0;
+    HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output && output != INVALID_HANDLE_VALUE) ::WriteFile(output, line, static_cast<DWORD>(length), &written, nullptr);
+    ::TerminateProcess(::GetCurrentProcess(), code ? code : 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 // /Version: what this copy is and which components its runs use.
 int PrintVersion() {
     std::wstring text = L"Tevrin " TEVRIN_VERSION_WIDE;
@@ -90,8 +105,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     ComPtr<IClassFactory> factory;
     factory = common::Adopt(new host::EnvClassFactory);
     DWORD classCookie = 0;
-    const bool classRegistered = SUCCEEDED(::CoRegisterClassObject(
-        CLSID_Env, factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &classCookie));
+    // A suite and its runs serve nobody: the suite waits without dispatching calls, and may
+    // have to end a run, and a process ended from outside leaves its class registration
+    // behind on some platforms (Wine), where it then fails every later client of Env.
+    const bool classRegistered =
+        !args.noServer && args.suite.empty() && SUCCEEDED(::CoRegisterClassObject(CLSID_Env, factory.Get(), CLSCTX_LOCAL_SERVER,
+                                                            REGCLS_MULTIPLEUSE, &classCookie));
 
     RecordStartupDirectory();
     common::Oleacc::Instance();
@@ -108,7 +127,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     } else {
         // A headless run must never wait on a message box: it reports the missing
         // components through its own error instead.
-        if (args.fileName.empty() && !DebugComponentsPresent())
+        if (args.fileName.empty() && args.suite.empty() && !DebugComponentsPresent())
             ::MessageBoxW(nullptr,
                           L"Tevrin requires Active Script Debug components (pdm.dll and mdm.exe) installed. Please "
                           L"refer to Tevrin's documentation to find out how to install them.\r",
@@ -118,12 +137,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
         // done is said, and the run goes on (a script may not need the wrappers).
         const std::wstring wrappersProblem = host::EnsureWrappersRegistered();
         if (!wrappersProblem.empty()) {
-            if (args.fileName.empty())
+            if (args.fileName.empty() && args.suite.empty())
                 ::MessageBoxW(nullptr, wrappersProblem.c_str(), L"Tevrin", MB_OK | MB_ICONEXCLAMATION);
             else
                 host::ConsoleOutput::WriteErrorLine(L"Warning: " + wrappersProblem);
         }
-        if (!args.fileName.empty()) {
+        if (!args.suite.empty()) {
+            exitCode = host::RunSuite(args);
+        } else if (!args.fileName.empty()) {
+            ::SetUnhandledExceptionFilter(ReportCrash);
             host::ConsoleApplication console(scriptHost);
             scriptHost.setApplication(&console);
             exitCode = console.RunScript(args.fileName);

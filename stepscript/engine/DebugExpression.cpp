@@ -29,7 +29,7 @@ void DebugExpression::evaluate() {
         resultText_ = e.description;
     } catch (const ScriptError& e) {
         resultHr_ = e.hr;
-        resultText_ = e.description;
+        resultText_ = e.reportText();
     } catch (const ScriptAbort&) {
         resultHr_ = E_ABORT;
         resultText_ = L"The evaluation was stopped";

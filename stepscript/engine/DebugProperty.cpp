@@ -34,7 +34,7 @@ struct Bounds {
 
 Bounds BoundsOf(SAFEARRAY* array) {
     Bounds b;
-    UINT rank = ::SafeArrayGetDim(array);
+    UINT rank = array ? ::SafeArrayGetDim(array) : 0;
     for (UINT d = 1; d <= rank; ++d) {
         LONG lo = 0, hi = -1;
         ::SafeArrayGetLBound(array, d, &lo);

@@ -322,7 +322,7 @@ STDMETHODIMP ScriptEngine::ParseScriptText(LPCOLESTR code, LPCOLESTR, IUnknown*,
                 if (result) v.detach(result);
                 return S_OK;
             } catch (const ScriptError& e) {
-                ComPtr<ScriptErrorInfo> error = makeError(e.hr, e.source, e.description, nullptr);
+                ComPtr<ScriptErrorInfo> error = makeError(e.hr, e.source, e.reportText(), nullptr);
                 report(error.Get());
                 return SCRIPT_E_REPORTED;
             }
@@ -521,7 +521,7 @@ HRESULT ScriptEngine::run() {
             result = abort.reported ? SCRIPT_E_REPORTED : E_ABORT;
         } catch (const ScriptError& e) {
             // Not expected to get here (statements handle their errors); still reported.
-            ComPtr<ScriptErrorInfo> error = makeError(e.hr, e.source, e.description, nullptr);
+            ComPtr<ScriptErrorInfo> error = makeError(e.hr, e.source, e.reportText(), nullptr);
             report(error.Get());
             result = SCRIPT_E_REPORTED;
         } catch (...) {
@@ -686,7 +686,7 @@ HRESULT ScriptEngine::report(ScriptErrorInfo* error) {
 }
 
 RuntimeHost::ErrorAction ScriptEngine::runtimeError(const ScriptError& e, Frame& frame) {
-    ComPtr<ScriptErrorInfo> error = makeError(e.hr, e.source, e.description, &frame);
+    ComPtr<ScriptErrorInfo> error = makeError(e.hr, e.source, e.reportText(), &frame);
     if (stopRequested_) throw ScriptAbort{false};
     ComPtr<IActiveScriptSiteDebug> siteDebug;
     ComPtr<IActiveScriptSite> site;

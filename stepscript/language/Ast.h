@@ -43,7 +43,7 @@ struct StepPoint {
 struct Stmt;
 using StmtList = std::vector<std::unique_ptr<Stmt>>;
 
-enum class StmtKind { Let, Set, Call, If, For, ForEach, Do, While, Exit, OnError, ReDim, Erase, Select, With, Nop };
+enum class StmtKind { Let, Set, Call, If, For, ForEach, Do, While, Exit, OnError, Dim, ReDim, Erase, Select, With, Nop };
 enum class ExitKind { For, Do, Sub, Function, Property };
 enum class LoopTest { None, While, Until };
 
@@ -59,13 +59,14 @@ struct CaseClause {
     StmtList body;
 };
 
-// One name of a ReDim: ReDim a(n), b(2, m).
+// One name of a ReDim (ReDim a(n), b(2, m)) or an array of a Dim (Dim a(3), b()).
 struct DimItem {
     std::wstring name, lower;
     std::vector<std::unique_ptr<Expr>> bounds;  // upper bounds
 };
 
-// A declared variable (Dim, Public, Private): arrays are made when their scope starts.
+// A declared variable (Dim, Public, Private); the arrays of a class's fields are made
+// with each object.
 struct VarDecl {
     std::wstring name, lower;
     bool isPublic = true;
@@ -101,7 +102,7 @@ struct Stmt {
     // Exit, OnError
     ExitKind exitKind = ExitKind::For;
     bool resumeNext = false;
-    // ReDim (Preserve), Erase (names only)
+    // Dim of arrays (made when it runs), ReDim (Preserve), Erase (names only)
     std::vector<DimItem> dims;
     bool preserve = false;
 };
@@ -125,7 +126,6 @@ struct Procedure {
     std::vector<Parameter> params;
     std::vector<std::wstring> locals;  // Dim names, as written
     std::vector<std::wstring> localsLower;
-    std::vector<VarDecl> arrays;        // Dim a(3), Dim b(): made at entry
     std::vector<ConstDecl> constants;   // evaluated at entry
     StmtList body;
     Block* block = nullptr;
@@ -160,7 +160,6 @@ struct Block {
     std::vector<ConstDecl> constants;
     std::vector<std::wstring> globals;  // Dim names of the global code
     std::vector<std::wstring> globalsLower;
-    std::vector<VarDecl> globalArrays;  // Dim a(3) of the global code: made before the code runs
     std::unique_ptr<Expr> expression;   // set when the text was parsed as one expression
 
     std::wstring lineText(ULONG blockLine) const;

@@ -236,13 +236,14 @@ std::vector<Token> Lexer::tokenize() {
             t.lower = Lower(t.text);
             pos_ = close + 1;
         } else {
-            static const wchar_t* const kTwo[] = {L"<>", L"<=", L">=", L"=<", L"=>"};
+            static const wchar_t* const kTwo[] = {L"<>", L"<=", L">=", L"=<", L"=>", L"><"};
             t.kind = TokenKind::Operator;
             for (const wchar_t* op : kTwo) {
                 if (text_.compare(pos_, 2, op) == 0) {
                     t.text = op;
                     if (t.text == L"=<") t.text = L"<=";
                     if (t.text == L"=>") t.text = L">=";
+                    if (t.text == L"><") t.text = L"<>";
                     pos_ += 2;
                     break;
                 }

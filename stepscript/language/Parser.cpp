@@ -12,10 +12,10 @@ constexpr int kMaxDepth = 200;
 // Words that can never name a variable or procedure.
 const wchar_t* const kReserved[] = {
     L"and", L"or", L"not", L"xor", L"eqv", L"imp", L"mod", L"is", L"if", L"then", L"else", L"elseif",
-    L"end", L"for", L"to", L"step", L"next", L"do", L"loop", L"while", L"until", L"wend", L"exit",
+    L"end", L"for", L"to", L"next", L"do", L"loop", L"while", L"until", L"wend", L"exit",
     L"sub", L"function", L"dim", L"set", L"call", L"true", L"false", L"nothing", L"empty", L"null",
     L"byval", L"byref", L"on", L"option", L"rem", L"each", L"in", L"const", L"select", L"case", L"class",
-    L"with", L"redim", L"preserve", L"property", L"public", L"private", L"erase", L"new", L"me", L"stop",
+    L"with", L"redim", L"preserve", L"public", L"private", L"erase", L"new", L"me", L"stop",
 };
 
 bool InList(const std::wstring& word, const wchar_t* const* begin, const wchar_t* const* end) {
@@ -49,7 +49,6 @@ std::wstring Block::lineText(ULONG blockLine) const {
 
 Parser::Parser(Block& block) : block_(block), scope_(&global_) {
     global_.dims = &block_.globals;
-    global_.arrays = &block_.globalArrays;
     global_.constants = &block_.constants;
     block_.lineStarts = Lexer::LineStarts(block_.text);
     tokens_ = Lexer(block_.text).tokenize();
@@ -102,13 +101,32 @@ std::wstring Parser::expectIdentifier() {
     return next().text;
 }
 
+// Else and End close a statement without a colon: "If c Then a = 1 Else a = 2 End If",
+// "Sub Tick() n = n + 1 End Sub". Neither can go on an expression.
+bool Parser::atStatementEnd() const {
+    return atEndOfStatement() || isWord(peek(), L"else") || isWord(peek(), L"end");
+}
+
 void Parser::expectEndOfStatement() {
-    if (!atEndOfStatement()) fail(errors::kExpectedEndOfStatement, L"Expected end of statement");
+    if (!atStatementEnd()) fail(errors::kExpectedEndOfStatement, L"Expected end of statement");
 }
 
 int Parser::addPoint(size_t start, size_t end, const Token& first) {
     block_.points.emplace_back(start, end - start, block_.startLine + first.line, first.line);
     return static_cast<int>(block_.points.size() - 1);
+}
+
+bool Parser::isPropertyKind(const Token& t) const {
+    return isWord(t, L"get") || isWord(t, L"let") || isWord(t, L"set");
+}
+
+// Property, Default, Step and the like are keywords only where their statement needs
+// them: "Public Default" or "Public Property" followed by the end of the declaration,
+// a comma or an array's bounds declares a member of that name.
+bool Parser::namesAMember(size_t ahead) const {
+    const Token& t = peek(ahead);
+    return t.kind == TokenKind::EndOfStatement || t.kind == TokenKind::EndOfText || isOp(t, L",") || isOp(t, L"(") ||
+           isWord(t, L"end");
 }
 
 void Parser::skipSeparators() {
@@ -202,13 +220,31 @@ VarDecl Parser::parseDeclaredName(bool isPublic) {
     return decl;
 }
 
-void Parser::parseDim(bool isPublic) {
+void Parser::parseDim(bool isPublic, StmtList* out) {
+    const Token& first = tokens_[pos_ == 0 ? 0 : pos_ - 1];
+    auto stmt = std::make_unique<Stmt>();
+    stmt->kind = StmtKind::Dim;
     for (;;) {
         VarDecl decl = parseDeclaredName(isPublic);
-        if (scope_->cls) scope_->cls->fields.push_back(std::move(decl));
-        else if (decl.isArray) scope_->arrays->push_back(std::move(decl));
+        if (scope_->cls) {
+            scope_->cls->fields.push_back(std::move(decl));
+        } else if (decl.isArray) {
+            DimItem item;
+            item.name = decl.name;
+            item.lower = decl.lower;
+            for (LONG bound : decl.bounds) {
+                auto e = MakeExpr(ExprKind::Literal, first.offset);
+                e->literal = Value::Long(bound);
+                item.bounds.push_back(std::move(e));
+            }
+            stmt->dims.push_back(std::move(item));
+        }
         if (!isOp(peek(), L",")) break;
         next();
+    }
+    if (out && !stmt->dims.empty()) {
+        stmt->point = addPoint(first.offset, lastEnd_, first);
+        out->push_back(std::move(stmt));
     }
     expectEndOfStatement();
 }
@@ -226,7 +262,7 @@ void Parser::parseConst() {
         if (!isOp(peek(), L",")) break;
         next();
     }
-    if (!atEndOfStatement() && !isWord(peek(), L"else")) expectEndOfStatement();
+    expectEndOfStatement();
 }
 
 void Parser::parseEnd(const wchar_t* lower, const wchar_t* shown) {
@@ -240,7 +276,7 @@ std::unique_ptr<Stmt> Parser::parseNop() {
     auto stmt = std::make_unique<Stmt>();
     stmt->kind = StmtKind::Nop;
     stmt->point = addPoint(first.offset, lastEnd_, first);
-    if (!atEndOfStatement() && !isWord(peek(), L"else")) expectEndOfStatement();
+    expectEndOfStatement();
     return stmt;
 }
 
@@ -271,7 +307,7 @@ std::unique_ptr<Stmt> Parser::parseReDim() {
         next();
     }
     stmt->point = addPoint(first.offset, lastEnd_, first);
-    if (!atEndOfStatement() && !isWord(peek(), L"else")) expectEndOfStatement();
+    expectEndOfStatement();
     return stmt;
 }
 
@@ -289,7 +325,7 @@ std::unique_ptr<Stmt> Parser::parseErase() {
         next();
     }
     stmt->point = addPoint(first.offset, lastEnd_, first);
-    if (!atEndOfStatement() && !isWord(peek(), L"else")) expectEndOfStatement();
+    expectEndOfStatement();
     return stmt;
 }
 
@@ -318,7 +354,6 @@ std::unique_ptr<Stmt> Parser::parseSelect() {
             }
         }
         clause.point = addPoint(caseToken.offset, lastEnd_, caseToken);
-        if (!atEndOfStatement()) expectEndOfStatement();
         parseStatements(clause.body, {L"case", L"end"}, L"End Select");
         stmt->cases.push_back(std::move(clause));
     }
@@ -352,8 +387,7 @@ void Parser::parseClass() {
     for (const auto& other : block_.classes) {
         if (other->lower == cls->lower) fail(errors::kNameRedefined, L"Name redefined: '" + cls->name + L"'", nameToken);
     }
-    expectEndOfStatement();
-    parseClassMembers(*cls);
+    parseClassMembers(*cls);  // the members may start on the Class line
     parseEnd(L"class", L"End Class");
     expectEndOfStatement();
     block_.classes.push_back(std::move(cls));
@@ -373,7 +407,7 @@ void Parser::parseClassMembers(ClassDef& cls) {
         if (isWord(t, L"public") || isWord(t, L"private")) {
             isPublic = isWord(next(), L"public");
             hadAccess = true;
-            if (isWord(peek(), L"default")) {
+            if (isWord(peek(), L"default") && !namesAMember(1)) {
                 if (!isPublic) fail(errors::kDefaultNeedsPublic, L"'Default' specification must also specify 'Public'");
                 next();
                 isDefault = true;
@@ -384,7 +418,7 @@ void Parser::parseClassMembers(ClassDef& cls) {
             parseProcedure(ProcKind::Sub, isPublic, isDefault);
         } else if (isWord(w, L"function")) {
             parseProcedure(ProcKind::Function, isPublic, isDefault);
-        } else if (isWord(w, L"property")) {
+        } else if (isWord(w, L"property") && !(hadAccess && namesAMember(1))) {
             next();
             ProcKind kind;
             if (isWord(peek(), L"get")) kind = ProcKind::PropertyGet;
@@ -398,7 +432,7 @@ void Parser::parseClassMembers(ClassDef& cls) {
             fail(errors::kSyntax, L"Syntax error: 'Default' applies to a Sub, Function or Property Get");
         } else if (isWord(w, L"dim") || hadAccess) {
             if (isWord(w, L"dim")) next();
-            parseDim(isPublic);
+            parseDim(isPublic, nullptr);
         } else if (isWord(w, L"const")) {
             fail(errors::kSyntax, L"Syntax error: a Const cannot be declared in a Class");
         } else {
@@ -422,13 +456,15 @@ void Parser::parseStatement(StmtList& out, bool singleLine) {
     }
     if (t.kind != TokenKind::Identifier) fail(errors::kSyntax, L"Syntax error: expected a statement");
     const std::wstring& w = t.lower;
+    // Procedures and classes belong to the script wherever its global code declares them,
+    // inside If or loop blocks too: they exist before any of it runs.
     auto declarationHere = [&] {
-        if (singleLine || scope_ != &global_ || depth_ > 1)
+        if (singleLine || scope_ != &global_)
             fail(errors::kSyntax, L"Syntax error: '" + t.text + L"' cannot be declared here");
     };
     if (w == L"dim") {
         next();
-        parseDim(true);
+        parseDim(true, &out);
         return;
     }
     if (w == L"const") {
@@ -442,9 +478,9 @@ void Parser::parseStatement(StmtList& out, bool singleLine) {
         if (isWord(peek(), L"sub")) parseProcedure(ProcKind::Sub, isPublic, false);
         else if (isWord(peek(), L"function")) parseProcedure(ProcKind::Function, isPublic, false);
         else if (isWord(peek(), L"const")) { next(); parseConst(); }
-        else if (isWord(peek(), L"default") || isWord(peek(), L"property"))
+        else if ((isWord(peek(), L"default") || isWord(peek(), L"property")) && !namesAMember(1))
             fail(errors::kMustBeInClass, L"Must be defined inside a Class");
-        else parseDim(isPublic);
+        else parseDim(isPublic, &out);
         return;
     }
     if (w == L"option") {
@@ -464,7 +500,7 @@ void Parser::parseStatement(StmtList& out, bool singleLine) {
         parseClass();
         return;
     }
-    if (w == L"property") fail(errors::kMustBeInClass, L"Must be defined inside a Class");
+    if (w == L"property" && isPropertyKind(peek(1))) fail(errors::kMustBeInClass, L"Must be defined inside a Class");
     if (w == L"if") { out.push_back(parseIf()); return; }
     if (!singleLine) {
         if (w == L"for") { out.push_back(parseFor()); return; }
@@ -502,7 +538,8 @@ std::unique_ptr<Stmt> Parser::parseSimple() {
     bool isSet = isWord(first, L"set");
     bool isCall = isWord(first, L"call");
     if (isSet || isCall) next();
-    if (peek().kind != TokenKind::Identifier && !(isOp(peek(), L".") && withDepth_ > 0))
+    // Call may go through a parenthesised expression: Call (New Counter).Reset().
+    if (peek().kind != TokenKind::Identifier && !(isOp(peek(), L".") && withDepth_ > 0) && !(isCall && isOp(peek(), L"(")))
         fail(errors::kExpectedIdentifier, L"Expected identifier");
     std::unique_ptr<Expr> target = parsePostfix(!isCall && !isSet);
     if (isCall) {
@@ -527,14 +564,14 @@ std::unique_ptr<Stmt> Parser::parseSimple() {
         if (target->kind == ExprKind::Name || target->kind == ExprKind::Member) {
             auto call = MakeExpr(ExprKind::Call, target->offset);
             call->left = std::move(target);
-            if (!atEndOfStatement() && !isWord(peek(), L"else")) parseArguments(call->args, false);
+            if (!atStatementEnd()) parseArguments(call->args, false);
             target = std::move(call);
         } else if (target->kind != ExprKind::Call) {
             fail(errors::kSyntax, L"Syntax error: expected a statement", first);
         }
     }
     stmt->target = std::move(target);
-    if (!atEndOfStatement() && !isWord(peek(), L"else")) expectEndOfStatement();
+    expectEndOfStatement();
     stmt->point = addPoint(start, lastEnd_, first);
     return stmt;
 }
@@ -543,15 +580,11 @@ void Parser::parseSingleLineBody(StmtList& out) {
     for (;;) {
         parseStatement(out, true);
         const Token& t = peek();
-        if (t.kind == TokenKind::EndOfText || isWord(t, L"else")) return;
-        if (t.kind == TokenKind::EndOfStatement) {
-            if (t.newline) return;
-            next();  // ':' joins another statement of the same line
-            if (atEndOfStatement() || isWord(peek(), L"else")) return;
-            continue;
-        }
-        expectEndOfStatement();
+        if (t.kind != TokenKind::EndOfStatement || t.newline) break;
+        next();  // ':' joins another statement of the same line
+        if (atStatementEnd()) return;
     }
+    expectEndOfStatement();
 }
 
 std::unique_ptr<Stmt> Parser::parseIf() {
@@ -570,9 +603,14 @@ std::unique_ptr<Stmt> Parser::parseIf() {
         if (isWord(peek(), L"else")) {
             next();
             stmt->hasElse = true;
-            if (!atEndOfStatement()) parseSingleLineBody(stmt->elseBody);
+            if (!atStatementEnd()) parseSingleLineBody(stmt->elseBody);
         }
-        if (!atEndOfStatement()) expectEndOfStatement();
+        // An End If on the same line closes the one-line form.
+        if (isWord(peek(), L"end") && isWord(peek(1), L"if")) {
+            next();
+            next();
+        }
+        expectEndOfStatement();
         return stmt;
     }
     parseStatements(clause.body, {L"elseif", L"else", L"end"}, L"End If");
@@ -585,7 +623,6 @@ std::unique_ptr<Stmt> Parser::parseIf() {
             c.condition = parseExpr();
             expectWord(L"then", L"Then");
             c.point = addPoint(t.offset, lastEnd_, t);
-            expectEndOfStatement();
             parseStatements(c.body, {L"elseif", L"else", L"end"}, L"End If");
             stmt->clauses.push_back(std::move(c));
         } else if (isWord(t, L"else")) {
@@ -714,7 +751,7 @@ std::unique_ptr<Stmt> Parser::parseExit() {
     }
     next();
     stmt->point = addPoint(first.offset, lastEnd_, first);
-    if (!atEndOfStatement() && !isWord(peek(), L"else")) expectEndOfStatement();
+    expectEndOfStatement();
     return stmt;
 }
 
@@ -736,7 +773,7 @@ std::unique_ptr<Stmt> Parser::parseOnError() {
         fail(errors::kExpected, L"Expected 'Resume Next' or 'GoTo 0'");
     }
     stmt->point = addPoint(first.offset, lastEnd_, first);
-    if (!atEndOfStatement() && !isWord(peek(), L"else")) expectEndOfStatement();
+    expectEndOfStatement();
     return stmt;
 }
 
@@ -762,11 +799,8 @@ void Parser::parseProcedure(ProcKind kind, bool isPublic, bool isDefault) {
         for (const auto& f : cls->fields) {
             if (f.lower == proc->lower) fail(errors::kNameRedefined, L"Name redefined: '" + proc->name + L"'", nameToken);
         }
-    } else {
-        for (const auto& other : block_.procedures) {
-            if (other->lower == proc->lower) fail(errors::kNameRedefined, L"Name redefined: '" + proc->name + L"'", nameToken);
-        }
     }
+    // A second global procedure of the same name replaces the first: the last one wins.
     if (isOp(peek(), L"(")) {
         next();
         if (!isOp(peek(), L")")) {
@@ -794,10 +828,9 @@ void Parser::parseProcedure(ProcKind kind, bool isPublic, bool isDefault) {
     if (proc->owner && (proc->lower == L"class_initialize" || proc->lower == L"class_terminate") &&
         !proc->params.empty())
         fail(errors::kInitializeArguments, L"Class initialize or terminate do not have arguments", nameToken);
-    expectEndOfStatement();
+    // The body may start on the header's line: Sub Tick() n = n + 1 End Sub.
     Scope scope;
     scope.dims = &proc->locals;
-    scope.arrays = &proc->arrays;
     scope.constants = &proc->constants;
     scope.procedure = proc.get();
     Scope* outer = scope_;
@@ -843,7 +876,7 @@ std::unique_ptr<Expr> Parser::parseBinary(int level) {
         {{{L"*", Op::Mul}, {L"/", Op::Div}}, false},
     };
     constexpr int kLevelCount = sizeof(kLevels) / sizeof(kLevels[0]);
-    if (level >= kLevelCount) return parseUnary();
+    if (level >= kLevelCount) return parsePower();
     if (kLevels[level].ops.empty()) return parseNot();
     auto left = parseBinary(level + 1);
     for (;;) {
@@ -877,6 +910,7 @@ std::unique_ptr<Expr> Parser::parseNot() {
     return parseBinary(6);
 }
 
+// A sign binds tighter than ^: -3 ^ 2 is 9, 2 ^ -1 is 0.5.
 std::unique_ptr<Expr> Parser::parseUnary() {
     if (isOp(peek(), L"-") || isOp(peek(), L"+")) {
         DepthGuard guard(depth_, [&] { fail(errors::kTooComplex, L"Expression too complex"); });
@@ -886,21 +920,17 @@ std::unique_ptr<Expr> Parser::parseUnary() {
         node->left = parseUnary();
         return node;
     }
-    return parsePower();
+    return parsePostfix();
 }
 
 std::unique_ptr<Expr> Parser::parsePower() {
-    auto left = parsePostfix();
+    auto left = parseUnary();
     while (isOp(peek(), L"^")) {
         const Token& t = next();
         auto node = MakeExpr(ExprKind::Binary, t.offset);
         node->op = Op::Pow;
         node->left = std::move(left);
-        if (isOp(peek(), L"-") || isOp(peek(), L"+")) {
-            node->right = parseUnary();
-        } else {
-            node->right = parsePostfix();
-        }
+        node->right = parseUnary();
         left = std::move(node);
     }
     return left;
@@ -922,12 +952,29 @@ bool Parser::parenthesesStartAnArgument() const {
         if (t.text == L"," && depth == 1) comma = true;
         if (t.text == L")" && --depth == 0) {
             const Token& after = tokens_[i + 1];
+            // "arr (0) = 5" assigns to an element: the blank changes nothing there. With a
+            // comma after it, as in "Check (a) = 5, text", it is a call's first argument.
+            if (isOp(after, L"=")) return commaFollows(i + 1);
             bool ends = after.kind == TokenKind::EndOfStatement || after.kind == TokenKind::EndOfText ||
                         (after.kind == TokenKind::Identifier && after.lower == L"else");
             return !(ends && comma);
         }
     }
     return true;
+}
+
+// A comma outside parentheses between token i and the end of the statement.
+bool Parser::commaFollows(size_t i) const {
+    int depth = 0;
+    for (; i < tokens_.size(); ++i) {
+        const Token& t = tokens_[i];
+        if (t.kind == TokenKind::EndOfStatement || t.kind == TokenKind::EndOfText) return false;
+        if (t.kind != TokenKind::Operator) continue;
+        if (t.text == L"(") ++depth;
+        if (t.text == L")") --depth;
+        if (t.text == L"," && depth == 0) return true;
+    }
+    return false;
 }
 
 std::unique_ptr<Expr> Parser::parsePostfix(bool statementHead) {
@@ -949,6 +996,10 @@ std::unique_ptr<Expr> Parser::parsePostfix(bool statementHead) {
         } else if (isOp(peek(), L"(") && e->kind != ExprKind::Literal) {
             const Token& open = next();
             auto call = MakeExpr(ExprKind::Call, open.offset);
+            // "(f)(x)" and "Call (((f))) (x)" call f itself, not the value f answers
+            // without arguments.
+            while (e->kind == ExprKind::Unary && e->op == Op::Plus && e->left->kind == ExprKind::Name)
+                e = std::move(e->left);
             call->left = std::move(e);
             parseArguments(call->args, true);
             expectOp(L")");
@@ -961,7 +1012,7 @@ std::unique_ptr<Expr> Parser::parsePostfix(bool statementHead) {
 
 void Parser::parseArguments(std::vector<std::unique_ptr<Expr>>& args, bool parenthesized) {
     auto atArgsEnd = [&] {
-        return parenthesized ? isOp(peek(), L")") : (atEndOfStatement() || isWord(peek(), L"else"));
+        return parenthesized ? isOp(peek(), L")") : atStatementEnd();
     };
     if (atArgsEnd()) return;
     for (;;) {

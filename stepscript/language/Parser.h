@@ -18,7 +18,6 @@ private:
     struct Scope {
         std::vector<std::wstring>* dims = nullptr;
         std::vector<std::wstring> lowerDims;
-        std::vector<VarDecl>* arrays = nullptr;
         std::vector<ConstDecl>* constants = nullptr;
         Procedure* procedure = nullptr;
         ClassDef* cls = nullptr;  // set while the members of a class are parsed
@@ -31,6 +30,7 @@ private:
     bool isWord(const Token& t, const wchar_t* lower) const;
     bool isOp(const Token& t, const wchar_t* op) const;
     bool atEndOfStatement() const;
+    bool atStatementEnd() const;
     void expectWord(const wchar_t* lower, const wchar_t* shown);
     void expectOp(const wchar_t* op);
     std::wstring expectIdentifier();
@@ -39,11 +39,15 @@ private:
     [[noreturn]] void fail(int number, const std::wstring& description) const { fail(number, description, peek()); }
     int addPoint(size_t start, size_t end, const Token& first);
     void skipSeparators();
+    bool isPropertyKind(const Token& t) const;
+    bool namesAMember(size_t ahead) const;
     bool isBlockEnd(const Token& t) const;
 
     void parseStatements(StmtList& out, const std::vector<const wchar_t*>& terminators, const wchar_t* expected);
     void parseStatement(StmtList& out, bool singleLine);
-    void parseDim(bool isPublic);
+    // Dim, Public, Private: the names of the scope or the fields of a class; arrays of
+    // code outside classes are made by a statement added to out.
+    void parseDim(bool isPublic, StmtList* out);
     void parseConst();
     VarDecl parseDeclaredName(bool isPublic);
     void parseProcedure(ProcKind kind, bool isPublic, bool isDefault);
@@ -75,6 +79,7 @@ private:
     std::unique_ptr<Expr> parsePower();
     std::unique_ptr<Expr> parsePostfix(bool statementHead = false);
     bool parenthesesStartAnArgument() const;
+    bool commaFollows(size_t i) const;
     std::unique_ptr<Expr> parsePrimary();
     void parseArguments(std::vector<std::unique_ptr<Expr>>& args, bool parenthesized);
 

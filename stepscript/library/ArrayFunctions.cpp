@@ -86,7 +86,7 @@ Value FilterFn(const std::wstring&, Args& a, ErrObject*) {
 Value Bound(Args& a, bool upper) {
     if (!Given(a, 0)) RaiseError(errors::kArgumentNotOptional);
     SAFEARRAY* array = a[0].array();
-    if (!array) RaiseError(errors::kTypeMismatch);
+    if (!array) RaiseError(a[0].isArray() ? errors::kSubscriptOutOfRange : errors::kTypeMismatch);
     LONG dimension = LongOr(a, 1, 1);
     if (dimension < 1 || static_cast<UINT>(dimension) > ::SafeArrayGetDim(array))
         RaiseError(errors::kSubscriptOutOfRange);

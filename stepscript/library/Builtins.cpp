@@ -234,8 +234,7 @@ Value CallBuiltin(const std::wstring& lower, const std::wstring& name, std::vect
     } catch (ScriptError& e) {
         // An invalid argument names the function ("Invalid procedure call or argument: 'Left'").
         LONG number = ErrObject::NumberOf(e.hr);
-        if (number == errors::kInvalidCall && e.source == kRuntimeSource && e.description == ErrorMessage(number))
-            e.description += L": '" + name + L"'";
+        if (number == errors::kInvalidCall && e.source == kRuntimeSource && e.name.empty()) e.name = name;
         throw;
     } catch (const std::bad_alloc&) {
         RaiseError(errors::kOutOfMemory, name);

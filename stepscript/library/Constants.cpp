@@ -26,6 +26,8 @@ bool BuiltinConstant(const std::wstring& lower, Value& value) {
             // Colours
             {L"vbblack", 0x000000}, {L"vbred", 0x0000FF}, {L"vbgreen", 0x00FF00}, {L"vbyellow", 0x00FFFF},
             {L"vbblue", 0xFF0000}, {L"vbmagenta", 0xFF00FF}, {L"vbcyan", 0xFFFF00}, {L"vbwhite", 0xFFFFFF},
+            // MsgBox options beyond an Integer
+            {L"vbmsgboxsetforeground", 65536}, {L"vbmsgboxright", 524288}, {L"vbmsgboxrtlreading", 1048576},
         };
         for (const auto& l : longs) c.emplace(l.name, Value::Long(l.value));
         const struct {
@@ -47,7 +49,7 @@ bool BuiltinConstant(const std::wstring& lower, Value& value) {
             {L"vbexclamation", 48}, {L"vbinformation", 64}, {L"vbdefaultbutton1", 0}, {L"vbdefaultbutton2", 256},
             {L"vbdefaultbutton3", 512}, {L"vbdefaultbutton4", 768}, {L"vbapplicationmodal", 0},
             {L"vbsystemmodal", 4096}, {L"vbok", 1}, {L"vbcancel", 2}, {L"vbabort", 3}, {L"vbretry", 4},
-            {L"vbignore", 5}, {L"vbyes", 6}, {L"vbno", 7},
+            {L"vbignore", 5}, {L"vbyes", 6}, {L"vbno", 7}, {L"vbmsgboxhelpbutton", 16384},
             // Tristate
             {L"vbusedefault", -2}, {L"vbtrue", -1}, {L"vbfalse", 0},
             // VarType

@@ -37,6 +37,25 @@ BSTR Alloc(const std::wstring& s) { return ::SysAllocStringLen(s.data(), static_
 
 bool Given(const Value* v) { return v && !v->isEmpty() && !(v->type() == VT_ERROR && v->variant().scode == DISP_E_PARAMNOTFOUND); }
 
+// Windows HRESULTs that have a number of the language's own: Err.Raise of one of them
+// raises that number.
+HRESULT LanguageHresult(HRESULT hr) {
+    static const struct {
+        HRESULT system;
+        int number;
+    } kMapped[] = {
+        {E_OUTOFMEMORY, 7},          {E_INVALIDARG, 5},           {DISP_E_OVERFLOW, 6},
+        {DISP_E_DIVBYZERO, 11},      {DISP_E_TYPEMISMATCH, 13},   {DISP_E_BADINDEX, 9},
+        {DISP_E_ARRAYISLOCKED, 10},  {DISP_E_PARAMNOTOPTIONAL, 449}, {DISP_E_BADPARAMCOUNT, 450},
+        {DISP_E_MEMBERNOTFOUND, 438}, {DISP_E_UNKNOWNNAME, 438},  {DISP_E_NOTACOLLECTION, 451},
+        {E_NOTIMPL, 445},
+    };
+    for (const auto& m : kMapped) {
+        if (m.system == hr) return ScriptHr(m.number);
+    }
+    return hr;
+}
+
 void FillException(EXCEPINFO* excep, const ScriptError& e) {
     if (!excep) return;
     *excep = EXCEPINFO{};
@@ -83,13 +102,13 @@ ScriptError ErrObject::raise(LONG number, const Value* source, const Value* desc
                              const Value* helpContext) {
     // Number 0 is no error at all, and negative numbers must be full HRESULTs.
     if (number == 0 || number > 0xFFFF) RaiseError(errors::kInvalidCall);
-    HRESULT code = HresultOf(number);
-    bool sameNumber = code == hr_;
+    HRESULT code = LanguageHresult(HresultOf(number));
     hr_ = code;
+    // What this Raise leaves out keeps the value an earlier one gave it.
     if (Given(source)) source_ = ToText(*source);
     else if (source_.empty()) source_ = kRaiseSource;
     if (Given(description)) description_ = ToText(*description);
-    else if (!sameNumber || description_.empty()) description_ = ErrorMessage(NumberOf(code));
+    else if (description_.empty()) description_ = ErrorMessage(NumberOf(code));
     if (Given(helpFile)) helpFile_ = ToText(*helpFile);
     if (Given(helpContext)) helpContext_ = ToLong(*helpContext);
     return ScriptError{hr_, source_, description_};

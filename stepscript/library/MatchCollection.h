@@ -7,6 +7,7 @@ namespace stepscript {
 class MatchCollection : public ValueCollection {
 public:
     explicit MatchCollection(std::vector<Value> items);
+    const wchar_t* typeName() const override { return L"IMatchCollection2"; }
 };
 
 } // namespace stepscript

@@ -11,6 +11,7 @@ namespace stepscript {
 class MatchObject : public SimpleDispatch {
 public:
     MatchObject(std::wstring value, LONG firstIndex, std::vector<Value> groups);
+    const wchar_t* typeName() const override { return L"IMatch2"; }
 
 protected:
     HRESULT call(DISPID id, WORD flags, std::vector<Value>& args, Value& result) override;

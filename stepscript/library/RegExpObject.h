@@ -12,6 +12,7 @@ namespace stepscript {
 class RegExpObject : public SimpleDispatch {
 public:
     RegExpObject();
+    const wchar_t* typeName() const override { return L"IRegExp2"; }
 
 protected:
     HRESULT call(DISPID id, WORD flags, std::vector<Value>& args, Value& result) override;

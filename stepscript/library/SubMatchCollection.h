@@ -7,6 +7,7 @@ namespace stepscript {
 class SubMatchCollection : public ValueCollection {
 public:
     explicit SubMatchCollection(std::vector<Value> items);
+    const wchar_t* typeName() const override { return L"ISubMatches"; }
 };
 
 } // namespace stepscript

@@ -76,6 +76,13 @@ Value MakeArray(const std::vector<LONG>& upperBounds) {
     return v;
 }
 
+Value UnsizedArray() {
+    Value v;
+    v.variant().vt = VT_ARRAY | VT_VARIANT;
+    v.variant().parray = nullptr;
+    return v;
+}
+
 Value ArrayElement(const Value& array, const std::vector<Value>& indices) {
     SAFEARRAY* sa = ArrayOf(array);
     std::vector<LONG> where = Indices(sa, indices);
@@ -127,7 +134,7 @@ bool IsLocked(const Value& array) {
 
 void ReDimArray(Value& variable, const std::vector<LONG>& upperBounds, bool preserve) {
     if (IsLocked(variable)) RaiseError(errors::kArrayLocked);
-    if (!preserve || !IsArray(variable)) {
+    if (!preserve || !variable.array()) {
         variable = MakeArray(upperBounds);
         return;
     }
@@ -165,6 +172,7 @@ void ReDimArray(Value& variable, const std::vector<LONG>& upperBounds, bool pres
 void EraseArray(Value& variable, bool fixed) {
     if (!IsArray(variable)) RaiseError(errors::kTypeMismatch);
     if (IsLocked(variable)) RaiseError(errors::kArrayLocked);
+    if (!variable.array()) return;  // unsized already
     SAFEARRAY* sa = ArrayOf(variable);
     if (fixed) {
         VARIANT* data = nullptr;
@@ -175,13 +183,14 @@ void EraseArray(Value& variable, bool fixed) {
         ::SafeArrayUnaccessData(sa);
         return;
     }
-    variable = MakeArray({-1});
+    variable = UnsizedArray();
 }
 
 std::vector<Value> ArrayElements(const Value& array) {
+    std::vector<Value> out;
+    if (IsArray(array) && !array.array()) return out;  // an unsized array has none
     SAFEARRAY* sa = ArrayOf(array);
     UINT rank = ::SafeArrayGetDim(sa);
-    std::vector<Value> out;
     if (rank == 0) return out;
     std::vector<LONG> lower(rank), upper(rank), at(rank);
     for (UINT d = 0; d < rank; ++d) {

@@ -11,6 +11,9 @@ bool IsArray(const Value& v);
 // A new array of Empty elements; an upper bound of -1 gives a dimension without elements.
 // Raises Out of memory when it cannot be made.
 Value MakeArray(const std::vector<LONG>& upperBounds);
+// Dim a() before its first ReDim, and a dynamic array after Erase: an array without
+// dimensions (a null SAFEARRAY), whose bounds and elements are Subscript out of range.
+Value UnsizedArray();
 // The element at indices; Subscript out of range for a wrong index or count.
 Value ArrayElement(const Value& array, const std::vector<Value>& indices);
 void SetArrayElement(Value& array, const std::vector<Value>& indices, const Value& element);

@@ -45,7 +45,7 @@ ClassInstance::ClassInstance(const ClassDef& definition, std::weak_ptr<Interpret
     for (const VarDecl& f : def_.fields) {
         Variable v{f.name, Value()};
         if (f.isArray) {
-            v.value = MakeArray(f.bounds.empty() ? std::vector<LONG>{-1} : f.bounds);
+            v.value = f.bounds.empty() ? UnsizedArray() : MakeArray(f.bounds);
             v.fixedArray = !f.bounds.empty();
         }
         fields_.emplace(f.lower, std::move(v));

@@ -28,7 +28,7 @@ thread_local std::optional<ScriptAbort> t_notedAbort;
         ei.clear();
         throw abort;
     }
-    std::wstring source, description;
+    std::wstring source, description, detail;
     HRESULT code = hr;
     if (hr == DISP_E_EXCEPTION) {
         ei.fillIn();
@@ -61,14 +61,18 @@ thread_local std::optional<ScriptAbort> t_notedAbort;
         }
         if (number) {
             code = ScriptHr(number);
-            description = ErrorMessage(number) + L": '" + name + L"'";
+            description = ErrorMessage(number);
+            detail = name;
         } else {
             description = common::SystemMessage(static_cast<DWORD>(code));
-            if (description.empty()) description = ErrorMessage(errors::kUnknownRuntime) + L": '" + name + L"'";
+            if (description.empty()) {
+                description = ErrorMessage(errors::kUnknownRuntime);
+                detail = name;
+            }
         }
     }
     if (source.empty()) source = kRuntimeSource;
-    throw ScriptError{code, source, description};
+    throw ScriptError{code, source, description, detail};
 }
 
 IUnknown* Identity(const Value& v, ComPtr<IUnknown>& holder) {
@@ -188,15 +192,6 @@ void Interpreter::clear() {
     clearing_ = false;
 }
 
-void Interpreter::declare(VariableMap& scope, const std::vector<VarDecl>& arrays) {
-    for (const VarDecl& a : arrays) {
-        Variable& v = scope[a.lower];
-        if (v.name.empty()) v.name = a.name;
-        v.value = MakeArray(a.bounds.empty() ? std::vector<LONG>{-1} : a.bounds);
-        v.fixedArray = !a.bounds.empty();
-    }
-}
-
 void Interpreter::defineConstants(const std::vector<ConstDecl>& constants, VariableMap& scope, Frame& f) {
     for (const ConstDecl& c : constants) {
         Value value = letValue(eval(*c.value, f));
@@ -211,11 +206,6 @@ void Interpreter::addBlock(const Block& block) {
     for (size_t i = 0; i < block.globals.size(); ++i) {
         // A name declared again by a later block keeps its value.
         globals_.emplace(block.globalsLower[i], Variable{block.globals[i], Value()});
-    }
-    for (const VarDecl& a : block.globalArrays) {
-        auto it = globals_.find(a.lower);
-        if (it != globals_.end() && IsArray(it->second.value)) continue;
-        declare(globals_, {a});
     }
     for (const auto& p : block.procedures) procedures_[p->lower] = p.get();
     for (const auto& c : block.classes) classes_[c->lower] = c.get();
@@ -320,11 +310,24 @@ Interpreter::Flow Interpreter::execStmt(const Stmt& s, Frame& f) {
     }
 }
 
-bool Interpreter::condition(const Expr& e, Frame& f) {
-    Value v = DefaultValue(eval(e, f));
-    // A Null condition is false, as in If Null Then.
-    if (v.type() == VT_NULL) return false;
-    return ToBool(v);
+bool Interpreter::condition(const Expr& e, Frame& f, bool onResumedError) {
+    try {
+        Value v = DefaultValue(eval(e, f));
+        // A Null condition is false, as in If Null Then.
+        if (v.type() == VT_NULL) return false;
+        return ToBool(v);
+    } catch (const ScriptError& error) {
+        if (!resumeAfter(error, f)) throw;
+        return onResumedError;
+    }
+}
+
+// Under On Error Resume Next an error in the head of a block goes on with the statement
+// after that head, which is the first of the block's body.
+bool Interpreter::resumeAfter(const ScriptError& error, Frame& f) {
+    if (!f.resumeNext) return false;
+    err_->set(error);
+    return true;
 }
 
 Interpreter::Flow Interpreter::execInner(const Stmt& s, Frame& f) {
@@ -336,7 +339,7 @@ Interpreter::Flow Interpreter::execInner(const Stmt& s, Frame& f) {
         for (size_t i = 0; i < s.clauses.size(); ++i) {
             const IfClause& c = s.clauses[i];
             if (i > 0) enter(f, c.point);
-            if (condition(*c.condition, f)) return execList(c.body, f);
+            if (condition(*c.condition, f, true)) return execList(c.body, f);
         }
         return execList(s.elseBody, f);
     case StmtKind::For: return execFor(s, f);
@@ -345,6 +348,7 @@ Interpreter::Flow Interpreter::execInner(const Stmt& s, Frame& f) {
     case StmtKind::While: return execDo(s, f);
     case StmtKind::Select: return execSelect(s, f);
     case StmtKind::With: return execWith(s, f);
+    case StmtKind::Dim: execDim(s, f); return Flow::Normal;
     case StmtKind::ReDim: execReDim(s, f); return Flow::Normal;
     case StmtKind::Erase: execErase(s, f); return Flow::Normal;
     case StmtKind::Nop: return Flow::Normal;
@@ -363,14 +367,19 @@ Interpreter::Flow Interpreter::execInner(const Stmt& s, Frame& f) {
 }
 
 Interpreter::Flow Interpreter::execFor(const Stmt& s, Frame& f) {
-    Value from = letValue(eval(*s.from, f));
-    Value to = letValue(eval(*s.to, f));
-    Value step = s.step ? letValue(eval(*s.step, f)) : Value::Long(1);
-    if (from.type() == VT_NULL || to.type() == VT_NULL || step.type() == VT_NULL) RaiseError(errors::kInvalidUseOfNull);
-    // Counting is numeric: strings that hold numbers convert, anything else mismatches.
-    double stepNumber = ToDouble(step);
-    ToDouble(to);
-    ToDouble(from);
+    // Start, end and step are taken once, as numbers: a string that holds a number counts
+    // as that number, so that the counter is never compared with text.
+    auto number = [](Value v) {
+        if (v.isNull()) RaiseError(errors::kInvalidUseOfNull);
+        double d = ToDouble(v);
+        return v.type() == VT_BSTR ? Value::Double(d) : v;
+    };
+    Value from = number(letValue(eval(*s.from, f)));
+    Value to = number(letValue(eval(*s.to, f)));
+    Value step = s.step ? number(letValue(eval(*s.step, f))) : Value::Int(1);
+    const double end = ToDouble(to);
+    // A step of 0 counts up: the loop runs while the counter has not passed the end.
+    const bool down = ToDouble(step) < 0;
     Expr name;
     name.kind = ExprKind::Name;
     name.name = s.variable;
@@ -382,9 +391,9 @@ Interpreter::Flow Interpreter::execFor(const Stmt& s, Frame& f) {
     for (;;) {
         var = findVariable(s.variableLower, f);
         if (!var) RaiseError(errors::kVariableUndefined, s.variable);
-        Value counter = DefaultValue(var->get());
-        Value past = BinaryOp(stepNumber >= 0 ? Op::Gt : Op::Lt, counter, to);
-        if (past.type() == VT_BOOL && past.variant().boolVal) return Flow::Normal;
+        // The body may have stored anything in the counter: it is compared as a number.
+        const double counter = ToDouble(DefaultValue(var->get()));
+        if (down ? counter < end : counter > end) return Flow::Normal;
         Flow flow = execList(s.body, f);
         if (flow == Flow::ExitFor) return Flow::Normal;
         if (flow != Flow::Normal) return flow;
@@ -396,7 +405,6 @@ Interpreter::Flow Interpreter::execFor(const Stmt& s, Frame& f) {
 }
 
 Interpreter::Flow Interpreter::execForEach(const Stmt& s, Frame& f) {
-    Value group = eval(*s.from, f);
     Expr name;
     name.kind = ExprKind::Name;
     name.name = s.variable;
@@ -414,7 +422,18 @@ Interpreter::Flow Interpreter::execForEach(const Stmt& s, Frame& f) {
         enter(f, s.tailPoint);
         return std::nullopt;
     };
-    if (IsArray(group)) {
+    Value group;
+    ComPtr<IEnumVARIANT> items;
+    try {
+        group = eval(*s.from, f);
+        if (!IsArray(group)) items = enumeratorOf(group);
+    } catch (const ScriptError& error) {
+        if (!resumeAfter(error, f)) throw;
+        // On into the body once, with nothing to go through after it.
+        auto flow = body();
+        return flow ? *flow : Flow::Normal;
+    }
+    if (!items) {
         // The elements as they were when the loop started: the body may change the array.
         for (const Value& element : ArrayElements(group)) {
             setVariable(element);
@@ -422,19 +441,6 @@ Interpreter::Flow Interpreter::execForEach(const Stmt& s, Frame& f) {
         }
         return Flow::Normal;
     }
-    if (!group.isObject()) RaiseError(errors::kNotACollection);
-    if (group.isNothing()) RaiseError(errors::kObjectVariableNotSet);
-    std::vector<Value> none;
-    Value enumerator;
-    try {
-        enumerator = InvokeId(group.dispatch(), DISPID_NEWENUM, L"_NewEnum", DISPATCH_METHOD | DISPATCH_PROPERTYGET, none);
-    } catch (const ScriptError&) {
-        RaiseError(errors::kNotACollection);
-    }
-    ComPtr<IEnumVARIANT> items;
-    IUnknown* unk = enumerator.unknown();
-    if (!unk || FAILED(unk->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(items.GetAddressOf()))))
-        RaiseError(errors::kNotACollection);
     for (;;) {
         VARIANT item;
         ::VariantInit(&item);
@@ -448,32 +454,60 @@ Interpreter::Flow Interpreter::execForEach(const Stmt& s, Frame& f) {
     }
 }
 
+ComPtr<IEnumVARIANT> Interpreter::enumeratorOf(const Value& group) {
+    if (!group.isObject()) RaiseError(errors::kNotACollection);
+    if (group.isNothing()) RaiseError(errors::kObjectVariableNotSet);
+    std::vector<Value> none;
+    Value enumerator;
+    try {
+        enumerator = InvokeId(group.dispatch(), DISPID_NEWENUM, L"_NewEnum", DISPATCH_METHOD | DISPATCH_PROPERTYGET, none);
+    } catch (const ScriptError&) {
+        RaiseError(errors::kNotACollection);
+    }
+    ComPtr<IEnumVARIANT> items;
+    IUnknown* unk = enumerator.unknown();
+    if (!unk || FAILED(unk->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(items.GetAddressOf()))))
+        RaiseError(errors::kNotACollection);
+    return items;
+}
+
 Interpreter::Flow Interpreter::execDo(const Stmt& s, Frame& f) {
-    auto test = [&](LoopTest kind, const std::unique_ptr<Expr>& cond) {
+    // A resumed error in the test at the top goes into the body; at the bottom, past the
+    // loop: each time on to the statement that follows the test.
+    auto test = [&](LoopTest kind, const std::unique_ptr<Expr>& cond, bool goOnAfterError) {
         if (kind == LoopTest::None) return true;
-        bool c = condition(*cond, f);
+        bool c = condition(*cond, f, kind == LoopTest::While ? goOnAfterError : !goOnAfterError);
         return kind == LoopTest::While ? c : !c;
     };
-    if (!test(s.topTest, s.topCondition)) return Flow::Normal;
+    if (!test(s.topTest, s.topCondition, true)) return Flow::Normal;
     for (;;) {
         Flow flow = execList(s.body, f);
         if (flow == Flow::ExitDo && s.kind == StmtKind::Do) return Flow::Normal;
         if (flow != Flow::Normal) return flow;
         enter(f, s.tailPoint);
-        if (!test(s.bottomTest, s.bottomCondition)) return Flow::Normal;
-        if (!test(s.topTest, s.topCondition)) return Flow::Normal;
+        if (!test(s.bottomTest, s.bottomCondition, false)) return Flow::Normal;
+        if (!test(s.topTest, s.topCondition, true)) return Flow::Normal;
     }
 }
 
 Interpreter::Flow Interpreter::execSelect(const Stmt& s, Frame& f) {
-    Value tested = letValue(eval(*s.value, f));
+    Value tested;
+    bool failed = false;
+    try {
+        tested = letValue(eval(*s.value, f));
+    } catch (const ScriptError& error) {
+        if (!resumeAfter(error, f)) throw;
+        failed = true;  // on into the first Case
+    }
     for (const CaseClause& c : s.cases) {
-        bool match = c.values.empty();
-        for (const auto& v : c.values) {
-            Value equal = BinaryOp(Op::Eq, tested, letValue(eval(*v, f)));
-            if (equal.type() == VT_BOOL && equal.variant().boolVal) {
+        bool match = c.values.empty() || failed;
+        for (size_t i = 0; i < c.values.size() && !match; ++i) {
+            try {
+                Value equal = BinaryOp(Op::Eq, tested, letValue(eval(*c.values[i], f)));
+                match = equal.type() == VT_BOOL && equal.variant().boolVal;
+            } catch (const ScriptError& error) {
+                if (!resumeAfter(error, f)) throw;
                 match = true;
-                break;
             }
         }
         if (!match) continue;
@@ -494,20 +528,34 @@ Interpreter::Flow Interpreter::execWith(const Stmt& s, Frame& f) {
     return execList(s.body, f);
 }
 
+// Dim a(3), b(): the arrays come into being when the Dim runs (the names are Empty
+// before); a Dim that runs again keeps the array it made.
+void Interpreter::execDim(const Stmt& s, Frame& f) {
+    for (const DimItem& item : s.dims) {
+        Variable& v = variableFor(item, f);
+        if (IsArray(v.get())) continue;
+        std::vector<LONG> bounds;
+        for (const auto& b : item.bounds) bounds.push_back(ToLong(eval(*b, f)));
+        v.get() = bounds.empty() ? UnsizedArray() : MakeArray(bounds);
+        v.fixedArray = !bounds.empty();
+    }
+}
+
+// The variable a Dim or ReDim names: a global or a member of the class is found first;
+// a name nothing declares becomes a variable of the running scope.
+Variable& Interpreter::variableFor(const DimItem& item, Frame& f) {
+    if (Variable* v = findVariable(item.lower, f)) return *v;
+    VariableMap& scope = f.variables().procedure ? f.variables().locals : globals_;
+    Variable& v = scope[item.lower];
+    v.name = item.name;
+    return v;
+}
+
 void Interpreter::execReDim(const Stmt& s, Frame& f) {
     for (const DimItem& item : s.dims) {
         std::vector<LONG> bounds;
         for (const auto& b : item.bounds) bounds.push_back(ToLong(DefaultValue(eval(*b, f))));
-        Variable* v = findVariable(item.lower, f);
-        if (!v) {
-            Expr name;
-            name.kind = ExprKind::Name;
-            name.name = item.name;
-            name.lower = item.lower;
-            VariableMap& scope = f.variables().procedure ? f.variables().locals : globals_;
-            v = &scope[item.lower];
-            v->name = item.name;
-        }
+        Variable* v = &variableFor(item, f);
         if (v->fixedArray || v->isConst) RaiseError(errors::kArrayLocked, item.name);
         ReDimArray(v->get(), bounds, s.preserve);
     }
@@ -847,7 +895,6 @@ void Interpreter::execute(const std::wstring& text, bool global, Frame& f) {
         for (const auto& c : block.classes) classes_[c->lower] = c.get();
         for (size_t i = 0; i < block.globals.size(); ++i)
             caller.locals.emplace(block.globalsLower[i], Variable{block.globals[i], Value()});
-        declare(caller.locals, block.globalArrays);
         frame->scope = &caller;
         frame->procedure = caller.procedure;
         frame->instance = caller.instance;
@@ -941,7 +988,6 @@ Value Interpreter::invokeProcedure(const Procedure& p, std::vector<Argument>& ar
     }
     if (assigned) frame->locals[p.params.back().lower] = Variable{p.params.back().name, *assigned};
     for (size_t i = 0; i < p.locals.size(); ++i) frame->locals.emplace(p.localsLower[i], Variable{p.locals[i], Value()});
-    if (!p.arrays.empty()) declare(frame->locals, p.arrays);
     if (p.isFunction) frame->locals.emplace(p.lower, Variable{p.name, Value()});
     {
         FrameGuard guard(*this, frame);

@@ -111,14 +111,17 @@ private:
     Flow execInner(const Stmt& s, Frame& f);
     Flow execFor(const Stmt& s, Frame& f);
     Flow execForEach(const Stmt& s, Frame& f);
+    // The enumerator of a collection object; Object not a collection for anything else.
+    static Microsoft::WRL::ComPtr<IEnumVARIANT> enumeratorOf(const Value& group);
     Flow execDo(const Stmt& s, Frame& f);
     Flow execSelect(const Stmt& s, Frame& f);
     Flow execWith(const Stmt& s, Frame& f);
+    void execDim(const Stmt& s, Frame& f);
+    Variable& variableFor(const DimItem& item, Frame& f);
     void execReDim(const Stmt& s, Frame& f);
     void execErase(const Stmt& s, Frame& f);
     void enter(Frame& f, int point);
     bool outerResumeNext(const Frame& f) const;
-    void declare(VariableMap& scope, const std::vector<VarDecl>& arrays);
     void defineConstants(const std::vector<ConstDecl>& constants, VariableMap& scope, Frame& f);
 
     Value eval(const Expr& e, Frame& f);
@@ -145,7 +148,8 @@ private:
     const ClassDef* findClass(const std::wstring& lower) const;
     Value newObject(const Expr& e, Frame& f);
     const Procedure* methodOf(Frame& f, const std::wstring& lower, ProcKind kind) const;
-    bool condition(const Expr& e, Frame& f);
+    bool condition(const Expr& e, Frame& f, bool onResumedError);
+    bool resumeAfter(const ScriptError& error, Frame& f);
     void execute(const std::wstring& text, bool global, Frame& f);
     void checkStack(const std::wstring& name);
 

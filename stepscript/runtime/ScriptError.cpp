@@ -88,9 +88,7 @@ std::wstring ErrorMessage(int number) {
 bool IsKnownError(int number) { return ErrorMessage(number) != L"Unknown runtime error"; }
 
 void RaiseError(int number, const std::wstring& name) {
-    std::wstring text = ErrorMessage(number);
-    if (!name.empty()) text += L": '" + name + L"'";
-    throw ScriptError{ScriptHr(number), kRuntimeSource, text};
+    throw ScriptError{ScriptHr(number), kRuntimeSource, ErrorMessage(number), name};
 }
 
 } // namespace stepscript

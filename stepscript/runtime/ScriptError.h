@@ -5,11 +5,17 @@
 namespace stepscript {
 
 // A run-time error raised while a script runs: the error number (an HRESULT), its
-// source and description. Unwinds to the statement being executed.
+// source and description, and the name it concerns. Unwinds to the statement being
+// executed. Err.Description holds the description alone; the error report the host
+// shows names the variable or member too.
 struct ScriptError {
     HRESULT hr;
     std::wstring source;
     std::wstring description;
+    std::wstring name = {};
+
+    // "Variable is undefined: 'x'"
+    std::wstring reportText() const { return name.empty() ? description : description + L": '" + name + L"'"; }
 };
 
 // Ends the run without any further report (interrupt, abort from the debugger, an
@@ -21,8 +27,8 @@ struct ScriptAbort {
 extern const wchar_t* const kRuntimeSource;
 extern const wchar_t* const kCompileSource;
 
-// Raises one of the run-time errors of the language; name, when given, is quoted
-// after the message ("Variable is undefined: 'x'").
+// Raises one of the run-time errors of the language; name, when given, is the one the
+// error report quotes after the message ("Variable is undefined: 'x'").
 [[noreturn]] void RaiseError(int number, const std::wstring& name = {});
 // The message of a run-time error number.
 std::wstring ErrorMessage(int number);

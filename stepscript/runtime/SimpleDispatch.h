@@ -1,5 +1,6 @@
 #pragma once
 #include "common/ComObject.h"
+#include "stepscript/runtime/BuiltinObject.h"
 #include "stepscript/runtime/Value.h"
 #include <oaidl.h>
 #include <vector>
@@ -9,7 +10,7 @@ namespace stepscript {
 // An IDispatch of this engine's built-in objects: names looked up case-insensitively in
 // a fixed table, calls handed over with their arguments in script order (by value).
 // Errors raised as ScriptError leave Invoke as DISP_E_EXCEPTION with EXCEPINFO filled.
-class SimpleDispatch : public common::ComObject<IDispatch> {
+class SimpleDispatch : public common::ComObject<IDispatch, IBuiltinObject> {
 public:
     struct Member {
         const wchar_t* name;  // lower case

@@ -6,6 +6,7 @@
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wattributes"
 #include "stepscript/runtime/ScriptObject.h"
+#include "stepscript/runtime/BuiltinObject.h"
 #pragma GCC diagnostic pop
 #include "stepscript/language/SyntaxError.h"
 #include <wrl/client.h>
@@ -21,6 +22,7 @@ namespace {
 // The interface id of IScriptObject, spelled out: MinGW's __uuidof needs a declaration
 // at global scope that the interface's header leaves to its users.
 const IID kScriptObjectId = {0x6a0f3c52, 0x8e41, 0x4d7b, {0x9c, 0x1e, 0x2f, 0x5d, 0x7a, 0x3b, 0x9e, 0x10}};
+const IID kBuiltinObjectId = {0x3c1e7a90, 0x52d4, 0x4b8e, {0xa6, 0x17, 0x0d, 0x94, 0xe2, 0x5b, 0x71, 0xc8}};
 
 // Conversions follow the script's locale (the user's, until SetLocale changes it).
 std::atomic<LCID> g_locale{0};
@@ -236,6 +238,9 @@ Value ConvertTo(const Value& v, VARTYPE type) {
             std::wstring t = Trimmed(s);
             if (SameText(t, L"true")) return Value::Bool(true);
             if (SameText(t, L"false")) return Value::Bool(false);
+            // The spellings Boolean values take in files written by Write #.
+            if (SameText(t, L"#true#")) return Value::Bool(true);
+            if (SameText(t, L"#false#")) return Value::Bool(false);
         }
         if (type == VT_DATE) {
             DATE d = 0;
@@ -354,6 +359,10 @@ std::wstring TypeNameOf(const Value& v) {
         if (SUCCEEDED(v.dispatch()->QueryInterface(kScriptObjectId,
                                                    reinterpret_cast<void**>(script.GetAddressOf()))) && script)
             return script->className();
+        Microsoft::WRL::ComPtr<IBuiltinObject> builtin;
+        if (SUCCEEDED(v.dispatch()->QueryInterface(kBuiltinObjectId,
+                                                   reinterpret_cast<void**>(builtin.GetAddressOf()))) && builtin)
+            return builtin->typeName();
         // Components name their class through their type information.
         Microsoft::WRL::ComPtr<ITypeInfo> info;
         UINT count = 0;
@@ -396,7 +405,7 @@ Value ArrayOfItems(std::vector<Value> items) {
 
 std::vector<Value> ArrayItems(const Value& v) {
     SAFEARRAY* a = v.array();
-    if (!a) RaiseError(errors::kTypeMismatch);
+    if (!a) RaiseError(v.isArray() ? errors::kSubscriptOutOfRange : errors::kTypeMismatch);
     if (::SafeArrayGetDim(a) != 1) RaiseError(errors::kSubscriptOutOfRange);
     LONG lo = 0, hi = -1;
     ::SafeArrayGetLBound(a, 1, &lo);

@@ -2,7 +2,7 @@
 Check 2 + 3 * 4 = 14, "* before +"
 Check 20 = (2 + 3) * 4, "parentheses"
 Check 2 ^ 3 ^ 2 = 64, "^ is left to right"
-Check -2 ^ 2 = -4, "^ before unary minus"
+Check -2 ^ 2 = 4, "unary minus before ^"
 Check 7 \ 2 = 3 And -7 \ 2 = -3, "\ truncates toward zero"
 Check 7 Mod 3 = 1 And -7 Mod 3 = -1 And 7 Mod -3 = 1, "Mod takes the sign of the dividend"
 Check 7.9 \ 2 = 4, "\ rounds its operands first"

@@ -52,3 +52,27 @@ TEST(DriveTevrin, AScriptOpensRunsAndReadsTheResultsThroughTheWrappers) {
         EXPECT_NE(output.find(expected), std::string::npos) << "missing " << expected << " in\n" << output;
     ::DeleteFileW(script.c_str());
 }
+
+// Breakpoints and stepping in the window of a real Tevrin.exe, driven from outside.
+TEST(DriveTevrin, ABreakpointStopsTheRunAndStepOverRunsOneStatement) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kProfileKey);
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring script = WriteScript(std::wstring(temp) + L"tevrin-debugged.vbs",
+                                            "Env.LogInfo \"before\"\r\n"
+                                            "Env.LogInfo \"after\"\r\n");
+    e2e::ProcessRunner cscript;
+    const std::wstring command = L"cscript.exe //nologo \"" + std::wstring(TEVRIN_SOURCE_DIR) +
+                                 L"\\tests\\e2e\\frame\\scripts\\debugtevrin.vbs\" \"" +
+                                 e2e::DistPath(L"Tevrin.exe") + L"\" \"" + script + L"\"";
+    ASSERT_TRUE(cscript.start(command));
+    const bool ended = cscript.wait(240000);
+    ::EnumWindows(CloseFrames, 0);
+    ASSERT_TRUE(ended) << "the driving script did not end";
+    const std::string output = cscript.output() + cscript.errors();
+    EXPECT_EQ(cscript.exitCode(), 0u) << output;
+    for (const char* expected : {"opened=True", "stopped=True", "before at break=False", "stepped=True",
+                                 "still at break=True", "after at step=False", "ended=True", "after at end=True"})
+        EXPECT_NE(output.find(expected), std::string::npos) << "missing " << expected << " in\n" << output;
+    ::DeleteFileW(script.c_str());
+}

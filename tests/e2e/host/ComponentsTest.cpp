@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -196,4 +197,37 @@ TEST_F(Components, UnregisterRemovesWhatThisCopyWroteAndLeavesOtherCopiesAlone) 
     ASSERT_EQ(RunScript(tevrin), 0u) << out();
     EXPECT_TRUE(common::RegKeyExists(HKEY_CLASSES_ROOT, L"Mardel.Env"));
     EXPECT_TRUE(Contains(out(), "created IWNDWrapper")) << out();
+}
+
+namespace {
+
+std::wstring VersionString(const std::wstring& file, const wchar_t* name) {
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    if (size == 0) return {};
+    std::vector<BYTE> block(size);
+    if (!::GetFileVersionInfoW(file.c_str(), 0, size, block.data())) return {};
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+    if (!::VerQueryValueW(block.data(), key.c_str(), &value, &length) || !value) return {};
+    return static_cast<const wchar_t*>(value);
+}
+
+} // namespace
+
+// Every shipped binary says what it is and which Tevrin it belongs to (Explorer's
+// Properties, installers and support questions read it).
+TEST(ShippedBinaries, CarryTheProductsVersionAndTheirOwnDescription) {
+    const std::wstring version = common::AnsiToWide(TEVRIN_VERSION_TEXT);
+    for (const wchar_t* file : {L"Tevrin.exe", L"wrappers.dll", L"ostrel.dll", L"debugservices.dll", L"stepscript.dll"}) {
+        const std::wstring path = e2e::DistPath(file);
+        EXPECT_EQ(VersionString(path, L"ProductVersion"), version) << common::WideToAnsi(file);
+        EXPECT_EQ(VersionString(path, L"ProductName"), L"Tevrin") << common::WideToAnsi(file);
+        EXPECT_EQ(VersionString(path, L"OriginalFilename"), file);
+        EXPECT_FALSE(VersionString(path, L"FileDescription").empty()) << common::WideToAnsi(file);
+    }
+    EXPECT_EQ(VersionString(e2e::DistPath(L"wrappers.dll"), L"FileDescription"), L"Control wrappers module for Tevrin");
+    EXPECT_EQ(VersionString(e2e::DistPath(L"wrappers.dll"), L"FileVersion"), L"1.1.0.1");
+    EXPECT_EQ(VersionString(e2e::DistPath(L"Tevrin.exe"), L"FileVersion"), version);
 }

@@ -28,6 +28,9 @@ TEST(CommandLine, VersionAndUnregisterAreSwitchesNotScripts) {
     EXPECT_TRUE(unregister.unregister);
     EXPECT_FALSE(unregister.version);
     EXPECT_FALSE(ParseCommandLine({L"version"}).version);
+    auto child = ParseCommandLine({L"/noserver", L"c:\\t\\a.vbs"});
+    EXPECT_TRUE(child.noServer);
+    EXPECT_EQ(child.fileName, L"c:\\t\\a.vbs");
 }
 
 TEST(CommandLine, FirstNonSwitchIsTheScript) {

@@ -122,7 +122,9 @@ TEST_F(Builtins, StringFunctionsRaiseTheReferenceErrors) {
         call(L"Left", {S(L"abc"), I(-1)});
         ADD_FAILURE();
     } catch (const ScriptError& e) {
-        EXPECT_EQ(e.description, L"Invalid procedure call or argument: 'Left'");
+        // Err.Description holds the text alone; the error report names the function.
+        EXPECT_EQ(e.description, L"Invalid procedure call or argument");
+        EXPECT_EQ(e.reportText(), L"Invalid procedure call or argument: 'Left'");
     }
 }
 
@@ -405,7 +407,9 @@ TEST_F(Builtins, ConstantsHaveTheReferenceValues) {
     } numbers[] = {{L"vbtextcompare", 1}, {L"vbsaturday", 7},   {L"vbfirstfullweek", 3}, {L"vbshorttime", 4},
                    {L"vbyesnocancel", 3}, {L"vbno", 7},         {L"vbusedefault", -2},  {L"vbarray", 8192},
                    {L"vbbyte", 17},       {L"vbred", 0xFF},     {L"vbwhite", 0xFFFFFF}, {L"vbinformation", 64},
-                   {L"vbsystemmodal", 4096}, {L"vbdefaultbutton3", 512}, {L"vbdataobject", 13}};
+                   {L"vbsystemmodal", 4096}, {L"vbdefaultbutton3", 512}, {L"vbdataobject", 13},
+                   {L"vbmsgboxhelpbutton", 16384}, {L"vbmsgboxsetforeground", 65536}, {L"vbmsgboxright", 524288},
+                   {L"vbmsgboxrtlreading", 1048576}};
     for (const auto& n : numbers) {
         ASSERT_TRUE(BuiltinConstant(n.name, v)) << std::wstring(n.name).size();
         EXPECT_EQ(ToLong(v), n.value);

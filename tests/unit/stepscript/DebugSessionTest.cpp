@@ -242,8 +242,9 @@ protected:
         return index < all.size() ? all[index] : nullptr;
     }
 
-    // "document name:1-based line" of a frame's current statement.
-    std::wstring where(IDebugStackFrame* frame) {
+    // "document name:1-based line" of a frame's current statement, and ":column" after
+    // it when asked for.
+    std::wstring where(IDebugStackFrame* frame, bool withColumn = false) {
         if (!frame) return L"<no frame>";
         ComPtr<IDebugCodeContext> code;
         ComPtr<IDebugDocumentContext> docContext;
@@ -260,10 +261,24 @@ protected:
         if (FAILED(text->GetPositionOfContext(docContext.Get(), &pos, &chars)) ||
             FAILED(text->GetLineOfPosition(pos, &line, &column)))
             return result + L":<no line>";
-        return result + L":" + std::to_wstring(line + 1);
+        result += L":" + std::to_wstring(line + 1);
+        return withColumn ? result + L":" + std::to_wstring(column + 1) : result;
     }
 
-    std::wstring where(const BreakEvent& b) { return where(frameAt(b, 0).Get()); }
+    std::wstring where(const BreakEvent& b, bool withColumn = false) { return where(frameAt(b, 0).Get(), withColumn); }
+
+    // Steps into from a break to the end of the run; answers every place it stopped at
+    // (with columns) and the call stack at each.
+    void stepToTheEnd(BreakEvent b, std::vector<std::wstring>& trail, std::vector<std::vector<std::wstring>>& stacks) {
+        trail.push_back(where(b, true));
+        stacks.push_back(descriptions(b));
+        for (int i = 0; i < 60; ++i) {
+            resume(b, BREAKRESUMEACTION_STEP_INTO);
+            if (!debugger_->wait(b, 3000)) break;
+            trail.push_back(where(b, true));
+            stacks.push_back(descriptions(b));
+        }
+    }
 
     std::vector<std::wstring> descriptions(const BreakEvent& b) {
         std::vector<std::wstring> result;
@@ -719,4 +734,33 @@ TEST_F(DebugSessionTest, ArraysAndObjectsOfScriptClassesExpand) {
     EXPECT_EQ(texts(membersOf(items[1].property.Get())),
               (std::vector<std::wstring>{L"Items=Empty (Empty)", L"secret=Empty (Empty)"}));
     EXPECT_EQ(site_->out->lines, (std::vector<std::wstring>{L"in", L"42"}));
+}
+
+// Statements that share a line with their block's keywords stop one by one, and a
+// procedure declared inside a block runs under its own name.
+TEST_F(DebugSessionTest, StatementsOnBlockLinesStepOneByOne) {
+    const wchar_t* script =
+        L"Sub Tick() n = n + 1 End Sub\n"                        // 1
+        L"If n = 0 Then a = 1 : b = 2 Else a = 3 End If\n"       // 2
+        L"Tick\n"                                                // 3
+        L"If False Then\n"                                       // 4
+        L" Sub Hidden() n = 7\n"                                 // 5
+        L" End Sub\n"                                            // 6
+        L"End If\n"                                              // 7
+        L"Select Case n\n"                                       // 8
+        L" Case 1  Hidden\n"                                     // 9
+        L"End Select\n"                                          // 10
+        L"Out.Log a & b & n\n";                                  // 11
+    start({{L"main.vbs", script}}, [this] { app_->CauseBreak(); });
+    std::vector<std::wstring> trail;
+    std::vector<std::vector<std::wstring>> stacks;
+    stepToTheEnd(nextBreak(), trail, stacks);
+    ASSERT_TRUE(finished());
+    EXPECT_EQ(trail, (std::vector<std::wstring>{L"main.vbs:2:1", L"main.vbs:2:15", L"main.vbs:2:23", L"main.vbs:3:1",
+                                                L"main.vbs:1:12", L"main.vbs:4:1", L"main.vbs:8:1", L"main.vbs:9:2", L"main.vbs:9:10",
+                                                L"main.vbs:5:15", L"main.vbs:11:1"}));
+    ASSERT_EQ(stacks.size(), trail.size());
+    EXPECT_EQ(stacks[4], (std::vector<std::wstring>{L"Tick", L"Global code"}));
+    EXPECT_EQ(stacks[9], (std::vector<std::wstring>{L"Hidden", L"Global code"}));
+    EXPECT_EQ(site_->out->lines, (std::vector<std::wstring>{L"127"}));
 }

@@ -26,7 +26,7 @@ TEST(Language, ArithmeticAndStrings) {
     EXPECT_EQ(Eval(L"7 \\ 2"), L"3");
     EXPECT_EQ(Eval(L"7 Mod 3"), L"1");
     EXPECT_EQ(Eval(L"7 / 2"), L"3.5");
-    EXPECT_EQ(Eval(L"-2 ^ 2"), L"-4");
+    EXPECT_EQ(Eval(L"-2 ^ 2"), L"4");
     EXPECT_EQ(Eval(L"2147483647 + 1"), L"2147483648");
     EXPECT_EQ(Eval(L"\"a\" & 1 & True"), L"a1True");
     EXPECT_EQ(Eval(L"\"say \"\"hi\"\"\""), L"say \"hi\"");
@@ -327,4 +327,86 @@ TEST(Language, ErrorsUnderOnErrorResumeNext) {
                      L"On Error GoTo 0\n"
                      L"Out.Log Err.Number\n"),
               (Lines{L"9", L"91", L"0"}));
+}
+
+// For i = first To last Step stp, run with the values as given (strings stay strings):
+// the rounds it ran, at most 100, and the counter's type and value after the loop.
+std::wstring ForRounds(const std::wstring& first, const std::wstring& last, const std::wstring& stp) {
+    Harness h;
+    h.run(L"n = 0\nFor i = " + first + L" To " + last + L" Step " + stp + L"\n n = n + 1\n If n = 100 Then Exit For\nNext\n"
+          L"Out.Log n & \" \" & TypeName(i) & \" \" & i\n");
+    if (!h.site->errors.empty()) return L"error: " + h.lastError();
+    return h.lines().empty() ? L"<nothing>" : h.lines().back();
+}
+
+TEST(Language, ForCountsWithBoundsAndStepsOfEveryKind) {
+    EXPECT_EQ(ForRounds(L"1", L"3", L"1"), L"3 Integer 4");
+    EXPECT_EQ(ForRounds(L"1", L"\"2\"", L"1"), L"2 Integer 3");
+    EXPECT_EQ(ForRounds(L"\"1\"", L"3", L"1"), L"3 Double 4");
+    EXPECT_EQ(ForRounds(L"1", L"3", L"\"1\""), L"3 Double 4");
+    EXPECT_EQ(ForRounds(L"\"5\"", L"\"1\"", L"\"-2\""), L"3 Double -1");
+    EXPECT_EQ(ForRounds(L"1", L"2", L"0.5"), L"3 Double 2.5");
+    EXPECT_EQ(ForRounds(L"1", L"0", L"-0.25"), L"5 Double -0.25");
+    EXPECT_EQ(ForRounds(L"1", L"5", L"-1"), L"0 Integer 1");
+    EXPECT_EQ(ForRounds(L"5", L"1", L"1"), L"0 Integer 5");
+    EXPECT_EQ(ForRounds(L"1", L"3", L"0"), L"100 Integer 1");
+    EXPECT_EQ(ForRounds(L"3", L"1", L"0"), L"0 Integer 3");
+    EXPECT_EQ(ForRounds(L"32766", L"32768", L"1"), L"3 Long 32769");
+    EXPECT_EQ(ForRounds(L"1", L"\"x\"", L"1"), L"error: Type mismatch");
+    EXPECT_EQ(ForRounds(L"1", L"Null", L"1"), L"error: Invalid use of Null");
+    // The body moves the counter; the end and the step were taken before the first round.
+    EXPECT_EQ(Logged(L"n = 0 : e = 10 : s = 1\nFor i = 1 To e Step s\n i = i + 2 : e = 0 : s = 5\n n = n + 1\nNext\n"
+                     L"Out.Log n & \" \" & i\n"),
+              (Lines{L"4 13"}));
+}
+
+TEST(Language, ResumedErrorsInBlockHeadsGoIntoTheBlock) {
+    EXPECT_EQ(Logged(L"On Error Resume Next\n"
+                     L"If 1 / 0 Then\n Out.Log \"then\"\nElse\n Out.Log \"else\"\nEnd If\n"
+                     L"Out.Log Err.Number : Err.Clear\n"
+                     L"If False Then\nElseIf CLng(\"x\") Then\n Out.Log \"elseif\"\nEnd If\n"
+                     L"Select Case 1 / 0\n Case 7 : Out.Log \"first case\"\n Case Else : Out.Log \"else\"\nEnd Select\n"
+                     L"n = 0\nDo While 1 / 0\n n = n + 1 : If n = 2 Then Exit Do\nLoop\nOut.Log n\n"
+                     L"n = 0\nDo\n n = n + 1 : If n = 9 Then Exit Do\nLoop Until 1 / 0\nOut.Log n\n"
+                     L"n = 0\nFor Each x In 1 / 0\n n = n + 1\nNext\nOut.Log n & \" \" & Err.Number\n"),
+              (Lines{L"then", L"11", L"elseif", L"first case", L"2", L"1", L"1 11"}));
+    // Without On Error Resume Next the error still ends the statement.
+    Harness h;
+    h.run(L"If 1 / 0 Then\n Out.Log \"then\"\nEnd If\n");
+    EXPECT_EQ(h.lastError(), L"Division by zero");
+    EXPECT_TRUE(h.lines().empty());
+}
+
+TEST(Language, OneLineBlocksAndProceduresDeclaredAnywhere) {
+    EXPECT_EQ(Logged(L"Out.Log Later(2)\n"
+                     L"If False Then\n Function Later(x) Later = x * 10 End Function\nEnd If\n"
+                     L"Sub Say() Out.Log \"first\" End Sub\n"
+                     L"Sub Say() Out.Log \"second\" End Sub\n"
+                     L"Say\n"
+                     L"If 1 > 2 Then Out.Log \"a\" Else Out.Log \"b\" End If\n"
+                     L"Select Case 3\n Case 3  Out.Log \"three\"\nEnd Select\n"
+                     L"Out.Log 1 >< 2\n"),
+              (Lines{L"20", L"second", L"b", L"three", L"True"}));
+}
+
+TEST(Language, ErrDescriptionHoldsTheTextAndTheReportNamesTheCulprit) {
+    EXPECT_EQ(Logged(L"On Error Resume Next\n"
+                     L"Set o = Out : o.NoSuchMember\nOut.Log Err.Number & \" \" & Err.Description : Err.Clear\n"
+                     L"Err.Raise 1000, \"First\", \"first text\"\nErr.Raise 1001\n"
+                     L"Out.Log Err.Number & \" \" & Err.Source & \" \" & Err.Description : Err.Clear\n"
+                     L"Err.Raise &H8007000E\nOut.Log Err.Number & \" \" & Err.Description\n"),
+              (Lines{L"438 Object doesn't support this property or method", L"1001 First first text", L"7 Out of memory"}));
+    Harness h;
+    h.run(L"Option Explicit\nOut.Log missing\n");
+    EXPECT_EQ(h.lastError(), L"Variable is undefined: 'missing'");
+}
+
+TEST(Language, UnsizedArraysHaveNoBounds) {
+    EXPECT_EQ(Logged(L"Dim a()\nOn Error Resume Next\nn = UBound(a)\nOut.Log IsArray(a) & \" \" & Err.Number : Err.Clear\n"
+                     L"b = a\nFor Each x In b : Out.Log \"never\" : Next\n"
+                     L"ReDim Preserve a(1)\nOut.Log UBound(a)\n"
+                     L"Erase a\nn = UBound(a)\nOut.Log IsArray(a) & \" \" & Err.Number : Err.Clear\n"
+                     L"Out.Log IsEmpty(later)\nDim later(2)\nOut.Log UBound(later)\n"
+                     L"ReDim later(5)\nOut.Log Err.Number\n"),
+              (Lines{L"True 9", L"1", L"True 9", L"True", L"2", L"10"}));
 }

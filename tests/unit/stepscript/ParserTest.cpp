@@ -111,7 +111,7 @@ TEST(Parser, MisplacedWordsAreNamed) {
     EXPECT_EQ(ParseError(L"Sub A\n Sub B\n End Sub\nEnd Sub").description,
               L"Syntax error: 'Sub' cannot be declared here");
     EXPECT_EQ(ParseError(L"Dim a, a").description, L"Name redefined: 'a'");
-    EXPECT_EQ(ParseError(L"Sub A\nEnd Sub\nSub a\nEnd Sub").description, L"Name redefined: 'a'");
+    EXPECT_EQ(ParseError(L"Class C\nEnd Class\nClass c\nEnd Class").description, L"Name redefined: 'c'");
     EXPECT_EQ(ParseError(L"Dim a(n)").description, L"Expected integer constant");
     EXPECT_EQ(ParseError(L"Property Get P\nEnd Property").description, L"Must be defined inside a Class");
     EXPECT_EQ(ParseError(L"GoTo x").description, L"Syntax error: GoTo exists only as 'On Error GoTo 0'");
@@ -158,4 +158,45 @@ TEST(Parser, DeepNestingIsRefusedInsteadOfOverflowingTheStack) {
     EXPECT_EQ(ParseError(deep).description, L"Expression too complex");
     std::wstring minus = L"x = " + std::wstring(5000, L'-') + L"1";
     EXPECT_EQ(ParseError(minus).description, L"Expression too complex");
+}
+
+TEST(Parser, StatementsShareTheLinesOfTheirBlockKeywords) {
+    auto b = Parse(L"If c Then a = 1 Else a = 2 End If\n"
+                   L"Sub Tick() n = n + 1 End Sub\n"
+                   L"Select Case n\n Case 1  a = 3\nEnd Select\n"
+                   L"If c Then\nElseIf d Then a = 4\nEnd If\n"
+                   L"Class Box Public Size End Class\n");
+    std::vector<std::wstring> texts;
+    for (size_t i = 0; i < b->points.size(); ++i) texts.push_back(PointText(*b, i));
+    EXPECT_EQ(texts, (std::vector<std::wstring>{L"If c Then", L"a = 1", L"a = 2", L"n = n + 1", L"Select Case n",
+                                                L"Case 1", L"a = 3", L"If c Then", L"ElseIf d Then", L"a = 4"}));
+    ASSERT_EQ(b->code.size(), 3u);
+    EXPECT_EQ(b->code[0]->clauses[0].body.size(), 1u);
+    EXPECT_EQ(b->code[0]->elseBody.size(), 1u);
+    ASSERT_EQ(b->classes.size(), 1u);
+    EXPECT_EQ(b->classes[0]->fields.size(), 1u);
+    // A one-line If ends at the line's end or at its own End If; a second one is an error.
+    EXPECT_EQ(ParseError(L"If c Then a = 1 End If End If").description, L"'End If' without a matching block");
+    EXPECT_EQ(ParseError(L"Sub A() x = 1 End Function").description, L"Expected 'End Sub'");
+}
+
+TEST(Parser, ProceduresAndClassesInsideGlobalBlocksBelongToTheScript) {
+    auto b = Parse(L"If False Then\n Sub A\n End Sub\n Class C\n End Class\nEnd If\n"
+                   L"For i = 1 To 2\n Function F\n F = 1\n End Function\nNext\n"
+                   L"Sub A\n x = 2\nEnd Sub\n");
+    ASSERT_EQ(b->procedures.size(), 3u);
+    EXPECT_EQ(b->procedures[0]->lower, L"a");
+    EXPECT_EQ(b->procedures[2]->lower, L"a");  // the later one replaces it when the block is added
+    EXPECT_EQ(b->procedures[2]->body.size(), 1u);
+    EXPECT_EQ(b->classes.size(), 1u);
+    EXPECT_EQ(ParseError(L"If c Then Sub A\nEnd Sub").description, L"Syntax error: 'Sub' cannot be declared here");
+}
+
+TEST(Parser, SignsBindTighterThanPowers) {
+    auto b = Parse(L"x = -3 ^ 2\ny = 1 >< 2\n");
+    const Expr& power = *b->code[0]->value;
+    ASSERT_EQ(power.kind, ExprKind::Binary);
+    EXPECT_EQ(power.op, Op::Pow);
+    EXPECT_EQ(power.left->kind, ExprKind::Unary);
+    EXPECT_EQ(b->code[1]->value->op, Op::Ne);
 }

@@ -98,3 +98,13 @@ TEST(RegExp, BadPatternFailsTheCallThatUsesIt) {
     wrongCount.run(L"Set r = New RegExp\nOut.Log r.Replace(\"a\")\n");
     EXPECT_FALSE(wrongCount.site->errors.empty());
 }
+
+TEST(RegExp, ObjectsAnswerTheirTypeNamesAndAScriptClassReplacesTheBuiltIn) {
+    EXPECT_EQ(With(L"r.Pattern = \"(a)\" : Set ms = r.Execute(\"a\")",
+                   L"TypeName(r) & \" \" & TypeName(ms) & \" \" & TypeName(ms(0)) & \" \" & TypeName(ms(0).SubMatches)"),
+              L"IRegExp2 IMatchCollection2 IMatch2 ISubMatches");
+    EXPECT_EQ(With(L"r.Pattern = \"a\" : r.Global = True", L"r.Replace(\"banana\", 7) & r.Replace(\"a\", True)"),
+              L"b7n7n7True");
+    EXPECT_EQ(Logged(L"Class RegExp\n Public Pattern\nEnd Class\nSet r = New RegExp\nOut.Log TypeName(r)\n"),
+              (Lines{L"RegExp"}));
+}
