@@ -23,6 +23,21 @@ bool KeyDown(int key) { return ::GetKeyState(key) < 0; }
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
+bool IsUndoOrRedo(UINT message, WPARAM wParam) {
+    switch (message) {
+    case WM_UNDO:
+    case EM_UNDO:
+    case EM_REDO:
+        return true;
+    case WM_KEYDOWN:
+        return KeyDown(VK_CONTROL) && (wParam == 'Z' || wParam == 'Y');
+    case WM_SYSKEYDOWN:
+        return wParam == VK_BACK;  // Alt+Backspace
+    default:
+        return false;
+    }
+}
+
 // Every paste and drop arrives as plain text.
 class PlainTextOleCallback final : public common::ComObject<IRichEditOleCallback> {
 public:
@@ -87,6 +102,7 @@ HRESULT CSyntaxEditor::Attach(HWND window, const std::wstring& languagesName, co
 
         window_ = window;
         text_ = TextModel(window, document);
+        text_.SetRunState(runState_);
         finder_.Attach(window, &text_);
         ::SetPropW(window, kEditorProperty, this);
         previousProc_ = reinterpret_cast<WNDPROC>(
@@ -123,6 +139,11 @@ HRESULT CSyntaxEditor::Attach(HWND window, const std::wstring& languagesName, co
 
 void CSyntaxEditor::SetLanguageByExtension(const std::wstring& extension) {
     language_ = definitions_.LanguageForExtension(extension);
+}
+
+void CSyntaxEditor::SetRunState(const IScriptRunState* runState) {
+    runState_ = runState;
+    text_.SetRunState(runState);
 }
 
 HRESULT CSyntaxEditor::GetTextDocument(ITextDocument** document) {
@@ -431,6 +452,8 @@ void CSyntaxEditor::SelectionLines(long& first, long& last, long& selStart, long
 }
 
 bool CSyntaxEditor::IndentLines(bool outdent) {
+    // Read-only: the key is taken and changes nothing (the control would type the tab).
+    if (!text_.Writable()) return true;
     long first = 0, last = 0, selStart = 0, selEnd = 0;
     SelectionLines(first, last, selStart, selEnd);
     if (last == first + 1) {
@@ -472,6 +495,7 @@ bool CSyntaxEditor::IndentLines(bool outdent) {
 }
 
 void CSyntaxEditor::AutoIndent() {
+    if (!text_.Writable()) return;
     long selStart = 0, selEnd = 0;
     text_.GetSelection(selStart, selEnd);
     long lineStart = 0, lineEnd = 0;
@@ -568,6 +592,8 @@ LRESULT CALLBACK CSyntaxEditor::WindowProc(HWND window, UINT message, WPARAM wPa
         self->window_ = nullptr;
         return ::CallWindowProcW(previous, window, message, wParam, lParam);
     }
+    // The control undoes and redoes even while it is read-only.
+    if (!self->busy_ && self->text_ && IsUndoOrRedo(message, wParam) && !self->text_.Writable()) return 0;
     bool handled = false;
     LRESULT result = self->OnMessage(message, wParam, lParam, &handled);
     if (handled) return result;

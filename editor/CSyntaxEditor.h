@@ -42,6 +42,10 @@ public:
     void SetCurrentLine(int line) override;
     void SetFrameLine(int line) override;
 
+    // What the component asks before every edit of its own (indenting, Enter, replacing):
+    // while a script runs the control turns read-only and the edit is refused.
+    void SetRunState(const IScriptRunState* runState);
+
     // The default margin drawer; data is the component.
     static void DrawMarginLine(void* data, HDC dc, int line, const RECT& rect, HIMAGELIST images, int frameLine);
 
@@ -94,6 +98,7 @@ private:
     HWND window_ = nullptr;
     WNDPROC previousProc_ = nullptr;
     TextModel text_;
+    const IScriptRunState* runState_ = nullptr;
     LanguageDefinitions definitions_;
     std::wstring language_;
     ColoredRanges colored_;

@@ -1,5 +1,6 @@
 #include "DocAppFixture.h"
 #include "editor/LanguageDefinitions.h"
+#include <cstring>
 #include <map>
 
 namespace host {
@@ -62,6 +63,78 @@ TEST_F(ViewTest, ReadOnlyWhileAScriptRuns) {
     TypeChars(edit, L"y");
     EXPECT_EQ(0, ::GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
     EXPECT_EQ(L"yDim a\r", TextOf(doc));
+}
+
+namespace {
+
+void SetClipboardText(HWND owner, const std::wstring& text) {
+    ASSERT_TRUE(::OpenClipboard(owner));
+    ::EmptyClipboard();
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(::GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    ::SetClipboardData(CF_UNICODETEXT, memory);
+    ::CloseClipboard();
+}
+
+} // namespace
+
+TEST_F(ViewTest, NoKeyOrCommandChangesTheTextWhileAScriptRuns) {
+    CMardelDoc* doc = Open(L"locked.vbs", "Dim a\nDim b\n  Dim c\nEnv.LogInfo a\n");
+    ASSERT_NE(nullptr, doc);
+    HWND edit = EditOf(doc);
+    ToggleOnLine(doc, 3);
+    Select(edit, 0, 0);
+    TypeChars(edit, L"x");  // something to undo
+    SetClipboardText(edit, L"pasted\r\n");
+    const std::wstring before = TextOf(doc);
+
+    // The run starts after the last key: nothing has made the control read-only yet.
+    host::ScriptHostTestAccess::SetRunning(host(), true);
+    ASSERT_EQ(0, ::GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
+    Select(edit, LineStart(edit, 0), LineStart(edit, 2));
+    PressKey(edit, VK_TAB);
+    PressKeyWith(edit, VK_TAB, {VK_SHIFT});
+    Select(edit, LineStart(edit, 2) + 2, LineStart(edit, 2) + 2);
+    PressKey(edit, VK_RETURN);
+    PressKey(edit, VK_DELETE);
+    PressKey(edit, VK_BACK);
+    TypeChars(edit, L"q\t");
+    EXPECT_EQ(before, TextOf(doc));
+
+    editor::FindReplace& finder = ViewOf(doc)->syntaxEditor().Finder();
+    finder.SetSearchText("Dim");
+    finder.SetReplaceText("Const");
+    Select(edit, 0, 0);
+    finder.Replace();
+    finder.ReplaceAll();
+    EXPECT_EQ(before, TextOf(doc));
+
+    // The edit keys (the frame's accelerators) and the menu's edit commands.
+    Select(edit, 1, 4);
+    for (UINT key : {UINT('V'), UINT('X'), UINT('Z'), UINT('Y')}) {
+        PressKeyWith(edit, key, {VK_CONTROL});
+        EXPECT_EQ(before, TextOf(doc)) << "Ctrl+" << static_cast<char>(key);
+    }
+    PressKeyWith(edit, VK_INSERT, {VK_SHIFT});
+    EXPECT_EQ(before, TextOf(doc)) << "Shift+Insert";
+    PressKeyWith(edit, VK_DELETE, {VK_SHIFT});
+    EXPECT_EQ(before, TextOf(doc)) << "Shift+Delete";
+    PressKeyWith(edit, VK_BACK, {VK_MENU});
+    EXPECT_EQ(before, TextOf(doc)) << "Alt+Backspace";
+    for (UINT command : {ID_EDIT_PASTE, ID_EDIT_CUT, ID_EDIT_UNDO}) {
+        ::SendMessageW(app->frame()->hwnd(), WM_COMMAND, command, 0);
+        Pump();
+        EXPECT_EQ(before, TextOf(doc)) << command;
+    }
+    ASSERT_EQ(1u, Breakpoints().size());
+    EXPECT_EQ(3, Breakpoints()[0].line);
+
+    // After the run every path edits again.
+    host::ScriptHostTestAccess::SetRunning(host(), false);
+    Select(edit, 0, 0);
+    finder.ReplaceAll();
+    EXPECT_EQ(0u, TextOf(doc).find(L"xConst a\rConst b"));
 }
 
 TEST_F(ViewTest, ShowLineScrollsWithFiveLinesOfContextAndMarksTheFrame) {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <richedit.h>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -103,8 +104,9 @@ protected:
     static HWND EditOf(CMardelDoc* doc) { return ViewOf(doc) ? ViewOf(doc)->hwnd() : nullptr; }
 
     // The control's text, paragraph marks as \r, without the final one.
-    static std::wstring TextOf(CMardelDoc* doc) {
-        auto document = ViewOf(doc)->textDocument();
+    static std::wstring TextOf(CMardelDoc* doc) { return TextOf(ViewOf(doc)); }
+    static std::wstring TextOf(CMardelView* view) {
+        auto document = view->textDocument();
         Microsoft::WRL::ComPtr<ITextRange> range;
         document->Range(0, 0x7FFFFFFF, &range);
         common::Bstr text;
@@ -129,6 +131,27 @@ protected:
         Pump();
         ::PostMessageW(edit, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000);
         Pump();
+    }
+    // A key pressed with modifier keys held (VK_SHIFT, VK_CONTROL, VK_MENU), through the
+    // loop and the application's accelerators; Alt makes it a system key.
+    static void PressKeyWith(HWND edit, UINT key, std::initializer_list<UINT> held) {
+        BYTE state[256] = {};
+        ::GetKeyboardState(state);
+        bool alt = false;
+        for (UINT modifier : held) {
+            state[modifier] = 0x80;
+            alt = alt || modifier == VK_MENU;
+        }
+        ::SetKeyboardState(state);
+        ::SetFocus(edit);
+        const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+        const LPARAM context = alt ? (1 << 29) : 0;
+        ::PostMessageW(edit, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1 | scan | context);
+        Pump();
+        ::PostMessageW(edit, alt ? WM_SYSKEYUP : WM_KEYUP, key, 1 | scan | context | 0xC0000000);
+        Pump();
+        for (UINT modifier : held) state[modifier] = 0;
+        ::SetKeyboardState(state);
     }
     static void TypeChars(HWND edit, const std::wstring& chars) {
         ::SetFocus(edit);
