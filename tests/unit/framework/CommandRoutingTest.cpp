@@ -4,6 +4,8 @@
 #include "framework/RichEditDoc.h"
 #include "framework/MDIChildWnd.h"
 #include "framework/RichEditView.h"
+#include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -167,6 +169,86 @@ TEST_F(CommandRoutingTest, AcceleratorsWorkWhileAPaneHasTheFocus) {
     // Keys that are no accelerator stay with the dialog (no command).
     MSG tab{edit, WM_KEYDOWN, VK_TAB, 0x000F0001, 0, {0, 0}};
     app->PumpPreTranslate(&tab);
+    EXPECT_EQ(frame->runCount, 1);
+}
+
+namespace {
+
+// The application's loop: the frame's accelerators first, as a user's keys meet them.
+void PumpThroughApplication(CApplication* app) {
+    MSG msg;
+    for (int i = 0; i < 10000 && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+        if (app->PumpPreTranslate(&msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+// A key pressed on the focused window with modifier keys held (Alt makes it a system key).
+void PressKey(CApplication* app, HWND focus, UINT key, std::initializer_list<UINT> held = {}) {
+    BYTE state[256] = {};
+    ::GetKeyboardState(state);
+    bool alt = false;
+    for (UINT modifier : held) {
+        state[modifier] = 0x80;
+        alt = alt || modifier == VK_MENU;
+    }
+    ::SetKeyboardState(state);
+    const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    const LPARAM context = alt ? (1 << 29) : 0;
+    ::PostMessageW(focus, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1 | scan | context);
+    PumpThroughApplication(app);
+    ::PostMessageW(focus, alt ? WM_SYSKEYUP : WM_KEYUP, key, 1 | scan | context | 0xC0000000);
+    PumpThroughApplication(app);
+    for (UINT modifier : held) state[modifier] = 0;
+    ::SetKeyboardState(state);
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    return text;
+}
+
+} // namespace
+
+TEST_F(CommandRoutingTest, AnEditWithTheFocusKeepsItsEditingKeys) {
+    HWND edit = frame->watchDialog.Item(IDC_WATCH_EDIT);
+    ASSERT_TRUE(::OpenClipboard(edit));
+    ::EmptyClipboard();
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(L"pasted"));
+    std::memcpy(::GlobalLock(memory), L"pasted", sizeof(L"pasted"));
+    ::GlobalUnlock(memory);
+    ::SetClipboardData(CF_UNICODETEXT, memory);
+    ::CloseClipboard();
+
+    // Paste, paste again and undo are the edit box's, not the frame's command.
+    ::SetFocus(edit);
+    PressKey(app.get(), edit, 'V', {VK_CONTROL});
+    EXPECT_EQ(WindowText(edit), L"pasted");
+    PressKey(app.get(), edit, VK_INSERT, {VK_SHIFT});
+    EXPECT_EQ(WindowText(edit), L"pastedpasted");
+    PressKey(app.get(), edit, VK_BACK, {VK_MENU});
+    EXPECT_EQ(frame->runCount, 0);
+    // A key the edit box has no use for is still the frame's.
+    PressKey(app.get(), edit, VK_F8);
+    EXPECT_EQ(frame->runCount, 1);
+
+    // Escape in a list's in-place edit cancels the edit.
+    HWND list = frame->watchDialog.Item(IDC_WATCH_LIST);
+    ::SetFocus(list);
+    HWND label = reinterpret_cast<HWND>(::SendMessageW(list, LVM_EDITLABELW, 0, 0));
+    ASSERT_NE(label, nullptr);
+    const std::wstring before = WindowText(label);
+    ::SetWindowTextW(label, L"typed");
+    PressKey(app.get(), label, VK_ESCAPE);
+    EXPECT_EQ(::SendMessageW(list, LVM_GETEDITCONTROL, 0, 0), 0);
+    wchar_t text[64] = {};
+    LVITEMW item{};
+    item.pszText = text;
+    item.cchTextMax = 64;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::wstring(text), before);
     EXPECT_EQ(frame->runCount, 1);
 }
 
