@@ -505,6 +505,13 @@ LRESULT CMDIFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (RouteCommand(id, Route::Execute, nullptr)) return 0;
         }
         return Default();
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        // Only top-level windows hear of a changed system setting: the bars, docked or
+        // floating, follow the frame.
+        for (CControlBar* bar : std::vector<CControlBar*>(allBars_))
+            if (bar->hwnd()) ::SendMessageW(bar->hwnd(), msg, wParam, lParam);
+        return Default();
     case WM_INITMENUPOPUP:
         if (!HIWORD(lParam)) {
             HMENU popup = reinterpret_cast<HMENU>(wParam);

@@ -150,6 +150,25 @@ TEST_F(DockingTest, EscapeCancelsTracking) {
     EXPECT_EQ(Width(pane.WindowRect()), Width(before));
 }
 
+TEST_F(DockingTest, AChangedDragFullWindowsSettingReachesDockedAndFloatingPanes) {
+    BOOL original = TRUE;
+    ::SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &original, 0);
+    CDockPane& docked = frame->treePane;
+    CDockPane& floating = frame->outputPane;
+    frame->FloatControlBar(&floating, POINT{300, 300});
+    Pump();
+    for (BOOL setting : {FALSE, TRUE}) {
+        ::SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, setting, nullptr, 0);
+        docked.SetDragFullWindows(!setting);
+        floating.SetDragFullWindows(!setting);
+        // What the system sends every top-level window when the setting changes.
+        ::SendMessageW(frame->hwnd(), WM_SETTINGCHANGE, SPI_SETDRAGFULLWINDOWS, 0);
+        EXPECT_EQ(docked.dragFullWindows(), setting != FALSE);
+        EXPECT_EQ(floating.dragFullWindows(), setting != FALSE);
+    }
+    ::SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, original, nullptr, 0);
+}
+
 TEST_F(DockingTest, TheSplitterBetweenRowNeighboursChangesBoth) {
     CDockPane& left = frame->outputPane;
     left.SetDragFullWindows(true);
