@@ -616,6 +616,9 @@ HRESULT ScriptHost::Kill() {
         run_.reset();
     }
     if (ComPtr<IDebugApplication> application = run->application()) application->DisconnectDebugger();
+    // The abandoned thread ends unseen: the panes, caption and views leave its last stop now.
+    currentLine_ = -1;
+    if (application_) application_->RefreshDebugPanes();
     return S_OK;
 }
 
