@@ -1,6 +1,6 @@
 #include "DocAppFixture.h"
 #include "editor/LanguageDefinitions.h"
-#include <cstring>
+#include <algorithm>
 #include <map>
 
 namespace host {
@@ -65,20 +65,6 @@ TEST_F(ViewTest, ReadOnlyWhileAScriptRuns) {
     EXPECT_EQ(L"yDim a\r", TextOf(doc));
 }
 
-namespace {
-
-void SetClipboardText(HWND owner, const std::wstring& text) {
-    ASSERT_TRUE(::OpenClipboard(owner));
-    ::EmptyClipboard();
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    std::memcpy(::GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    ::GlobalUnlock(memory);
-    ::SetClipboardData(CF_UNICODETEXT, memory);
-    ::CloseClipboard();
-}
-
-} // namespace
-
 TEST_F(ViewTest, NoKeyOrCommandChangesTheTextWhileAScriptRuns) {
     CMardelDoc* doc = Open(L"locked.vbs", "Dim a\nDim b\n  Dim c\nEnv.LogInfo a\n");
     ASSERT_NE(nullptr, doc);
@@ -86,7 +72,7 @@ TEST_F(ViewTest, NoKeyOrCommandChangesTheTextWhileAScriptRuns) {
     ToggleOnLine(doc, 3);
     Select(edit, 0, 0);
     TypeChars(edit, L"x");  // something to undo
-    SetClipboardText(edit, L"pasted\r\n");
+    ASSERT_TRUE(testing_apps::SetClipboardText(L"pasted\r\n", edit));
     const std::wstring before = TextOf(doc);
 
     // The run starts after the last key: nothing has made the control read-only yet.

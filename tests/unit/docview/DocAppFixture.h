@@ -5,6 +5,7 @@
 // with the application's accelerators, as a user's would.
 #include "DocAppWindow.h"
 #include "common/Bstr.h"
+#include "tests/apps/KeyboardInput.h"
 #include "common/TextConv.h"
 #include "framework/DocTemplate.h"
 #include "framework/MDIChildWnd.h"
@@ -133,25 +134,10 @@ protected:
         Pump();
     }
     // A key pressed with modifier keys held (VK_SHIFT, VK_CONTROL, VK_MENU), through the
-    // loop and the application's accelerators; Alt makes it a system key.
+    // loop and the application's accelerators.
     static void PressKeyWith(HWND edit, UINT key, std::initializer_list<UINT> held) {
-        BYTE state[256] = {};
-        ::GetKeyboardState(state);
-        bool alt = false;
-        for (UINT modifier : held) {
-            state[modifier] = 0x80;
-            alt = alt || modifier == VK_MENU;
-        }
-        ::SetKeyboardState(state);
         ::SetFocus(edit);
-        const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
-        const LPARAM context = alt ? (1 << 29) : 0;
-        ::PostMessageW(edit, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1 | scan | context);
-        Pump();
-        ::PostMessageW(edit, alt ? WM_SYSKEYUP : WM_KEYUP, key, 1 | scan | context | 0xC0000000);
-        Pump();
-        for (UINT modifier : held) state[modifier] = 0;
-        ::SetKeyboardState(state);
+        testing_apps::PressKeyWith(edit, key, held, [] { Pump(); });
     }
     static void TypeChars(HWND edit, const std::wstring& chars) {
         ::SetFocus(edit);

@@ -4,7 +4,7 @@
 #include "framework/RichEditDoc.h"
 #include "framework/MDIChildWnd.h"
 #include "framework/RichEditView.h"
-#include <cstring>
+#include "tests/apps/KeyboardInput.h"
 #include <initializer_list>
 
 namespace {
@@ -184,24 +184,8 @@ void PumpThroughApplication(CApplication* app) {
     }
 }
 
-// A key pressed on the focused window with modifier keys held (Alt makes it a system key).
 void PressKey(CApplication* app, HWND focus, UINT key, std::initializer_list<UINT> held = {}) {
-    BYTE state[256] = {};
-    ::GetKeyboardState(state);
-    bool alt = false;
-    for (UINT modifier : held) {
-        state[modifier] = 0x80;
-        alt = alt || modifier == VK_MENU;
-    }
-    ::SetKeyboardState(state);
-    const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
-    const LPARAM context = alt ? (1 << 29) : 0;
-    ::PostMessageW(focus, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1 | scan | context);
-    PumpThroughApplication(app);
-    ::PostMessageW(focus, alt ? WM_SYSKEYUP : WM_KEYUP, key, 1 | scan | context | 0xC0000000);
-    PumpThroughApplication(app);
-    for (UINT modifier : held) state[modifier] = 0;
-    ::SetKeyboardState(state);
+    testing_apps::PressKeyWith(focus, key, held, [app] { PumpThroughApplication(app); });
 }
 
 std::wstring WindowText(HWND window) {
@@ -214,13 +198,7 @@ std::wstring WindowText(HWND window) {
 
 TEST_F(CommandRoutingTest, AnEditWithTheFocusKeepsItsEditingKeys) {
     HWND edit = frame->watchDialog.Item(IDC_WATCH_EDIT);
-    ASSERT_TRUE(::OpenClipboard(edit));
-    ::EmptyClipboard();
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(L"pasted"));
-    std::memcpy(::GlobalLock(memory), L"pasted", sizeof(L"pasted"));
-    ::GlobalUnlock(memory);
-    ::SetClipboardData(CF_UNICODETEXT, memory);
-    ::CloseClipboard();
+    ASSERT_TRUE(testing_apps::SetClipboardText(L"pasted", edit));
 
     // Paste, paste again and undo are the edit box's, not the frame's command.
     ::SetFocus(edit);
