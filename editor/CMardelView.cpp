@@ -143,6 +143,10 @@ void CMardelView::OnTextChanged() {
     UpdateTitle();
 }
 
+void CMardelView::OnPreparePrinting() {
+    if (editor_) editor_->ColorAll();
+}
+
 bool CMardelView::TextLocked() const { return runState_.IsScriptRunning() || CRichEditView::TextLocked(); }
 
 void CMardelView::UpdateTitle() {

@@ -77,6 +77,7 @@ public:
     const editor::CSyntaxEditor& syntaxEditor() const { return *editor_; }
     Microsoft::WRL::ComPtr<ITextDocument> textDocument() const { return textDocument_; }
     const RECT& printMargins() const { return printMargins_; }
+    RECT PrintMargins() const override { return printMargins_; }
     size_t anchorCount() const { return anchors_.size(); }
 
     // The control's notifications (WM_NOTIFY) as the parent frame received them.
@@ -85,6 +86,8 @@ public:
 protected:
     DWORD EditStyle() const override;
     void OnTextChanged() override;
+    // Printed pages show every line in its colours, not only the lines seen so far.
+    void OnPreparePrinting() override;
     void OnDestroy() override;
     void OnSize(UINT type, int cx, int cy) override;
 

@@ -1,8 +1,13 @@
 #include "framework/RichEditView.h"
+#include "common/GdiOwners.h"
+#include "common/UniqueHandle.h"
+#include "framework/Application.h"
 #include "framework/Document.h"
 #include "framework/FrameworkIds.h"
 #include "framework/MDIChildWnd.h"
+#include "framework/PrintedPages.h"
 #include "framework/RichEditDoc.h"
+#include <commdlg.h>
 #include <richedit.h>
 #include <algorithm>
 
@@ -18,6 +23,7 @@ CRichEditView::CRichEditView() {
         if (!TextLocked()) ::SendMessageW(hwnd_, EM_UNDO, 0, 0);
     });
     AddCommand(ID_EDIT_SELECT_ALL, [this] { ::SendMessageW(hwnd_, EM_SETSEL, 0, -1); });
+    AddCommand(ID_FILE_PRINT, [this] { Print(); });
     auto selection = [this](CCmdUI& ui) { ui.Enable(HasSelection() && (ui.id() == ID_EDIT_COPY || !TextLocked())); };
     AddUpdate(ID_EDIT_CUT, selection);
     AddUpdate(ID_EDIT_COPY, selection);
@@ -95,6 +101,58 @@ void CRichEditView::TakeChange(long start, long end, const std::wstring& text) {
     ::SendMessageW(hwnd_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     ::SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+int CRichEditView::LayOutPages(HDC dc, SIZE pageTwips, int drawPage, bool printing) {
+    if (!hwnd_ || !dc) return 0;
+    OnPreparePrinting();
+    const CPrintedPages pages(hwnd_, dc, pageTwips, PrintMargins());
+    const int count = pages.PageCount();
+    for (int page = 0; page < count; ++page) {
+        if (!printing) {
+            if (page == drawPage) pages.DrawPage(page);
+            continue;
+        }
+        if (::StartPage(dc) <= 0) return 0;
+        pages.DrawPage(page);
+        if (::EndPage(dc) <= 0) return 0;
+    }
+    return count;
+}
+
+void CRichEditView::Print() {
+    PRINTDLGW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = ::GetAncestor(hwnd_, GA_ROOT);
+    dialog.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE;
+    const BOOL chosen = ::PrintDlgW(&dialog);
+    const common::UniqueGlobal devMode(dialog.hDevMode), devNames(dialog.hDevNames);
+    const common::MemoryDc printer(dialog.hDC);
+    CApplication* app = CApplication::Get();
+    if (!chosen) {
+        // Cancelled is no failure; a failed dialog is. Without any printer the dialog
+        // has said so itself.
+        const DWORD error = ::CommDlgExtendedError();
+        if (error != 0 && error != PDERR_NODEFAULTPRN && app)
+            app->DoMessageBox(L"Failed to print document.", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (!printer) return;
+    const SIZE pageTwips{::MulDiv(::GetDeviceCaps(printer.get(), PHYSICALWIDTH), 1440,
+                                  std::max(1, ::GetDeviceCaps(printer.get(), LOGPIXELSX))),
+                         ::MulDiv(::GetDeviceCaps(printer.get(), PHYSICALHEIGHT), 1440,
+                                  std::max(1, ::GetDeviceCaps(printer.get(), LOGPIXELSY)))};
+    const std::wstring title = document_ ? document_->GetTitle() : std::wstring(L"Untitled");
+    DOCINFOW info{};
+    info.cbSize = sizeof(info);
+    info.lpszDocName = title.c_str();
+    bool printed = ::StartDocW(printer.get(), &info) > 0;
+    if (printed) {
+        printed = LayOutPages(printer.get(), pageTwips, -1, true) > 0;
+        if (printed) printed = ::EndDoc(printer.get()) > 0;
+        else ::AbortDoc(printer.get());
+    }
+    if (!printed && app) app->DoMessageBox(L"Failed to print document.", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CRichEditView::TakeTextOfOtherViews() {

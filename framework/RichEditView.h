@@ -31,8 +31,19 @@ public:
     // True when the user may not change the text now (edit commands do nothing).
     virtual bool TextLocked() const;
 
+    // Print (ID_FILE_PRINT): the print dialog, then every page on the printer chosen.
+    void Print();
+    // Lays the text out in pages of pageTwips on dc, inside the print margins, and
+    // returns their number; draws page drawPage (0-based) when it is one of them, or
+    // every page, each between StartPage and EndPage, when printing.
+    int LayOutPages(HDC dc, SIZE pageTwips, int drawPage, bool printing = false);
+    // Margins of the printed page, in twips.
+    virtual RECT PrintMargins() const { return RECT{720, 720, 720, 720}; }
+
 protected:
     virtual DWORD EditStyle() const;
+    // Before the text is laid out for printing (a derived view colours all of it).
+    virtual void OnPreparePrinting() {}
     // The user changed the text of this view (not a change taken from another view).
     virtual void OnTextChanged();
     // A new window onto a document that has other views starts with their text.
