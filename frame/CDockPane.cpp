@@ -1,5 +1,6 @@
 #include "frame/CDockPane.h"
 #include "common/GdiOwners.h"
+#include "framework/DockDrag.h"
 #include "framework/Application.h"
 #include "framework/Dialog.h"
 #include "framework/MDIFrameWnd.h"
@@ -366,7 +367,11 @@ LRESULT CDockPane::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         if (wParam == HTCAPTION) {
             if (content_ && content_->hwnd()) ::SetFocus(content_->hwnd());
-            return 0; // never let the system move a child window
+            // Dragged by its caption, the pane docks elsewhere or floats; the system
+            // never moves a child window itself.
+            if (frame_)
+                CDockDrag(frame_, this).Track(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+            return 0;
         }
         break;
     case WM_NCLBUTTONDBLCLK:

@@ -748,4 +748,50 @@ TEST_F(FrameWindowTest, F6AndShiftF6MoveTheFocusThroughTheScriptAndTheVisiblePan
     Close();
 }
 
+void MouseButton(bool down) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    ::SendInput(1, &input, sizeof(INPUT));
+}
+
+TEST_F(FrameWindowTest, APaneDraggedByItsCaptionShowsWhereItLandsAndDocksThere) {
+    Start();
+    HWND pane = Bar(BREAKPOINTS);
+    ASSERT_NE(pane, nullptr);
+    RECT before{};
+    ::GetWindowRect(pane, &before);
+    // A point of its caption strip.
+    POINT grip{};
+    for (int dx = 8; dx < 60 && !grip.x; dx += 4) {
+        const POINT p{before.left + dx, before.top + 6};
+        if (::SendMessageW(pane, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)) == HTCAPTION) grip = p;
+    }
+    ASSERT_NE(grip.x, 0) << "no caption on the pane";
+    RECT client{};
+    ::GetClientRect(frame_, &client);
+    ::MapWindowPoints(frame_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    ::SetForegroundWindow(frame_);
+    WaitUntil([this] { return ::GetForegroundWindow() == frame_; }, 5000);
+
+    ::SetCursorPos(grip.x, grip.y);
+    MouseButton(true);
+    const POINT target{client.left + 6, (client.top + client.bottom) / 2};
+    for (int step = 1; step <= 10; ++step) {
+        ::SetCursorPos(grip.x + (target.x - grip.x) * step / 10, grip.y + (target.y - grip.y) * step / 10);
+        ::Sleep(30);
+    }
+    ::Sleep(300);
+    Screenshot(L"fw-drag-pane");
+    MouseButton(false);
+    RECT after{};
+    EXPECT_TRUE(WaitUntil([&] {
+        ::GetWindowRect(pane, &after);
+        return after.left < (client.left + client.right) / 2;
+    }, 10000)) << "the pane did not dock on the left";
+    EXPECT_EQ(::GetAncestor(pane, GA_ROOT), frame_);
+    Screenshot(L"fw-drag-pane-docked");
+    Close();
+}
+
 } // namespace
