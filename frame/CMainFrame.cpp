@@ -168,7 +168,12 @@ bool CMainFrame::CreatePanes() {
 }
 
 void CMainFrame::LoadPaneStates() {
-    for (int i = 0; i < PaneCount; ++i) panes_[i].LoadState(kPanes[i].profileName);
+    std::vector<std::pair<CDockPane*, const wchar_t*>> places;
+    for (int i = 0; i < PaneCount; ++i) {
+        panes_[i].LoadState(kPanes[i].profileName);
+        places.emplace_back(&panes_[i], kPanes[i].profileName);
+    }
+    CDockPane::LoadPlaces(this, places);
     RecalcLayout();
 }
 
