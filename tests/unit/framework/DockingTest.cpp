@@ -53,6 +53,13 @@ void DragBar(HWND window, UINT down, WPARAM hit, POINT from, POINT to, std::init
     Pump();
 }
 
+// On the screen: the frame's client area, and its central area inside the docked rows.
+void FrameAreas(const CMDIFrameWnd& frame, RECT& outer, RECT& central) {
+    outer = frame.ClientRect();
+    ::MapWindowPoints(frame.hwnd(), nullptr, reinterpret_cast<POINT*>(&outer), 2);
+    ::GetWindowRect(frame.mdiClient(), &central);
+}
+
 // A point on a pane's caption strip (along its top or left edge).
 POINT CaptionOf(const CDockPane& pane) {
     const RECT w = pane.WindowRect();
@@ -209,10 +216,8 @@ TEST_F(DockingTest, AChangedDragFullWindowsSettingReachesDockedAndFloatingPanes)
 TEST_F(DockingTest, APaneDraggedByItsCaptionDocksOnAnySideJoinsARowOrFloats) {
     CDockPane& tree = frame->treePane;
     ASSERT_EQ(tree.dockSide(), static_cast<UINT>(IDW_DOCKBAR_RIGHT));
-    RECT outer = frame->ClientRect();
-    ::MapWindowPoints(frame->hwnd(), nullptr, reinterpret_cast<POINT*>(&outer), 2);
-    RECT central{};
-    ::GetWindowRect(frame->mdiClient(), &central);
+    RECT outer{}, central{};
+    FrameAreas(*frame, outer, central);
     const int middleY = (central.top + central.bottom) / 2;
 
     // To the frame's left edge: a row of its own on the left.
@@ -248,10 +253,8 @@ TEST_F(DockingTest, APaneDraggedByItsCaptionDocksOnAnySideJoinsARowOrFloats) {
 
 TEST_F(DockingTest, CtrlKeepsADraggedPaneFloatingAndEscapeLeavesItWhereItWas) {
     CDockPane& tree = frame->treePane;
-    RECT outer = frame->ClientRect();
-    ::MapWindowPoints(frame->hwnd(), nullptr, reinterpret_cast<POINT*>(&outer), 2);
-    RECT central{};
-    ::GetWindowRect(frame->mdiClient(), &central);
+    RECT outer{}, central{};
+    FrameAreas(*frame, outer, central);
     const POINT leftEdge{outer.left + 4, (central.top + central.bottom) / 2};
 
     DragBar(tree.hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, CaptionOf(tree), leftEdge, {VK_CONTROL});
@@ -273,10 +276,8 @@ TEST_F(DockingTest, CtrlKeepsADraggedPaneFloatingAndEscapeLeavesItWhereItWas) {
 
 TEST_F(DockingTest, AToolbarDraggedByItsGripperDocksOnTheLeftStandingUp) {
     CToolBar& bar = frame->toolBar;
-    RECT outer = frame->ClientRect();
-    ::MapWindowPoints(frame->hwnd(), nullptr, reinterpret_cast<POINT*>(&outer), 2);
-    RECT central{};
-    ::GetWindowRect(frame->mdiClient(), &central);
+    RECT outer{}, central{};
+    FrameAreas(*frame, outer, central);
     const RECT before = bar.WindowRect();
     DragBar(bar.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, POINT{before.left + 3, (before.top + before.bottom) / 2},
             POINT{outer.left + 4, (central.top + central.bottom) / 2});
