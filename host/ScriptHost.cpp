@@ -217,25 +217,42 @@ DWORD WINAPI ScriptHost::ScriptThreadProc(void* param) {
     return 0;
 }
 
+HRESULT ScriptHost::CreateDebugManager(ComPtr<IProcessDebugManager>& manager) {
+    return Components::CreateDebugManager(manager.ReleaseAndGetAddressOf());
+}
+
+HANDLE ScriptHost::CreateWatcherThread(LPTHREAD_START_ROUTINE procedure, void* parameter) {
+    return ::CreateThread(nullptr, 0, procedure, parameter, 0, nullptr);
+}
+
 HRESULT ScriptHost::SetUpDebugger(RunContext& run) {
     ComPtr<IProcessDebugManager> manager;
-    HRESULT hr = Components::CreateDebugManager(manager.GetAddressOf());
-    if (FAILED(hr)) {
+    HRESULT hr = CreateDebugManager(manager);
+    if (FAILED(hr) || !manager) {
         currentLine_ = -1;
         setErrorText(L"Script debug components (pdm.dll and mdm.exe) not installed. Please refer to Tevrin's "
                      L"documentation about this dependency.\r");
-        return hr;
+        return FAILED(hr) ? hr : E_POINTER;
     }
+    // Each later refusal is reported too: a run that never started must not look like
+    // one that ended without errors.
+    const auto refused = [this](const wchar_t* step, HRESULT code) {
+        if (SUCCEEDED(code)) code = E_POINTER;
+        setErrorText(std::wstring(L"The script debugger could not be set up (") + step +
+                     L"): " + common::SystemMessage(static_cast<DWORD>(code)));
+        return code;
+    };
     ComPtr<IDebugApplication> application;
-    if (FAILED(hr = manager->GetDefaultApplication(&application))) return hr;
+    if (FAILED(hr = manager->GetDefaultApplication(&application)) || !application)
+        return refused(L"GetDefaultApplication", hr);
     const std::wstring name = L"Tevrin script test " + std::to_wstring(::GetCurrentProcessId());
-    if (FAILED(hr = application->SetName(name.c_str()))) return hr;
+    if (FAILED(hr = application->SetName(name.c_str()))) return refused(L"SetName", hr);
 
     ComPtr<IApplicationDebugger> client;
     client = common::Adopt(new debugger::DebugSessionClient(*this));
     ComPtr<IDebugSessionProvider> provider;
-    if (FAILED(hr = client.As(&provider))) return hr;
-    if (FAILED(hr = provider->StartDebugSession(application.Get()))) return hr;
+    if (FAILED(hr = client.As(&provider))) return refused(L"IDebugSessionProvider", hr);
+    if (FAILED(hr = provider->StartDebugSession(application.Get()))) return refused(L"StartDebugSession", hr);
 
     ComPtr<ScriptSite> site;
     site = common::Adopt(new ScriptSite(*this));
@@ -271,15 +288,22 @@ void ScriptHost::ScriptThreadMain(const std::shared_ptr<RunContext>& run) {
                 }
             } else if (SUCCEEDED(hr = run->debugApplication->CauseBreak())) {
                 auto* start = new ThreadStart{this, run};
-                run->watcherThread = ::CreateThread(nullptr, 0, WatcherThreadProc, start, 0, nullptr);
-                if (!run->watcherThread) delete start;
-                if (IsCurrent(*run)) {
-                    atBreak_ = false;
-                    running_ = true;
-                    ::SetEvent(startedEvent_);
+                run->watcherThread = CreateWatcherThread(WatcherThreadProc, start);
+                if (!run->watcherThread) {
+                    const DWORD error = ::GetLastError();
+                    delete start;
+                    // Nobody would resume the break just requested: the script must not start.
+                    setErrorText(L"The script could not be started: " + common::SystemMessage(error));
+                    if (IsCurrent(*run)) preparationFailed_ = true;
+                } else {
+                    if (IsCurrent(*run)) {
+                        atBreak_ = false;
+                        running_ = true;
+                        ::SetEvent(startedEvent_);
+                    }
+                    run->engine->SetScriptState(SCRIPTSTATE_CONNECTED);
+                    executed = true;
                 }
-                run->engine->SetScriptState(SCRIPTSTATE_CONNECTED);
-                executed = true;
             } else {
                 setErrorText(L"The debugger could not break into the script: " +
                              common::SystemMessage(static_cast<DWORD>(hr)));
@@ -592,6 +616,9 @@ HRESULT ScriptHost::Kill() {
         run_.reset();
     }
     if (ComPtr<IDebugApplication> application = run->application()) application->DisconnectDebugger();
+    // The abandoned thread ends unseen: the panes, caption and views leave its last stop now.
+    currentLine_ = -1;
+    if (application_) application_->RefreshDebugPanes();
     return S_OK;
 }
 

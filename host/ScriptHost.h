@@ -70,7 +70,7 @@ class SynchronizerCall;
 class ScriptHost {
 public:
     ScriptHost();
-    ~ScriptHost();
+    virtual ~ScriptHost();
     ScriptHost(const ScriptHost&) = delete;
     ScriptHost& operator=(const ScriptHost&) = delete;
 
@@ -147,6 +147,11 @@ public:
 
     // The run in progress (or the last one); null before the first run.
     std::shared_ptr<RunContext> currentRun();
+
+protected:
+    // Steps of a run's start that the platform may refuse; tests make them fail.
+    virtual HRESULT CreateDebugManager(ComPtr<IProcessDebugManager>& manager);
+    virtual HANDLE CreateWatcherThread(LPTHREAD_START_ROUTINE procedure, void* parameter);
 
 private:
     friend class ScriptLoader;
