@@ -411,7 +411,9 @@ bool ScriptHost::BreakpointHit(const std::string& file, int line) {
     return false;
 }
 
-ScriptHost::BreakPosition ScriptHost::ReadBreakPosition(IRemoteDebugApplicationThread* thread) {
+// The stack below the top frame is only walked while a step over waits for its depth:
+// a run steps every statement, and a deep stack must not slow each one down.
+ScriptHost::BreakPosition ScriptHost::ReadBreakPosition(IRemoteDebugApplicationThread* thread, bool countFrames) {
     BreakPosition position;
     position.thread = thread;
     ComPtr<IEnumDebugStackFrames> frames;
@@ -424,7 +426,10 @@ ScriptHost::BreakPosition ScriptHost::ReadBreakPosition(IRemoteDebugApplicationT
         ULONG fetched = 0;
         if (frames->Next(1, descriptor.put(), &fetched) != S_OK || fetched != 1) break;
         ComPtr<IDebugStackFrame> frame = descriptor.takeFrame();
-        if (depth++ > 0 || !frame) continue;
+        if (depth++ > 0 || !frame) {
+            if (!countFrames) break;
+            continue;
+        }
         // The top frame gives the position.
         ComPtr<IDebugCodeContext> code;
         ComPtr<IDebugDocumentContext> context;
@@ -443,7 +448,7 @@ ScriptHost::BreakPosition ScriptHost::ReadBreakPosition(IRemoteDebugApplicationT
                 position.line = static_cast<int>(line) + 1;
         }
     }
-    position.depth = depth;
+    position.depth = countFrames ? depth : -1;
     return position;
 }
 
@@ -476,7 +481,7 @@ void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, const Synch
         bool stop = !stepPass || atBreak_;
         if (!stop) {
             const bool hit = BreakpointHit(currentFile(), currentLine_ - 1);
-            if (stepOverDepth_ != -1 && at.depth <= stepOverDepth_) {
+            if (stepOverDepth_ != -1 && at.depth >= 0 && at.depth <= stepOverDepth_) {
                 stepOverDepth_ = -1;
                 stop = true;
             }
@@ -512,7 +517,7 @@ void ScriptHost::OnHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAK
     }
     selectedFrame_ = 0;
     // The watcher judges the break from what is read here, on the waiting thread.
-    if (reason != BREAKREASON_ERROR) setBreakPosition(ReadBreakPosition(thread));
+    if (reason != BREAKREASON_ERROR) setBreakPosition(ReadBreakPosition(thread, stepOverDepth_ != -1));
     switch (reason) {
     case BREAKREASON_STEP:
     case BREAKREASON_DEBUGGER_HALT:

@@ -172,9 +172,9 @@ private:
         bool located = false;     // file (and line, when >= 0) were found
         std::string file;
         int line = -1;
-        int depth = -1;
+        int depth = -1;           // frames on the stack, when they were counted
     };
-    static BreakPosition ReadBreakPosition(IRemoteDebugApplicationThread* thread);
+    static BreakPosition ReadBreakPosition(IRemoteDebugApplicationThread* thread, bool countFrames);
     BreakPosition breakPosition();
     void setBreakPosition(BreakPosition position);
     bool IsCurrent(const RunContext& run);
