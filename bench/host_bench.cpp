@@ -5,7 +5,8 @@
 //   on the breaking thread: the engine's and debug services' share of a stepped statement),
 //   the same loop run by the engine alone, without a debugger.
 // The stepped statement's cost is the difference of two command-line runs of Tevrin.exe
-// (the loop and an empty script), so process start-up is not counted in it.
+// (the loop and an empty script), so process start-up is not counted in it; measured
+// with one frame on the stack and with 50.
 //   scripts/wine-run build/bin/host_bench.exe [iterations]
 // TEVRIN_BENCH_DIST names another release folder to measure (see BenchSupport.h).
 #include "bench/BenchSupport.h"
@@ -24,6 +25,17 @@ namespace {
 std::string LoopScript(int iterations) {
     return "#language StepScript\r\nDim i, s\r\ns = 0\r\ni = 0\r\nDo While i < " + std::to_string(iterations) +
            "\r\ni = i + 1\r\nLoop\r\n";
+}
+
+// The same loop run with `depth` frames on the stack: the global code and depth - 1
+// nested calls of a Sub. With 0 iterations it is the baseline of the deep runs.
+std::string DeepLoopScript(int iterations, int depth) {
+    return "#language StepScript\r\nDim i\r\ni = 0\r\n"
+           "Sub Deep(n)\r\n"
+           "If n > 1 Then\r\nDeep n - 1\r\nElse\r\n"
+           "Do While i < " + std::to_string(iterations) + "\r\ni = i + 1\r\nLoop\r\n"
+           "End If\r\nEnd Sub\r\n"
+           "Deep " + std::to_string(depth - 1) + "\r\n";
 }
 
 class Site : public common::ComObject<IActiveScriptSite, IActiveScriptSiteDebug> {
@@ -152,14 +164,20 @@ int main(int argc, char** argv) {
     const std::string emptyPath = bench::WriteTempFile("tevrin_bench_empty.vbs", "#language StepScript\r\nDim i\r\n");
     const double empty = bench::RunTevrin(emptyPath);
     const double run = bench::RunTevrin(loopPath);
+    const int kDeep = 50;
+    const std::string deepPath = bench::WriteTempFile("tevrin_bench_deep.vbs", DeepLoopScript(iterations, kDeep));
+    const std::string deepEmptyPath = bench::WriteTempFile("tevrin_bench_deep_empty.vbs", DeepLoopScript(0, kDeep));
+    const double deepEmpty = bench::RunTevrin(deepEmptyPath);
+    const double deepRun = bench::RunTevrin(deepPath);
     const double pingPong = PingPong(statements) / statements;
     ::CoUninitialize();
-    if (alone < 0 || inPlace < 0 || run < 0 || empty < 0) {
+    if (alone < 0 || inPlace < 0 || run < 0 || empty < 0 || deepRun < 0 || deepEmpty < 0) {
         std::printf("benchmark failed: engine alone %.3f s, in-place stepping %.6f s, runs %.3f s / %.3f s\n", alone,
                     inPlace, run, empty);
         return 1;
     }
     const double perStep = (run - empty) / statements;
+    const double perDeepStep = (deepRun - deepEmpty) / statements;
     std::printf("statements                                %d\n", statements);
     std::printf("console run of the loop (Tevrin.exe)      %10.2f s, %.0f statements/s (start-up included)\n", run,
                 statements / run);
@@ -168,7 +186,9 @@ int main(int argc, char** argv) {
     std::printf("StepScript stepping on its own thread     %10.1f us/statement\n", inPlace * 1e6);
     std::printf("engine alone, no debugger                 %10.2f us/statement\n", alone / statements * 1e6);
     std::printf("two-thread event round trip               %10.1f us\n", pingPong * 1e6);
-    std::printf("ratio stepped statement / event round trip      %8.1f\n", perStep / pingPong);
+    std::printf("stepped statement %d frames deep          %10.1f us\n", kDeep, perDeepStep * 1e6);
+    std::printf("ratio stepped statement / event round trip at depth 1: %.1f\n", perStep / pingPong);
+    std::printf("ratio stepped statement / event round trip at depth %d: %.1f\n", kDeep, perDeepStep / pingPong);
     std::printf("ratio stepped statement / own-thread stepping   %8.1f\n", perStep / inPlace);
     return 0;
 }

@@ -81,11 +81,18 @@ struct GdiObjectTraits {
     static void close(Handle h) { ::DeleteObject(h); }
 };
 
+struct GlobalMemoryTraits {
+    using Handle = HGLOBAL;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { ::GlobalFree(h); }
+};
+
 using UniqueHandle = UniqueHandleT<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandleT<FileHandleTraits>;
 using UniqueRegKey = UniqueHandleT<RegKeyTraits>;
 using UniqueModule = UniqueHandleT<ModuleTraits>;
 using UniqueHook = UniqueHandleT<HookTraits>;
 using UniqueGdiObject = UniqueHandleT<GdiObjectTraits>;
+using UniqueGlobal = UniqueHandleT<GlobalMemoryTraits>;
 
 } // namespace common

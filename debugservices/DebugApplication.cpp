@@ -15,7 +15,6 @@ namespace {
 using ThreadEnum = InterfaceEnum<IEnumRemoteDebugApplicationThreads, IRemoteDebugApplicationThread>;
 
 // Enough for any real script; a sniffer whose enumerator never ends cannot hang a debugger.
-constexpr size_t kMaxFrames = 10000;
 
 bool IsStep(BREAKRESUMEACTION action) {
     // Stepping over or out is the engine's part; here each is a step to the next
@@ -187,7 +186,7 @@ HRESULT DebugApplication::Break(BREAKREASON reason, IActiveScriptErrorDebug* err
     return S_OK;
 }
 
-HRESULT DebugApplication::CollectFrames(DWORD threadId, std::shared_ptr<StackFrameEnum::Frames>& frames) {
+HRESULT DebugApplication::CollectFrames(DWORD threadId, FrameSource& source) {
     std::vector<ComPtr<IDebugStackFrameSniffer>> sniffers;
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -196,24 +195,11 @@ HRESULT DebugApplication::CollectFrames(DWORD threadId, std::shared_ptr<StackFra
             if (it->threadId == threadId) sniffers.push_back(it->sniffer);
         }
     }
-    frames = std::make_shared<StackFrameEnum::Frames>();
+    // Only the engines' enumerators are taken now; their frames are read when asked for.
     for (const auto& sniffer : sniffers) {
         ComPtr<IEnumDebugStackFrames> found;
         HRESULT hr = sniffer->EnumStackFrames(found.GetAddressOf());
-        if (FAILED(hr) || !found) continue;
-        for (;;) {
-            if (frames->size() >= kMaxFrames) break;
-            common::StackFrameDescriptor d;
-            ULONG fetched = 0;
-            if (found->Next(1, d.put(), &fetched) != S_OK || fetched != 1) break;
-            StackFrame frame;
-            frame.min = d->dwMin;
-            frame.lim = d->dwLim;
-            frame.final = d->fFinal;
-            frame.frame = d.takeFrame();
-            frame.finalObject = d.takeFinal();
-            if (frame.frame) frames->push_back(std::move(frame));
-        }
+        if (SUCCEEDED(hr) && found) source.engines.push_back(found);
     }
     return S_OK;
 }

@@ -31,7 +31,7 @@ public:
     static constexpr const wchar_t* kDefaultName = L"Script application";
 
     // Asked by a thread for its own stack: the frames of the sniffers added from it.
-    HRESULT CollectFrames(DWORD threadId, std::shared_ptr<StackFrameEnum::Frames>& frames);
+    HRESULT CollectFrames(DWORD threadId, FrameSource& source);
     bool HasSniffers(DWORD threadId);
     Microsoft::WRL::ComPtr<ApplicationNode> rootNode() const;
     Microsoft::WRL::ComPtr<IApplicationDebugger> debugger();

@@ -112,13 +112,15 @@ STDMETHODIMP DebugThread::EnumStackFrames(IEnumDebugStackFrames** frames) {
     return common::ComBoundary([&]() -> HRESULT {
         if (!frames) return E_POINTER;
         *frames = nullptr;
-        std::shared_ptr<StackFrameEnum::Frames> found = std::make_shared<StackFrameEnum::Frames>();
+        auto source = std::make_shared<FrameSource>();
         // A thread without sniffers runs no script: nothing to ask it.
         if (application_->HasSniffers(id_)) {
-            HRESULT hr = CallOnThread([&] { return application_->CollectFrames(id_, found); });
+            HRESULT hr = CallOnThread([&] { return application_->CollectFrames(id_, *source); });
             if (FAILED(hr)) return hr;
+            ComPtr<DebugThread> self(this);
+            source->onThread = [self](const std::function<HRESULT()>& work) { return self->CallOnThread(work); };
         }
-        *frames = new StackFrameEnum(std::move(found));
+        *frames = new StackFrameEnum(std::move(source));
         return S_OK;
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "common/ScriptingGuids.h"
 #include "debugservices/FreeThreadedObject.h"
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -16,12 +17,22 @@ struct StackFrame {
     Microsoft::WRL::ComPtr<IUnknown> finalObject;
 };
 
+// The frames of one thread as far as they have been read, and the engines' enumerators
+// that give the rest. Frames are read as a caller asks for them: a debugger that reads
+// the top frame at every statement must not pay for the whole stack.
+struct FrameSource {
+    std::mutex mutex;
+    std::vector<StackFrame> frames;  // innermost first
+    std::vector<Microsoft::WRL::ComPtr<IEnumDebugStackFrames>> engines;  // innermost engine first
+    size_t engine = 0;               // the enumerator read next
+    // Runs a read on the stack's own thread (the engines' enumerators belong to it).
+    std::function<HRESULT(const std::function<HRESULT()>&)> onThread;
+};
+
 // The frames of one thread, innermost first, in both descriptor layouts.
 class StackFrameEnum : public FreeThreadedObject<IEnumDebugStackFrames64> {
 public:
-    using Frames = std::vector<StackFrame>;
-
-    explicit StackFrameEnum(std::shared_ptr<const Frames> frames, size_t position = 0);
+    explicit StackFrameEnum(std::shared_ptr<FrameSource> source, size_t position = 0);
 
     // IEnumDebugStackFrames
     STDMETHODIMP Next(ULONG count, DebugStackFrameDescriptor* out, ULONG* fetched) override;
@@ -37,8 +48,10 @@ protected:
 private:
     template <typename Descriptor>
     HRESULT Fetch(ULONG count, Descriptor* out, ULONG* fetched);
+    // Reads frames until `wanted` are there or the stack has no more; answers how many there are.
+    size_t Available(size_t wanted);
 
-    std::shared_ptr<const Frames> frames_;
+    std::shared_ptr<FrameSource> source_;
     std::mutex mutex_;
     size_t position_;
 };

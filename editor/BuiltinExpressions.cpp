@@ -27,11 +27,11 @@ const wchar_t kPasMain[] =
 const wchar_t kPasBlock[] = LR"re(\{[^}]*\})re";
 
 const BuiltinExpressionSet kSets[] = {
-    {L"cpp", kCppMain, kCppBlock},
-    {L"js", kJsMain, kJsBlock},
-    {L"vbs", kVbsMain, nullptr},
-    {L"vb", kVbMain, nullptr},
-    {L"pas", kPasMain, kPasBlock},
+    {L"cpp", kCppMain, kCppBlock, L"/*"},
+    {L"js", kJsMain, kJsBlock, L"/*"},
+    {L"vbs", kVbsMain, nullptr, L""},
+    {L"vb", kVbMain, nullptr, L""},
+    {L"pas", kPasMain, kPasBlock, L"{}"},
 };
 
 } // namespace

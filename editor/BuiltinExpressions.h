@@ -8,6 +8,9 @@ struct BuiltinExpressionSet {
     const wchar_t* name;
     const wchar_t* mainExpression;
     const wchar_t* blockCommentExpression;  // nullptr when the language has none
+    // The characters a block comment opens and closes with ("" when it has none): an
+    // edit that changes them may recolour every line after it.
+    const wchar_t* blockDelimiters;
 };
 
 // The set whose name equals languageName ignoring case, or nullptr.

@@ -1,7 +1,6 @@
 #include "editor/CMardelDoc.h"
 #include "common/Bstr.h"
 #include "common/TextConv.h"
-#include "common/UniqueHandle.h"
 #include "editor/CMardelView.h"
 #include <algorithm>
 
@@ -20,47 +19,36 @@ std::string CMardelDoc::FileBytes(const std::wstring& text) {
     return ToAnsi(lines);
 }
 
-std::string CMardelDoc::FileBytes(ITextDocument* document) {
-    if (!document) return std::string();
+bool CMardelDoc::FileBytes(ITextDocument* document, std::string& bytes) {
+    if (!document) return false;
     Microsoft::WRL::ComPtr<ITextRange> story;
     long length = 0;
-    if (FAILED(document->Range(0, 0, &story)) || !story || FAILED(story->GetStoryLength(&length))) return std::string();
+    if (FAILED(document->Range(0, 0, &story)) || !story || FAILED(story->GetStoryLength(&length)) || length < 1)
+        return false;
     // The final paragraph mark belongs to the control, not to the file.
     const long end = length - 1;
     std::wstring text;
-    text.reserve(end > 0 ? static_cast<size_t>(end) : 0);
+    text.reserve(static_cast<size_t>(end));
     for (long start = 0; start < end; start += kSaveChunk) {
+        const long pieceEnd = std::min(start + kSaveChunk, end);
         Microsoft::WRL::ComPtr<ITextRange> chunk;
         common::Bstr piece;
-        if (FAILED(document->Range(start, std::min(start + kSaveChunk, end), &chunk)) || !chunk ||
-            FAILED(chunk->GetText(piece.put())))
-            return std::string();
-        // The whole piece by its length: an embedded NUL must not end it.
-        text += piece.str();
+        if (FAILED(document->Range(start, pieceEnd, &chunk)) || !chunk || FAILED(chunk->GetText(piece.put())))
+            return false;
+        // The whole piece by its length: an embedded NUL must not end it. A short piece
+        // is a failed read too; it would cut the file.
+        const std::wstring read = piece.str();
+        if (read.size() != static_cast<size_t>(pieceEnd - start)) return false;
+        text += read;
     }
     // Converted in one go so that a surrogate pair split between pieces stays one character.
-    return FileBytes(text);
+    bytes = FileBytes(text);
+    return true;
 }
 
-bool CMardelDoc::WriteFileSafely(const std::wstring& path, const std::string& bytes) {
-    const std::wstring temp = path + L".tmp";
-    {
-        common::UniqueFileHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        if (!file) return false;
-        DWORD written = 0;
-        if (!bytes.empty() &&
-            (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-             written != bytes.size())) {
-            file.reset();
-            ::DeleteFileW(temp.c_str());
-            return false;
-        }
-    }
-    if (!::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        ::DeleteFileW(temp.c_str());
-        return false;
-    }
-    return true;
+bool CMardelDoc::SaveText(ITextDocument* document, const std::wstring& path) {
+    std::string bytes;
+    return FileBytes(document, bytes) && WriteFileSafely(path, bytes);
 }
 
 bool CMardelDoc::OnOpenDocument(const std::wstring& path) {
@@ -72,10 +60,18 @@ bool CMardelDoc::OnOpenDocument(const std::wstring& path) {
 
 bool CMardelDoc::OnSaveDocument(const std::wstring& path) {
     CMardelView* view = mardelView();
-    const std::string bytes = view ? FileBytes(view->textDocument().Get()) : std::string();
-    if (!WriteFileSafely(path, bytes)) return false;
+    if (!view || !SaveText(view->textDocument().Get(), path)) return false;
     SetModifiedFlag(false);
     return true;
+}
+
+std::wstring CMardelDoc::ProposedFileName() const {
+    if (!GetPathName().empty()) return GetPathName();
+    std::wstring name = GetTitle();
+    const std::wstring mark = kModifiedMark;
+    if (name.size() > mark.size() && name.compare(name.size() - mark.size(), mark.size(), mark) == 0)
+        name.resize(name.size() - mark.size());
+    return name;
 }
 
 void CMardelDoc::SetPathName(const std::wstring& path, bool addToRecent) {

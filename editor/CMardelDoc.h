@@ -22,16 +22,21 @@ public:
     bool OnOpenDocument(const std::wstring& path) override;
     bool OnSaveDocument(const std::wstring& path) override;
     void SetPathName(const std::wstring& path, bool addToRecent = true) override;
+    // The title without the modified mark its views add to it.
+    std::wstring ProposedFileName() const override;
+    static constexpr const wchar_t* kModifiedMark = L" *";
 
     CMardelView* mardelView() const;
     // The path in the form the script host knows files by: ANSI, lower-cased.
     std::string HostPath() const;
 
     // The bytes a save writes for the text of `document`: the story without its final
-    // paragraph mark, carriage returns as line feeds, in the ANSI code page.
-    static std::string FileBytes(ITextDocument* document);
+    // paragraph mark, carriage returns as line feeds, in the ANSI code page. False when
+    // any part of the text cannot be read.
+    static bool FileBytes(ITextDocument* document, std::string& bytes);
     // The same for plain text (paragraph marks as carriage returns).
     static std::string FileBytes(const std::wstring& text);
-    // Writes bytes beside path and moves them over it, so a failed write keeps the old file.
-    static bool WriteFileSafely(const std::wstring& path, const std::string& bytes);
+    // Writes the text of `document` to path; false, the file as it was, when the text
+    // cannot be read or the file cannot be written.
+    static bool SaveText(ITextDocument* document, const std::wstring& path);
 };

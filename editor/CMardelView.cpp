@@ -76,6 +76,7 @@ bool CMardelView::Create(CMDIChildWnd* parent, CDocument* document) {
         DestroyWindow();
         return false;
     }
+    editor_->SetRunState(&runState_);
     subclassedParent_ = parent->hwnd();
     ::SetWindowSubclass(subclassedParent_, &CMardelView::ParentProc, kReflectSubclassId,
                         reinterpret_cast<DWORD_PTR>(this));
@@ -129,17 +130,24 @@ bool CMardelView::OnEditNotify(NMHDR* header, LRESULT* result) {
 }
 
 bool CMardelView::OnReflectedCommand(UINT code) {
-    if (code == EN_CHANGE) {
-        CRichEditView::OnReflectedCommand(code);  // marks the document modified
-        if (SynchronizeBreakpointLines()) AnnounceBreakpointChange();
-        UpdateTitle();
-        return true;
-    }
+    if (code == EN_CHANGE) return CRichEditView::OnReflectedCommand(code);
     if (!editor_ || !hwnd_) return false;
     bool handled = false;
     editor_->OnMessage(WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd_), code), reinterpret_cast<LPARAM>(hwnd_), &handled);
     return handled;
 }
+
+void CMardelView::OnTextChanged() {
+    CRichEditView::OnTextChanged();  // marks the document modified; its other views follow
+    if (SynchronizeBreakpointLines()) AnnounceBreakpointChange();
+    UpdateTitle();
+}
+
+void CMardelView::OnPreparePrinting() {
+    if (editor_) editor_->ColorAll();
+}
+
+bool CMardelView::TextLocked() const { return runState_.IsScriptRunning() || CRichEditView::TextLocked(); }
 
 void CMardelView::UpdateTitle() {
     CMardelDoc* doc = mardelDoc();
@@ -150,15 +158,16 @@ void CMardelView::UpdateTitle() {
         const size_t slash = path.find_last_of(L"\\/");
         title = slash == std::wstring::npos ? path : path.substr(slash + 1);
     } else {
-        title = doc->GetTitle();
-        if (title.size() >= 2 && title.compare(title.size() - 2, 2, L" *") == 0) title.resize(title.size() - 2);
+        title = doc->ProposedFileName();
     }
-    if (doc->IsModified()) title += L" *";
+    if (doc->IsModified()) title += CMardelDoc::kModifiedMark;
     if (title != doc->GetTitle()) doc->SetTitle(title);
 }
 
 void CMardelView::OnInitialUpdate() {
     if (!editor_) return;
+    // A second window onto the script shows its text before anchors are placed in it.
+    TakeTextOfOtherViews();
     printMargins_ = RECT{kPrintMargin, kPrintMargin, kPrintMargin, kPrintMargin};
     CMardelDoc* doc = mardelDoc();
     editor_->SetLanguageByExtension(doc ? ExtensionOf(doc->GetPathName()) : std::wstring());

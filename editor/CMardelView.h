@@ -2,7 +2,8 @@
 // CMardelView: the view of a script document, a rich edit control with the editor
 // component CSyntaxEditor attached (colouring, margin with line numbers and markers,
 // keys, find and replace). It ties the editor to the script host:
-//   - read-only while a script runs (checked at every filtered key or click);
+//   - read-only while a script runs (checked at every filtered key or click, and before
+//     every edit the editor or an edit command makes);
 //   - breakpoint markers: one text-range anchor per breakpoint of its file, which moves
 //     with the text; the record's line (and character position) follow the anchor;
 //   - Toggle Breakpoint (command 32782, F9 through the frame's accelerators);
@@ -54,6 +55,8 @@ public:
     void OnInitialUpdate() override;
     void OnUpdate(CView* sender, LPARAM hint) override;
     bool OnReflectedCommand(UINT code) override;
+    // No edit while a script runs, whatever the control's state of the moment.
+    bool TextLocked() const override;
 
     // Makes the 1-based line visible (with five lines of context when it has to scroll)
     // and, with markFrame, marks it as the selected call-stack frame.
@@ -74,6 +77,7 @@ public:
     const editor::CSyntaxEditor& syntaxEditor() const { return *editor_; }
     Microsoft::WRL::ComPtr<ITextDocument> textDocument() const { return textDocument_; }
     const RECT& printMargins() const { return printMargins_; }
+    RECT PrintMargins() const override { return printMargins_; }
     size_t anchorCount() const { return anchors_.size(); }
 
     // The control's notifications (WM_NOTIFY) as the parent frame received them.
@@ -81,6 +85,9 @@ public:
 
 protected:
     DWORD EditStyle() const override;
+    void OnTextChanged() override;
+    // Printed pages show every line in its colours, not only the lines seen so far.
+    void OnPreparePrinting() override;
     void OnDestroy() override;
     void OnSize(UINT type, int cx, int cy) override;
 

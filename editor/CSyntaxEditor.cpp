@@ -23,6 +23,38 @@ bool KeyDown(int key) { return ::GetKeyState(key) < 0; }
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
+bool IsUndoOrRedo(UINT message, WPARAM wParam) {
+    switch (message) {
+    case WM_UNDO:
+    case EM_UNDO:
+    case EM_REDO:
+        return true;
+    case WM_KEYDOWN:
+        return KeyDown(VK_CONTROL) && (wParam == 'Z' || wParam == 'Y');
+    case WM_SYSKEYDOWN:
+        return wParam == VK_BACK;  // Alt+Backspace
+    default:
+        return false;
+    }
+}
+
+// The delimiter characters of a text in order, runs of them kept apart ("/ *" is not
+// "/*"): texts with equal sequences open and close the same block comments.
+std::wstring DelimiterSequence(const std::wstring& text, const std::wstring& delimiters) {
+    std::wstring sequence;
+    bool apart = true;
+    for (wchar_t c : text) {
+        if (delimiters.find(c) != std::wstring::npos) {
+            sequence += c;
+            apart = false;
+        } else if (!apart) {
+            sequence += L' ';
+            apart = true;
+        }
+    }
+    return sequence;
+}
+
 // Every paste and drop arrives as plain text.
 class PlainTextOleCallback final : public common::ComObject<IRichEditOleCallback> {
 public:
@@ -87,6 +119,7 @@ HRESULT CSyntaxEditor::Attach(HWND window, const std::wstring& languagesName, co
 
         window_ = window;
         text_ = TextModel(window, document);
+        text_.SetRunState(runState_);
         finder_.Attach(window, &text_);
         ::SetPropW(window, kEditorProperty, this);
         previousProc_ = reinterpret_cast<WNDPROC>(
@@ -123,6 +156,12 @@ HRESULT CSyntaxEditor::Attach(HWND window, const std::wstring& languagesName, co
 
 void CSyntaxEditor::SetLanguageByExtension(const std::wstring& extension) {
     language_ = definitions_.LanguageForExtension(extension);
+    blockDelimiters_ = language_.empty() ? std::wstring() : definitions_.Lookup(language_).BlockDelimiters;
+}
+
+void CSyntaxEditor::SetRunState(const IScriptRunState* runState) {
+    runState_ = runState;
+    text_.SetRunState(runState);
 }
 
 HRESULT CSyntaxEditor::GetTextDocument(ITextDocument** document) {
@@ -315,18 +354,30 @@ CSyntaxEditor::EditKind CSyntaxEditor::KindOfEdit(UINT message, WPARAM wParam) {
     }
 }
 
-CSyntaxEditor::EditSnapshot CSyntaxEditor::Snapshot() const {
+CSyntaxEditor::EditSnapshot CSyntaxEditor::Snapshot(bool withRegion) const {
     EditSnapshot snapshot;
     CHARRANGE selection{};
     ::CallWindowProcW(previousProc_, window_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     snapshot.selStart = selection.cpMin;
     snapshot.selEnd = selection.cpMax;
     snapshot.length = text_.StoryLength();
+    if (withRegion && !blockDelimiters_.empty()) {
+        // The selection's lines and one on each side: a deleted line break joins a
+        // neighbour, and a word deleted at a line's edge lies in it.
+        const long first = std::max(0L, text_.LineFromChar(snapshot.selStart) - 1);
+        const long last = std::min(text_.LineFromChar(snapshot.selEnd) + 1, std::max(0L, text_.LineCount() - 1));
+        long ignored = 0;
+        text_.LineBounds(first, snapshot.regionStart, ignored);
+        text_.LineBounds(std::max(first, last), ignored, snapshot.regionEnd);
+        snapshot.regionEnd = std::min(snapshot.regionEnd, snapshot.length);
+        snapshot.region = text_.Text(snapshot.regionStart, snapshot.regionEnd);
+        snapshot.hasRegion = true;
+    }
     return snapshot;
 }
 
 void CSyntaxEditor::AfterEdit(const EditSnapshot& before, EditKind kind, bool keyDown) {
-    const EditSnapshot after = Snapshot();
+    const EditSnapshot after = Snapshot(false);
     knownLength_ = after.length;
     const long delta = after.length - before.length;
     if (kind == EditKind::Anywhere) {
@@ -348,6 +399,14 @@ void CSyntaxEditor::AfterEdit(const EditSnapshot& before, EditKind kind, bool ke
     text_.LineBounds(text_.LineFromChar(newEnd), ignored, lineEnd);
     lineEnd = std::max(lineEnd, newEnd);
     colored_.Replaced(lineStart, std::max(lineStart, lineEnd - delta), lineEnd);
+    if (before.hasRegion) {
+        const long regionEnd = std::max(before.regionStart, std::min(before.regionEnd + delta, after.length));
+        const std::wstring region = text_.Text(before.regionStart, regionEnd);
+        // Another sequence of delimiters opens or closes a comment: every later line may
+        // change colour.
+        if (DelimiterSequence(region, blockDelimiters_) != DelimiterSequence(before.region, blockDelimiters_))
+            colored_.ForgetFrom(lineStart);
+    }
 }
 
 // ---- notifications and messages ----
@@ -431,6 +490,8 @@ void CSyntaxEditor::SelectionLines(long& first, long& last, long& selStart, long
 }
 
 bool CSyntaxEditor::IndentLines(bool outdent) {
+    // Read-only: the key is taken and changes nothing (the control would type the tab).
+    if (!text_.Writable()) return true;
     long first = 0, last = 0, selStart = 0, selEnd = 0;
     SelectionLines(first, last, selStart, selEnd);
     if (last == first + 1) {
@@ -472,6 +533,7 @@ bool CSyntaxEditor::IndentLines(bool outdent) {
 }
 
 void CSyntaxEditor::AutoIndent() {
+    if (!text_.Writable()) return;
     long selStart = 0, selEnd = 0;
     text_.GetSelection(selStart, selEnd);
     long lineStart = 0, lineEnd = 0;
@@ -568,13 +630,15 @@ LRESULT CALLBACK CSyntaxEditor::WindowProc(HWND window, UINT message, WPARAM wPa
         self->window_ = nullptr;
         return ::CallWindowProcW(previous, window, message, wParam, lParam);
     }
+    // The control undoes and redoes even while it is read-only.
+    if (!self->busy_ && self->text_ && IsUndoOrRedo(message, wParam) && !self->text_.Writable()) return 0;
     bool handled = false;
     LRESULT result = self->OnMessage(message, wParam, lParam, &handled);
     if (handled) return result;
     const EditKind kind = self->busy_ || self->editDepth_ > 0 || !self->text_ ? EditKind::None
                                                                              : KindOfEdit(message, wParam);
     if (kind == EditKind::None) return ::CallWindowProcW(previous, window, message, wParam, lParam);
-    const EditSnapshot before = self->Snapshot();
+    const EditSnapshot before = self->Snapshot(kind == EditKind::Selection);
     ++self->editDepth_;
     result = ::CallWindowProcW(previous, window, message, wParam, lParam);
     --self->editDepth_;

@@ -42,6 +42,10 @@ public:
     void SetCurrentLine(int line) override;
     void SetFrameLine(int line) override;
 
+    // What the component asks before every edit of its own (indenting, Enter, replacing):
+    // while a script runs the control turns read-only and the edit is refused.
+    void SetRunState(const IScriptRunState* runState);
+
     // The default margin drawer; data is the component.
     static void DrawMarginLine(void* data, HDC dc, int line, const RECT& rect, HIMAGELIST images, int frameLine);
 
@@ -71,12 +75,17 @@ private:
 
     // Edits: what they touched is forgotten, so that only that is coloured again; moving
     // the caret forgets nothing.
+    // With block comments, the text around the selection that an edit can change is kept
+    // too: an edit that opens or closes a comment changes the colour of every later line.
     struct EditSnapshot {
         long selStart = 0, selEnd = 0, length = 0;
+        bool hasRegion = false;
+        long regionStart = 0, regionEnd = 0;
+        std::wstring region;
     };
     enum class EditKind { None, Selection, Anywhere };
     static EditKind KindOfEdit(UINT message, WPARAM wParam);
-    EditSnapshot Snapshot() const;
+    EditSnapshot Snapshot(bool withRegion) const;
     void AfterEdit(const EditSnapshot& before, EditKind kind, bool keyDown);
 
     bool OnKeyDown(WPARAM key);
@@ -94,8 +103,10 @@ private:
     HWND window_ = nullptr;
     WNDPROC previousProc_ = nullptr;
     TextModel text_;
+    const IScriptRunState* runState_ = nullptr;
     LanguageDefinitions definitions_;
     std::wstring language_;
+    std::wstring blockDelimiters_;  // of the language
     ColoredRanges colored_;
     std::map<int, std::vector<std::pair<long, long>>> styleRuns_;
     long baseOffset_ = 0;

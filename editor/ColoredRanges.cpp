@@ -1,5 +1,6 @@
 #include "editor/ColoredRanges.h"
 #include <algorithm>
+#include <iterator>
 
 namespace editor {
 
@@ -61,6 +62,13 @@ void ColoredRanges::Replaced(long start, long oldEnd, long newEnd) {
         }
     }
     intervals_.swap(kept);
+}
+
+void ColoredRanges::ForgetFrom(long pos) {
+    intervals_.erase(intervals_.lower_bound(pos), intervals_.end());
+    if (intervals_.empty()) return;
+    auto last = std::prev(intervals_.end());
+    if (last->second >= pos) last->second = pos - 1;
 }
 
 } // namespace editor

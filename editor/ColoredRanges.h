@@ -13,6 +13,8 @@ public:
     // The text [start, oldEnd) was replaced by the text now at [start, newEnd): the new
     // text is not coloured, and what lay after the old one moves by newEnd - oldEnd.
     void Replaced(long start, long oldEnd, long newEnd);
+    // Nothing from pos on is coloured any more.
+    void ForgetFrom(long pos);
     bool Empty() const { return intervals_.empty(); }
     // True when pos lies in a recorded interval.
     bool Contains(long pos) const;

@@ -160,7 +160,7 @@ void FindReplace::FindNext() {
 }
 
 void FindReplace::Replace() {
-    if (!text_) return;
+    if (!text_ || !text_->Writable()) return;
     long start = 0, end = 0;
     text_->GetSelection(start, end);
     const std::wstring replacement = common::AnsiToWide(replaceText_);
@@ -171,7 +171,7 @@ void FindReplace::Replace() {
 }
 
 void FindReplace::ReplaceAll() {
-    if (!text_) return;
+    if (!text_ || !text_->Writable()) return;
     const std::wstring pattern = common::AnsiToWide(findText_);
     const std::wstring replacement = common::AnsiToWide(replaceText_);
     if (pattern.empty()) return;  // an empty pattern would match without end

@@ -111,6 +111,7 @@ bool LanguageDefinitions::LoadLanguages(const std::string& path) {
             language.MainExpression.assign(set->mainExpression, flags);
             if (set->blockCommentExpression && *set->blockCommentExpression) {
                 language.BlockCommentExpression.assign(set->blockCommentExpression, flags);
+                language.BlockDelimiters = set->blockDelimiters;
             }
         }
     }

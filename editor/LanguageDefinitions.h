@@ -35,6 +35,7 @@ struct LanguageDef {
     bool CaseSensitive = true;
     boost::wregex MainExpression;          // empty() when the language has no built-in set
     boost::wregex BlockCommentExpression;  // empty() when there is none
+    std::wstring BlockDelimiters;          // its opening and closing characters
 };
 
 // Ordered by code unit, case-sensitive: "CPP" sorts before "cpp".

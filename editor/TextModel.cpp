@@ -144,7 +144,14 @@ void TextModel::Unfreeze() const {
 void TextModel::SuspendUndo() const { document_->Undo(tomSuspend, nullptr); }
 void TextModel::ResumeUndo() const { document_->Undo(tomResume, nullptr); }
 
+bool TextModel::Writable() const {
+    if (!window_) return false;
+    if (runState_) FollowRunState(window_, WM_NULL, *runState_);
+    return (::GetWindowLongPtrW(window_, GWL_STYLE) & ES_READONLY) == 0;
+}
+
 void TextModel::TypeText(const std::wstring& text) const {
+    if (!Writable()) throw common::ComError(E_ACCESSDENIED);
     common::Bstr value(text);
     HRESULT hr = Selection()->TypeText(value.get());
     if (!Unimplemented(hr)) {
@@ -156,7 +163,8 @@ void TextModel::TypeText(const std::wstring& text) const {
 
 void TextModel::SetRangeText(long start, long end, const std::wstring& text) const {
     // Through the selection, as typing would: one undo step each, and reliable where a
-    // range's own SetText is not.
+    // range's own SetText is not. The control's own messages ignore read-only.
+    if (!Writable()) throw common::ComError(E_ACCESSDENIED);
     SetSelection(start, end);
     ::SendMessageW(window_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }

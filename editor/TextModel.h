@@ -1,4 +1,5 @@
 #pragma once
+#include "editor/RunStateFollower.h"
 #include <windows.h>
 #include <richedit.h>
 #include <richole.h>
@@ -21,6 +22,12 @@ public:
         : window_(window), document_(std::move(document)) {}
 
     HWND Window() const { return window_; }
+    // With a run state, the control follows it before every edit, so that a script
+    // started since the last key or click already counts.
+    void SetRunState(const IScriptRunState* runState) { runState_ = runState; }
+    // False while the control is read-only (a script runs): the edits below then throw
+    // E_ACCESSDENIED and change nothing.
+    bool Writable() const;
     ITextDocument* Document() const { return document_.Get(); }
     explicit operator bool() const { return document_ != nullptr; }
 
@@ -65,6 +72,7 @@ public:
 private:
     HWND window_ = nullptr;
     ComPtr<ITextDocument> document_;
+    const IScriptRunState* runState_ = nullptr;
 };
 
 // IID_ITextDocument is missing from MinGW's uuid library.

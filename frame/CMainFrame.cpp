@@ -9,6 +9,8 @@
 #include "framework/Dialog.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
+#include "framework/MDIChildWnd.h"
+#include "framework/View.h"
 #include "host/ResultsPane.h"
 #include "host/ScriptHost.h"
 #include "resources/frame/frameids.h"
@@ -60,6 +62,8 @@ CMainFrame::CMainFrame(host::ScriptHost& host) : host_(host) {
         AddCommand(kPanes[i].viewCommand, [this, index] { TogglePane(index); });
         AddUpdate(kPanes[i].viewCommand, [this, index](CCmdUI& ui) { ui.SetCheck(panes_[index].IsBarVisible()); });
     }
+    AddCommand(ID_NEXT_PANE, [this] { FocusNextPane(true); });
+    AddCommand(ID_PREV_PANE, [this] { FocusNextPane(false); });
     AddCommand(ID_TOOLS_EXPLORER, [this] { ToggleExplorer(); });
     AddUpdate(ID_TOOLS_EXPLORER, [this](CCmdUI& ui) {
         ui.Enable(explorer_ != nullptr);
@@ -164,7 +168,12 @@ bool CMainFrame::CreatePanes() {
 }
 
 void CMainFrame::LoadPaneStates() {
-    for (int i = 0; i < PaneCount; ++i) panes_[i].LoadState(kPanes[i].profileName);
+    std::vector<std::pair<CDockPane*, const wchar_t*>> places;
+    for (int i = 0; i < PaneCount; ++i) {
+        panes_[i].LoadState(kPanes[i].profileName);
+        places.emplace_back(&panes_[i], kPanes[i].profileName);
+    }
+    CDockPane::LoadPlaces(this, places);
     RecalcLayout();
 }
 
@@ -201,6 +210,28 @@ void CMainFrame::OnDestroy() {
 void CMainFrame::TogglePane(PaneIndex index) {
     CDockPaneCF& bar = panes_[index];
     ShowControlBar(&bar, !bar.IsBarVisible());
+}
+
+void CMainFrame::FocusNextPane(bool forward) {
+    // The stops: the active view first, then the visible panes; each with the window that
+    // takes the focus there.
+    std::vector<std::pair<HWND, HWND>> stops;  // {area, focus target}
+    if (CMDIChildWnd* child = MDIGetActive())
+        if (child->view() && child->view()->hwnd()) stops.emplace_back(child->hwnd(), child->view()->hwnd());
+    for (CDockPaneCF& pane : panes_) {
+        if (!pane.IsBarVisible() || !pane.content() || !pane.content()->hwnd()) continue;
+        HWND content = pane.content()->hwnd();
+        HWND target = ::GetNextDlgTabItem(content, nullptr, FALSE);
+        stops.emplace_back(pane.hwnd(), target ? target : content);
+    }
+    if (stops.empty()) return;
+    const HWND focus = ::GetFocus();
+    int current = -1;
+    for (size_t i = 0; i < stops.size() && current < 0; ++i)
+        if (focus && (focus == stops[i].first || ::IsChild(stops[i].first, focus))) current = static_cast<int>(i);
+    const int count = static_cast<int>(stops.size());
+    const int next = current < 0 ? (forward ? 0 : count - 1) : (current + (forward ? 1 : count - 1)) % count;
+    ::SetFocus(stops[next].second);
 }
 
 void CMainFrame::ToggleExplorer() {

@@ -53,6 +53,9 @@ public:
 
     // Shows or hides a pane (the View commands).
     void TogglePane(PaneIndex index);
+    // F6 and Shift+F6: the keyboard focus goes to the next (or previous) of the active
+    // script view and the visible panes, in the pane table's order, round the end.
+    void FocusNextPane(bool forward);
     void SavePaneStates();
 
     // Runs on the frame's thread: directly when called there, otherwise through a sent

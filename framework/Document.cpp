@@ -113,7 +113,7 @@ bool CDocument::DoSave(const std::wstring& path, bool replacePath) {
     std::wstring target = path;
     CApplication* app = CApplication::Get();
     if (target.empty()) {
-        target = path_.empty() ? title_ : path_;
+        target = ProposedFileName();
         if (!app || !app->PromptFileName(target, false, template_)) return false;
     }
     if (!OnSaveDocument(target)) {

@@ -44,6 +44,8 @@ public:
     // Saves under path, or asks for a name when path is empty.
     bool DoSave(const std::wstring& path, bool replacePath = true);
     bool DoFileSave();
+    // The name the Save As dialog proposes: the path, or the title of an unnamed document.
+    virtual std::wstring ProposedFileName() const { return path_.empty() ? title_ : path_; }
 
     bool RouteCommand(UINT id, Route route, CCmdUI* ui) override;
 

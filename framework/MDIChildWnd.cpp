@@ -25,6 +25,8 @@ bool CMDIChildWnd::Create(CMDIFrameWnd* frame, CDocument* document, CDocTemplate
     }
     RECT r = ClientRect();
     ::MoveWindow(view_->hwnd(), 0, 0, r.right, r.bottom, TRUE);
+    // The new frame took the focus while it had no view to pass it to.
+    if (::GetFocus() == hwnd_) ::SetFocus(view_->hwnd());
     OnUpdateFrameTitle();
     return true;
 }

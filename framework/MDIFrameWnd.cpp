@@ -7,6 +7,7 @@
 #include "framework/MiniDockFrame.h"
 #include "framework/StatusBar.h"
 #include "framework/ToolBar.h"
+#include "framework/View.h"
 #include <algorithm>
 
 namespace {
@@ -43,6 +44,32 @@ public:
 private:
     HWND toolbar_;
 };
+
+// A key an edit control (a pane's in-place edit, a field of a dialog) acts on itself:
+// the frame's accelerators must not turn it into a command for the active document.
+// The documents' own views are not meant: their editing commands are the accelerators'.
+bool IsEditingKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN && msg.message != WM_CHAR &&
+        msg.message != WM_SYSCHAR)
+        return false;
+    if (!msg.hwnd || msg.hwnd != ::GetFocus() || dynamic_cast<CView*>(CWindow::FromHandle(msg.hwnd))) return false;
+    wchar_t name[32] = {};
+    ::GetClassNameW(msg.hwnd, name, 32);
+    if (::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name, 4, L"Edit", 4) != CSTR_EQUAL &&
+        ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name, 8, L"RichEdit", 8) != CSTR_EQUAL)
+        return false;
+    if (msg.message == WM_CHAR || msg.message == WM_SYSCHAR) return true;
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
+    switch (msg.wParam) {
+    case VK_ESCAPE: case VK_RETURN: case VK_BACK: case VK_DELETE: case VK_INSERT:
+    case VK_HOME: case VK_END: case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+        return true;
+    case 'A': case 'C': case 'V': case 'X': case 'Y': case 'Z':
+        return control;
+    default:
+        return false;
+    }
+}
 
 HMENU FindWindowMenu(HMENU menu) {
     if (!menu) return nullptr;
@@ -412,6 +439,7 @@ bool CMDIFrameWnd::RouteCommand(UINT id, Route route, CCmdUI* ui) {
 
 bool CMDIFrameWnd::PreTranslateMessage(MSG* msg) {
     if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return false;
+    if (IsEditingKey(*msg)) return false;
     if (mdiClient_ && ::TranslateMDISysAccel(mdiClient_, msg)) return true;
     HACCEL accel = accel_;
     if (CMDIChildWnd* child = MDIGetActive())
@@ -476,6 +504,13 @@ LRESULT CMDIFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (RouteCommand(id, Route::Update, &state) && !state.enabled()) return 0;
             if (RouteCommand(id, Route::Execute, nullptr)) return 0;
         }
+        return Default();
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        // Only top-level windows hear of a changed system setting: the bars, docked or
+        // floating, follow the frame.
+        for (CControlBar* bar : std::vector<CControlBar*>(allBars_))
+            if (bar->hwnd()) ::SendMessageW(bar->hwnd(), msg, wParam, lParam);
         return Default();
     case WM_INITMENUPOPUP:
         if (!HIWORD(lParam)) {

@@ -1,4 +1,5 @@
 #include "framework/MiniDockFrame.h"
+#include "framework/DockDrag.h"
 #include "framework/ControlBar.h"
 #include "framework/MDIFrameWnd.h"
 
@@ -45,6 +46,14 @@ LRESULT CMiniDockFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         if (bar_ && frame_) frame_->ShowControlBar(bar_, false);
         return 0;
+    case WM_NCLBUTTONDOWN:
+        // Dragged by its caption, the floating bar moves or docks onto a side of the frame.
+        if (wParam == HTCAPTION && bar_ && frame_ && ::GetKeyState(VK_LBUTTON) < 0) {
+            ::SetActiveWindow(hwnd_);
+            CDockDrag(frame_, bar_).Track(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+            return 0;
+        }
+        break;
     case WM_NCLBUTTONDBLCLK:
         if (wParam == HTCAPTION && bar_ && frame_ && bar_->lastDockSide) {
             frame_->DockControlBar(bar_, bar_->lastDockSide);

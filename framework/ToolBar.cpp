@@ -1,4 +1,5 @@
 #include "framework/ToolBar.h"
+#include "framework/DockDrag.h"
 #include "framework/FrameworkIds.h"
 #include "framework/MDIFrameWnd.h"
 
@@ -146,6 +147,14 @@ LRESULT CToolBar::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         ::EndPaint(hwnd_, &ps);
         return 0;
     }
+    case WM_LBUTTONDOWN:
+        // The gripper (the bar around its buttons): the toolbar goes where it is dragged.
+        if (frame_) {
+            POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ::ClientToScreen(hwnd_, &p);
+            CDockDrag(frame_, this).Track(p);
+        }
+        return 0;
     }
     return CControlBar::WindowProc(msg, wParam, lParam);
 }

@@ -34,10 +34,10 @@ int ConsoleApplication::RunScript(const std::wstring& fileName) {
         host_.Log(RecordKind::FatalError, L"Cannot start the script: " + common::SystemMessage(static_cast<DWORD>(hr)));
         return 2;
     }
-    const std::wstring error = host_.errorText();
-    if (host_.preparationFailed() && !error.empty()) {
-        // Preparation failed: say why instead of ending in silence.
-        host_.Log(RecordKind::FatalError, error);
+    if (host_.preparationFailed()) {
+        // Preparation failed: say why (or at least that it did) instead of ending in silence.
+        const std::wstring error = host_.errorText();
+        host_.Log(RecordKind::FatalError, error.empty() ? L"The script could not be prepared." : error);
         host_.setCurrentLine(-1);
         return 2;
     }

@@ -217,25 +217,42 @@ DWORD WINAPI ScriptHost::ScriptThreadProc(void* param) {
     return 0;
 }
 
+HRESULT ScriptHost::CreateDebugManager(ComPtr<IProcessDebugManager>& manager) {
+    return Components::CreateDebugManager(manager.ReleaseAndGetAddressOf());
+}
+
+HANDLE ScriptHost::CreateWatcherThread(LPTHREAD_START_ROUTINE procedure, void* parameter) {
+    return ::CreateThread(nullptr, 0, procedure, parameter, 0, nullptr);
+}
+
 HRESULT ScriptHost::SetUpDebugger(RunContext& run) {
     ComPtr<IProcessDebugManager> manager;
-    HRESULT hr = Components::CreateDebugManager(manager.GetAddressOf());
-    if (FAILED(hr)) {
+    HRESULT hr = CreateDebugManager(manager);
+    if (FAILED(hr) || !manager) {
         currentLine_ = -1;
         setErrorText(L"Script debug components (pdm.dll and mdm.exe) not installed. Please refer to Tevrin's "
                      L"documentation about this dependency.\r");
-        return hr;
+        return FAILED(hr) ? hr : E_POINTER;
     }
+    // Each later refusal is reported too: a run that never started must not look like
+    // one that ended without errors.
+    const auto refused = [this](const wchar_t* step, HRESULT code) {
+        if (SUCCEEDED(code)) code = E_POINTER;
+        setErrorText(std::wstring(L"The script debugger could not be set up (") + step +
+                     L"): " + common::SystemMessage(static_cast<DWORD>(code)));
+        return code;
+    };
     ComPtr<IDebugApplication> application;
-    if (FAILED(hr = manager->GetDefaultApplication(&application))) return hr;
+    if (FAILED(hr = manager->GetDefaultApplication(&application)) || !application)
+        return refused(L"GetDefaultApplication", hr);
     const std::wstring name = L"Tevrin script test " + std::to_wstring(::GetCurrentProcessId());
-    if (FAILED(hr = application->SetName(name.c_str()))) return hr;
+    if (FAILED(hr = application->SetName(name.c_str()))) return refused(L"SetName", hr);
 
     ComPtr<IApplicationDebugger> client;
     client = common::Adopt(new debugger::DebugSessionClient(*this));
     ComPtr<IDebugSessionProvider> provider;
-    if (FAILED(hr = client.As(&provider))) return hr;
-    if (FAILED(hr = provider->StartDebugSession(application.Get()))) return hr;
+    if (FAILED(hr = client.As(&provider))) return refused(L"IDebugSessionProvider", hr);
+    if (FAILED(hr = provider->StartDebugSession(application.Get()))) return refused(L"StartDebugSession", hr);
 
     ComPtr<ScriptSite> site;
     site = common::Adopt(new ScriptSite(*this));
@@ -271,15 +288,22 @@ void ScriptHost::ScriptThreadMain(const std::shared_ptr<RunContext>& run) {
                 }
             } else if (SUCCEEDED(hr = run->debugApplication->CauseBreak())) {
                 auto* start = new ThreadStart{this, run};
-                run->watcherThread = ::CreateThread(nullptr, 0, WatcherThreadProc, start, 0, nullptr);
-                if (!run->watcherThread) delete start;
-                if (IsCurrent(*run)) {
-                    atBreak_ = false;
-                    running_ = true;
-                    ::SetEvent(startedEvent_);
+                run->watcherThread = CreateWatcherThread(WatcherThreadProc, start);
+                if (!run->watcherThread) {
+                    const DWORD error = ::GetLastError();
+                    delete start;
+                    // Nobody would resume the break just requested: the script must not start.
+                    setErrorText(L"The script could not be started: " + common::SystemMessage(error));
+                    if (IsCurrent(*run)) preparationFailed_ = true;
+                } else {
+                    if (IsCurrent(*run)) {
+                        atBreak_ = false;
+                        running_ = true;
+                        ::SetEvent(startedEvent_);
+                    }
+                    run->engine->SetScriptState(SCRIPTSTATE_CONNECTED);
+                    executed = true;
                 }
-                run->engine->SetScriptState(SCRIPTSTATE_CONNECTED);
-                executed = true;
             } else {
                 setErrorText(L"The debugger could not break into the script: " +
                              common::SystemMessage(static_cast<DWORD>(hr)));
@@ -387,7 +411,9 @@ bool ScriptHost::BreakpointHit(const std::string& file, int line) {
     return false;
 }
 
-ScriptHost::BreakPosition ScriptHost::ReadBreakPosition(IRemoteDebugApplicationThread* thread) {
+// The stack below the top frame is only walked while a step over waits for its depth:
+// a run steps every statement, and a deep stack must not slow each one down.
+ScriptHost::BreakPosition ScriptHost::ReadBreakPosition(IRemoteDebugApplicationThread* thread, bool countFrames) {
     BreakPosition position;
     position.thread = thread;
     ComPtr<IEnumDebugStackFrames> frames;
@@ -400,7 +426,10 @@ ScriptHost::BreakPosition ScriptHost::ReadBreakPosition(IRemoteDebugApplicationT
         ULONG fetched = 0;
         if (frames->Next(1, descriptor.put(), &fetched) != S_OK || fetched != 1) break;
         ComPtr<IDebugStackFrame> frame = descriptor.takeFrame();
-        if (depth++ > 0 || !frame) continue;
+        if (depth++ > 0 || !frame) {
+            if (!countFrames) break;
+            continue;
+        }
         // The top frame gives the position.
         ComPtr<IDebugCodeContext> code;
         ComPtr<IDebugDocumentContext> context;
@@ -419,7 +448,7 @@ ScriptHost::BreakPosition ScriptHost::ReadBreakPosition(IRemoteDebugApplicationT
                 position.line = static_cast<int>(line) + 1;
         }
     }
-    position.depth = depth;
+    position.depth = countFrames ? depth : -1;
     return position;
 }
 
@@ -452,7 +481,7 @@ void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, const Synch
         bool stop = !stepPass || atBreak_;
         if (!stop) {
             const bool hit = BreakpointHit(currentFile(), currentLine_ - 1);
-            if (stepOverDepth_ != -1 && at.depth <= stepOverDepth_) {
+            if (stepOverDepth_ != -1 && at.depth >= 0 && at.depth <= stepOverDepth_) {
                 stepOverDepth_ = -1;
                 stop = true;
             }
@@ -488,7 +517,7 @@ void ScriptHost::OnHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAK
     }
     selectedFrame_ = 0;
     // The watcher judges the break from what is read here, on the waiting thread.
-    if (reason != BREAKREASON_ERROR) setBreakPosition(ReadBreakPosition(thread));
+    if (reason != BREAKREASON_ERROR) setBreakPosition(ReadBreakPosition(thread, stepOverDepth_ != -1));
     switch (reason) {
     case BREAKREASON_STEP:
     case BREAKREASON_DEBUGGER_HALT:
@@ -592,6 +621,9 @@ HRESULT ScriptHost::Kill() {
         run_.reset();
     }
     if (ComPtr<IDebugApplication> application = run->application()) application->DisconnectDebugger();
+    // The abandoned thread ends unseen: the panes, caption and views leave its last stop now.
+    currentLine_ = -1;
+    if (application_) application_->RefreshDebugPanes();
     return S_OK;
 }
 

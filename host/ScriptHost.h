@@ -70,7 +70,7 @@ class SynchronizerCall;
 class ScriptHost {
 public:
     ScriptHost();
-    ~ScriptHost();
+    virtual ~ScriptHost();
     ScriptHost(const ScriptHost&) = delete;
     ScriptHost& operator=(const ScriptHost&) = delete;
 
@@ -148,6 +148,11 @@ public:
     // The run in progress (or the last one); null before the first run.
     std::shared_ptr<RunContext> currentRun();
 
+protected:
+    // Steps of a run's start that the platform may refuse; tests make them fail.
+    virtual HRESULT CreateDebugManager(ComPtr<IProcessDebugManager>& manager);
+    virtual HANDLE CreateWatcherThread(LPTHREAD_START_ROUTINE procedure, void* parameter);
+
 private:
     friend class ScriptLoader;
     // Lets the editor's tests stage a run state without running a script.
@@ -167,9 +172,9 @@ private:
         bool located = false;     // file (and line, when >= 0) were found
         std::string file;
         int line = -1;
-        int depth = -1;
+        int depth = -1;           // frames on the stack, when they were counted
     };
-    static BreakPosition ReadBreakPosition(IRemoteDebugApplicationThread* thread);
+    static BreakPosition ReadBreakPosition(IRemoteDebugApplicationThread* thread, bool countFrames);
     BreakPosition breakPosition();
     void setBreakPosition(BreakPosition position);
     bool IsCurrent(const RunContext& run);

@@ -87,6 +87,8 @@ bool TakeScreenshot(const std::wstring& file) {
            ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+void EndLeftovers(HANDLE job);
+
 class Runner {
 public:
     Runner(unsigned defaultTimeout, std::wstring screenshots)
@@ -104,6 +106,7 @@ public:
         wchar_t folder[MAX_PATH] = {}, outputPath[MAX_PATH] = {};
         ::GetTempPathW(MAX_PATH, folder);
         ::GetTempFileNameW(folder, L"tvs", 0, outputPath);
+        outputPath_ = outputPath;
 
         LARGE_INTEGER start, end, frequency;
         ::QueryPerformanceFrequency(&frequency);
@@ -114,7 +117,7 @@ public:
         result.seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
         result.output += common::AnsiToWide(ReadFileBytes(outputPath));
         ::DeleteFileW(outputPath);
-        if (finished) Judge(exitCode, result);
+        if (finished && exitCode == 0) result.outcome = SuiteOutcome::Passed;
         return result;
     }
 
@@ -157,13 +160,17 @@ private:
         const DWORD limit = timeout >= MAXDWORD / 1000 ? INFINITE : timeout * 1000;
         if (::WaitForSingleObject(process.hProcess, limit) == WAIT_OBJECT_0) {
             ::GetExitCodeProcess(process.hProcess, exitCode);
-            // A run that crashed leaves the applications it started without their owner.
-            if (*exitCode > 2 && job) ::TerminateJobObject(job.get(), 1);
+            // A run that failed half-way left its applications behind; the next script
+            // must not find them. The picture of what it left comes first.
+            if (*exitCode != 0) {
+                Judge(*exitCode, *result);
+                EndLeftovers(job.get());
+            }
             return true;
         }
         // The picture of the hang comes before the hang is ended.
         Screenshot(*result);
-        if (job) ::TerminateJobObject(job.get(), 1);
+        EndLeftovers(job.get());
         ::TerminateProcess(process.hProcess, 1);
         ::WaitForSingleObject(process.hProcess, 30000);
         result->outcome = SuiteOutcome::Error;
@@ -172,12 +179,9 @@ private:
         return false;
     }
 
+    // A failed run's outcome and message, from its exit code and what it printed so far.
     void Judge(DWORD exitCode, SuiteResult& result) {
-        const std::wstring first = FirstErrorRecord(result.output);
-        if (exitCode == 0) {
-            result.outcome = SuiteOutcome::Passed;
-            return;
-        }
+        const std::wstring first = FirstErrorRecord(common::AnsiToWide(ReadFileBytes(outputPath_)));
         if (exitCode == 1) {
             result.outcome = SuiteOutcome::Failed;
             result.message = first.empty() ? L"The script reported errors" : first;
@@ -201,7 +205,13 @@ private:
 
     unsigned defaultTimeout_;
     std::wstring screenshots_;
+    std::wstring outputPath_;  // the running script's output file
 };
+
+// Ends every process left in a run's job: what the script started and did not end.
+void EndLeftovers(HANDLE job) {
+    if (job) ::TerminateJobObject(job, 1);
+}
 
 const wchar_t* OutcomeText(SuiteOutcome outcome) {
     switch (outcome) {

@@ -10,6 +10,7 @@
 #include <oleacc.h>
 #include <richedit.h>
 #include <richole.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -401,9 +402,33 @@ bool IsRequest(UINT message) {
 
 } // namespace
 
+namespace {
+
+// Shared by every process that loads the library (a shared section of the image).
+volatile LONG g_treeItemDeletions __attribute__((section(".ostrshr"), shared)) = 0;
+
+// Counts what deletes tree items: the delete message itself, and the notification a tree
+// sends its parent for every item it deletes (an item that goes with its parent, or a
+// message this hook did not see). A notification is read only when it comes from this
+// thread: only then does its pointer belong to this process.
+void CountTreeItemDeletion(const CWPSTRUCT& message) {
+    if (message.message == TVM_DELETEITEM) {
+        ::InterlockedIncrement(&g_treeItemDeletions);
+    } else if (message.message == WM_NOTIFY && message.lParam && !::InSendMessage()) {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(message.lParam);
+        if (header->code == TVN_DELETEITEMA || header->code == TVN_DELETEITEMW)
+            ::InterlockedIncrement(&g_treeItemDeletions);
+    }
+}
+
+} // namespace
+
+extern "C" LONG WINAPI OstrelTreeItemDeletions() { return g_treeItemDeletions; }
+
 extern "C" LRESULT CALLBACK CallWndProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && lParam) {
         const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        CountTreeItemDeletion(*message);
         if (IsRequest(message->message)) {
             const UINT id = message->message;
             if (id == g_nMsgAllocMem) OnAllocMem(message->wParam, message->lParam);

@@ -27,6 +27,12 @@ OSTREL_API UINT g_nMsgTerminate;
 // is in lParam, of unused[1] bytes.
 OSTREL_API UINT g_nMsgMenuInfo;
 
+// How many tree view item deletions the hook has seen so far, in any process where it
+// runs (the count lives in memory shared by every process that loads the library, the
+// caller's too). A caller that keeps item handles forgets them when it changes: the
+// control trusts a handle it is given, and a deleted item's handle brings it down.
+OSTREL_API LONG WINAPI OstrelTreeItemDeletions();
+
 // WH_CALLWNDPROC hook procedure; take its address through this declaration or
 // GetProcAddress, never through a plain extern (that would be the import thunk).
 OSTREL_API LRESULT CALLBACK CallWndProc(int code, WPARAM wParam, LPARAM lParam);

@@ -16,8 +16,13 @@ Set tree = regedit.treectrl
 hkcu = tree.findItem("HKEY_CURRENT_USER")
 If hkcu <> 0 Then Env.LogInfo "The tree shows HKEY_CURRENT_USER" Else Env.LogError "No HKEY_CURRENT_USER in the tree"
 
-' regedit reads the subkeys of a key when the key is first expanded.
-If tree.findItem("Software", hkcu) = 0 Then Env.LogInfo "The subkeys are not loaded yet" Else Env.LogError "Subkeys loaded before the key was expanded"
+'' regedit reads the subkeys of a key when the key is first expanded, and reopens at the
+' key it showed last (another program may have left it there): either is fine.
+If tree.findItem("Software", hkcu) = 0 Then
+    Env.LogInfo "The subkeys are not loaded yet"
+Else
+    Env.LogInfo "regedit reopened below HKEY_CURRENT_USER: its subkeys are loaded already"
+End If
 If ExpandTreeItem(tree, hkcu) Then Env.LogInfo "HKEY_CURRENT_USER expanded" Else Env.LogError "HKEY_CURRENT_USER did not expand"
 software = tree.findItem("Software", hkcu)
 environment = tree.findItem("Environment", hkcu)

@@ -81,34 +81,43 @@ STDMETHODIMP StackFrameSniffer::EnumStackFrames(IEnumDebugStackFrames** result) 
             std::lock_guard<std::mutex> lock(lock_);
             engine = engine_;
         }
-        std::vector<ComPtr<IDebugStackFrame>> frames;
+        auto snapshot = std::make_shared<StackFrameEnum::Snapshot>();
+        snapshot->engine = engine;
         if (engine) {
             HRESULT hr = engine->onScriptThread([&]() -> HRESULT {
                 const auto& stack = engine->interpreter().frames();
-                for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
-                    ComPtr<IDebugStackFrame> frame;
-                    HRESULT hr = engine->stackFrame(*it, frame.GetAddressOf());
-                    if (FAILED(hr)) return hr;
-                    frames.push_back(frame);
-                }
+                snapshot->activations.assign(stack.rbegin(), stack.rend());
                 return S_OK;
             });
             if (FAILED(hr)) return hr;
         }
-        *result = new StackFrameEnum(std::move(frames));
+        snapshot->made.resize(snapshot->activations.size());
+        *result = new StackFrameEnum(std::move(snapshot));
         return S_OK;
     });
+}
+
+ComPtr<IDebugStackFrame> StackFrameEnum::frameAt(size_t position) {
+    Snapshot& s = *snapshot_;
+    std::lock_guard<std::mutex> lock(s.lock);
+    if (!s.made[position]) {
+        std::shared_ptr<Frame> activation = s.activations[position].lock();
+        if (!activation || !s.engine || FAILED(s.engine->stackFrame(activation, s.made[position].GetAddressOf())))
+            return nullptr;
+    }
+    return s.made[position];
 }
 
 STDMETHODIMP StackFrameEnum::Next(ULONG count, DebugStackFrameDescriptor* out, ULONG* fetched) {
     if (!out) return E_POINTER;
     std::lock_guard<std::mutex> lock(lock_);
     ULONG n = 0;
-    while (n < count && next_ < frames_.size()) {
+    while (n < count && next_ < snapshot_->activations.size()) {
+        ComPtr<IDebugStackFrame> frame = frameAt(next_);
+        if (!frame) break;  // the stack has moved on since the snapshot
         // Innermost frames get the lowest addresses, as on a real stack.
         DebugStackFrameDescriptor& d = out[n];
-        d.pdsf = frames_[next_].Get();
-        d.pdsf->AddRef();
+        d.pdsf = frame.Detach();
         d.dwMin = static_cast<DWORD>(next_ * 2 + 1);
         d.dwLim = static_cast<DWORD>(next_ * 2 + 2);
         d.fFinal = FALSE;
@@ -122,7 +131,7 @@ STDMETHODIMP StackFrameEnum::Next(ULONG count, DebugStackFrameDescriptor* out, U
 
 STDMETHODIMP StackFrameEnum::Skip(ULONG count) {
     std::lock_guard<std::mutex> lock(lock_);
-    size_t left = frames_.size() - next_;
+    size_t left = snapshot_->activations.size() - next_;
     next_ += std::min<size_t>(count, left);
     return count <= left ? S_OK : S_FALSE;
 }
@@ -136,7 +145,7 @@ STDMETHODIMP StackFrameEnum::Reset() {
 STDMETHODIMP StackFrameEnum::Clone(IEnumDebugStackFrames** clone) {
     if (!clone) return E_POINTER;
     std::lock_guard<std::mutex> lock(lock_);
-    *clone = new StackFrameEnum(frames_, next_);
+    *clone = new StackFrameEnum(snapshot_, next_);
     return S_OK;
 }
 

@@ -46,10 +46,20 @@ private:
     Microsoft::WRL::ComPtr<ScriptEngine> engine_;
 };
 
+// The engine's frames at one moment, innermost first. A frame's debug object is made
+// when it is first fetched: a debugger that reads the top frame at every statement must
+// not pay for the whole stack.
 class StackFrameEnum : public common::FreeThreaded<IEnumDebugStackFrames> {
 public:
-    explicit StackFrameEnum(std::vector<Microsoft::WRL::ComPtr<IDebugStackFrame>> frames, size_t next = 0)
-        : frames_(std::move(frames)), next_(next) {}
+    struct Snapshot {
+        Microsoft::WRL::ComPtr<ScriptEngine> engine;
+        std::vector<std::weak_ptr<Frame>> activations;
+        std::mutex lock;
+        std::vector<Microsoft::WRL::ComPtr<IDebugStackFrame>> made;  // by position; null until fetched
+    };
+
+    explicit StackFrameEnum(std::shared_ptr<Snapshot> snapshot, size_t next = 0)
+        : snapshot_(std::move(snapshot)), next_(next) {}
 
     STDMETHODIMP Next(ULONG count, DebugStackFrameDescriptor* out, ULONG* fetched) override;
     STDMETHODIMP Skip(ULONG count) override;
@@ -57,8 +67,11 @@ public:
     STDMETHODIMP Clone(IEnumDebugStackFrames** clone) override;
 
 private:
+    // The frame at `position`, made now if need be; null once its activation has ended.
+    Microsoft::WRL::ComPtr<IDebugStackFrame> frameAt(size_t position);
+
     std::mutex lock_;
-    std::vector<Microsoft::WRL::ComPtr<IDebugStackFrame>> frames_;
+    std::shared_ptr<Snapshot> snapshot_;
     size_t next_;
 };
 

@@ -5,6 +5,7 @@
 #include "wrappers/hook/RemoteItems.h"
 #include "wrappers/hook/RemoteSession.h"
 #include "wrappers/hook/SendRemote.h"
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -25,15 +26,27 @@ HTREEITEM nextItem(HWND tree, UINT relation, HTREEITEM item) {
     return reinterpret_cast<HTREEITEM>(sendDirect(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
 }
 
+// A walk this short does not ask for the item count that bounds longer ones.
+const LONG_PTR kShortWalk = 64;
+
 // Visits the items below `start` (null: the whole tree) depth first, pre-order, until
 // `visit` returns true; that item is the result, else null. Bounded by the item count
-// so that a control changing under our feet cannot hold the script.
-HTREEITEM walk(HWND tree, HTREEITEM start, const std::function<bool(HTREEITEM)>& visit) {
-    const LRESULT total = sendDirect(tree, TVM_GETCOUNT, 0, 0);
-    LRESULT budget = total + 1;
+// so that a control changing under our feet cannot hold the script. Every item visited
+// is remembered in `cache`, when given.
+HTREEITEM walk(HWND tree, HTREEITEM start, const std::function<bool(HTREEITEM)>& visit, TreeItemCache* cache) {
+    const LONG seenAt = cache ? cache->now() : 0;
+    LONG_PTR limit = kShortWalk;
+    bool counted = false;
     std::vector<HTREEITEM> pending;  // next siblings still to visit, innermost last
     HTREEITEM item = start ? nextItem(tree, TVGN_CHILD, start) : nextItem(tree, TVGN_ROOT, nullptr);
-    while (item && budget-- > 0) {
+    for (LONG_PTR visited = 0; item; ++visited) {
+        if (visited >= limit) {
+            if (counted) break;
+            limit = std::max<LONG_PTR>(limit, sendDirect(tree, TVM_GETCOUNT, 0, 0) + 1);
+            counted = true;
+            if (visited >= limit) break;
+        }
+        if (cache) cache->remember(tree, item, seenAt);
         if (visit(item)) return item;
         HTREEITEM sibling = nextItem(tree, TVGN_NEXT, item);
         HTREEITEM child = nextItem(tree, TVGN_CHILD, item);
@@ -54,10 +67,21 @@ HTREEITEM walk(HWND tree, HTREEITEM start, const std::function<bool(HTREEITEM)>&
 
 // The item a script's number stands for, if the tree has it. Numbers are checked against
 // the tree's own items: the control does not check handles itself, and a wrong number
-// must not reach it. This also widens a number back to a full 64-bit handle.
-HTREEITEM itemOfNumber(HWND tree, LONG number) {
+// must not reach it. Items seen before are known from the cache (which forgets them when
+// an item may have been deleted); any other number costs a walk, which fills the cache.
+// This also widens a number back to a full 64-bit handle.
+HTREEITEM itemOfNumber(HWND tree, LONG number, TreeItemCache* cache) {
     if (number == 0) return nullptr;
-    return walk(tree, nullptr, [&](HTREEITEM item) { return handleNumber(item) == number; });
+    if (!cache) return walk(tree, nullptr, [&](HTREEITEM item) { return handleNumber(item) == number; }, nullptr);
+    if (HTREEITEM known = cache->find(tree, number)) return known;
+    // The walk goes on past the item: a script visiting the items in order would
+    // otherwise walk again up to each next one.
+    HTREEITEM found = nullptr;
+    walk(tree, nullptr, [&](HTREEITEM item) {
+        if (handleNumber(item) == number) found = item;
+        return false;
+    }, cache);
+    return found;
 }
 
 // The tree's items for one operation. Reads and synchronous writes go through the
@@ -65,7 +89,10 @@ HTREEITEM itemOfNumber(HWND tree, LONG number) {
 // later, so their data goes into blocks of their own.
 class TreeItems {
 public:
-    explicit TreeItems(WindowBinding& binding) : binding_(binding) {}
+    // `cache` is null when the handles cannot be kept (no hook counts the deletions).
+    TreeItems(WindowBinding& binding, TreeItemCache* cache) : binding_(binding), cache_(cache) {}
+
+    TreeItemCache* cache() const { return cache_; }
 
     bool read(HWND tree, TVITEMA* item) {
         RemoteSession::Lease lease(binding_.session(), sizeof(TVITEMA));
@@ -139,24 +166,26 @@ private:
     }
 
     WindowBinding& binding_;
+    TreeItemCache* cache_;
     std::unique_ptr<RemoteProcess> process_;
 };
 
 std::wstring itemText(TreeItems& items, HWND tree, HTREEITEM handle) { return items.text(tree, handle); }
 
 HTREEITEM findText(TreeItems& items, HWND tree, const std::wstring& pattern, HTREEITEM start) {
-    return walk(tree, start, [&](HTREEITEM item) { return matchText(itemText(items, tree, item), pattern); });
+    return walk(tree, start, [&](HTREEITEM item) { return matchText(itemText(items, tree, item), pattern); },
+                items.cache());
 }
 
 // An item argument: a number is a handle, a string a pattern searched below `parent`.
 HTREEITEM resolve(TreeItems& items, HWND tree, const VARIANT& item, LONG parent) {
     LONG number = 0;
-    if (variantInteger(item, &number)) return itemOfNumber(tree, number);
+    if (variantInteger(item, &number)) return itemOfNumber(tree, number, items.cache());
     std::wstring pattern;
     if (!variantString(item, &pattern)) return nullptr;
     HTREEITEM start = nullptr;
     if (parent != 0) {
-        start = itemOfNumber(tree, parent);
+        start = itemOfNumber(tree, parent, items.cache());
         if (!start) return nullptr;  // a parent the tree does not have holds nothing
     }
     return findText(items, tree, pattern, start);
@@ -181,12 +210,20 @@ void setItemState(TreeItems& items, HWND tree, HTREEITEM handle, UINT mask, UINT
 
 } // namespace
 
+TreeViewCtrl::TreeViewCtrl() : cache_([] { return OstrelTreeItemDeletions(); }) {}
+
+TreeItemCache* TreeViewCtrl::cache() {
+    // Without a hook on the tree's thread no deletion would be counted.
+    std::lock_guard<std::recursive_mutex> lock(core().mutex());
+    return binding().hook ? &cache_ : nullptr;
+}
+
 STDMETHODIMP TreeViewCtrl::get_item(VARIANT item, LONG parent, BSTR* pVal) {
     return WrapperCall([&] {
         if (!pVal) return E_POINTER;
         *pVal = nullptr;
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         *pVal = ::SysAllocString(itemText(items, tree, resolve(items, tree, item, parent)).c_str());
         return S_OK;
     });
@@ -196,7 +233,7 @@ STDMETHODIMP TreeViewCtrl::put_item(VARIANT item, LONG parent, BSTR newVal) {
     return WrapperCall([&] {
         const bool post = binding().takeAsync();
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         HTREEITEM handle = resolve(items, tree, item, parent);
         if (!handle) return S_OK;
         TVITEMA changed{};
@@ -213,7 +250,7 @@ STDMETHODIMP TreeViewCtrl::get_itemData(VARIANT item, LONG parent, LONG* pVal) {
         if (!pVal) return E_POINTER;
         *pVal = 0;
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         HTREEITEM handle = resolve(items, tree, item, parent);
         if (!handle) return S_OK;
         TVITEMA data{};
@@ -228,7 +265,7 @@ STDMETHODIMP TreeViewCtrl::put_itemData(VARIANT item, LONG parent, LONG newVal) 
     return WrapperCall([&] {
         const bool post = binding().takeAsync();
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         HTREEITEM handle = resolve(items, tree, item, parent);
         if (!handle) return S_OK;
         TVITEMA data{};
@@ -246,17 +283,19 @@ STDMETHODIMP TreeViewCtrl::newItem(BSTR strVal, LONG parent, LONG* pVal) {
         *pVal = 0;
         const bool post = binding().takeAsync();
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         HTREEITEM under = TVI_ROOT;
         if (parent != 0) {
-            under = itemOfNumber(tree, parent);
+            under = itemOfNumber(tree, parent, items.cache());
             if (!under) return S_OK;  // no such parent: nothing is added
         }
         TVINSERTSTRUCTA insert{};
         insert.hParent = under;
         insert.hInsertAfter = TVI_LAST;
         insert.item.mask = TVIF_TEXT;
+        const LONG seenAt = items.cache() ? items.cache()->now() : 0;
         LRESULT handle = items.insert(tree, insert, bstrText(strVal), post);
+        if (items.cache() && !post) items.cache()->remember(tree, reinterpret_cast<HTREEITEM>(handle), seenAt);
         *pVal = handleNumber(reinterpret_cast<HTREEITEM>(handle));
         return S_OK;
     });
@@ -265,9 +304,10 @@ STDMETHODIMP TreeViewCtrl::newItem(BSTR strVal, LONG parent, LONG* pVal) {
 STDMETHODIMP TreeViewCtrl::deleteItem(VARIANT item, LONG parent) {
     return WrapperCall([&] {
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         HTREEITEM handle = resolve(items, tree, item, parent);
         if (handle) sendDirect(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(handle));
+        cache_.forget();
         return S_OK;
     });
 }
@@ -280,7 +320,7 @@ STDMETHODIMP TreeViewCtrl::get_curSel(LONG, VARIANT* pVal) {
         HTREEITEM selected = nextItem(tree, TVGN_CARET, nullptr);
         std::wstring text;
         if (selected) {
-            TreeItems items(binding());
+            TreeItems items(binding(), cache());
             text = itemText(items, tree, selected);
         }
         pVal->vt = VT_BSTR;
@@ -292,7 +332,7 @@ STDMETHODIMP TreeViewCtrl::get_curSel(LONG, VARIANT* pVal) {
 STDMETHODIMP TreeViewCtrl::put_curSel(LONG parent, VARIANT newVal) {
     return WrapperCall([&] {
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         HTREEITEM handle = resolve(items, tree, newVal, parent);
         sendDirect(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(handle));
         return S_OK;
@@ -302,7 +342,7 @@ STDMETHODIMP TreeViewCtrl::put_curSel(LONG parent, VARIANT newVal) {
 STDMETHODIMP TreeViewCtrl::ensureVisible(VARIANT item, LONG parent) {
     return WrapperCall([&] {
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         HTREEITEM handle = resolve(items, tree, item, parent);
         if (handle) sendDirect(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(handle));
         return S_OK;
@@ -314,10 +354,10 @@ STDMETHODIMP TreeViewCtrl::get_findItem(BSTR strVal, LONG parent, LONG* pVal) {
         if (!pVal) return E_POINTER;
         *pVal = 0;
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         HTREEITEM start = nullptr;
         if (parent != 0) {
-            start = itemOfNumber(tree, parent);
+            start = itemOfNumber(tree, parent, items.cache());
             if (!start) return S_OK;
         }
         *pVal = handleNumber(findText(items, tree, bstrText(strVal), start));
@@ -336,6 +376,7 @@ STDMETHODIMP TreeViewCtrl::get_count(LONG* pVal) {
 STDMETHODIMP TreeViewCtrl::resetContent() {
     return WrapperCall([&] {
         sendDirect(window(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+        cache_.forget();
         return S_OK;
     });
 }
@@ -345,7 +386,7 @@ STDMETHODIMP TreeViewCtrl::get_check(VARIANT item, LONG parent, VARIANT_BOOL* pV
         if (!pVal) return E_POINTER;
         *pVal = VARIANT_FALSE;
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         HTREEITEM handle = resolve(items, tree, item, parent);
         if (!handle) return S_OK;
         // State image 1 is the unchecked box; 0 (no check boxes) and 2 count as checked.
@@ -359,7 +400,7 @@ STDMETHODIMP TreeViewCtrl::put_check(VARIANT item, LONG parent, VARIANT_BOOL new
     return WrapperCall([&] {
         const bool post = binding().takeAsync();
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         HTREEITEM handle = resolve(items, tree, item, parent);
         if (handle) setItemState(items, tree, handle, TVIS_STATEIMAGEMASK, newVal ? 0x2000 : 0x1000, post);
         return S_OK;
@@ -371,9 +412,14 @@ STDMETHODIMP TreeViewCtrl::get_parent(VARIANT item, LONG* pVal) {
         if (!pVal) return E_POINTER;
         *pVal = 0;
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         HTREEITEM handle = resolve(items, tree, item, 0);
-        if (handle) *pVal = handleNumber(nextItem(tree, TVGN_PARENT, handle));
+        if (handle) {
+            const LONG seenAt = items.cache() ? items.cache()->now() : 0;
+            HTREEITEM above = nextItem(tree, TVGN_PARENT, handle);
+            if (items.cache()) items.cache()->remember(tree, above, seenAt);
+            *pVal = handleNumber(above);
+        }
         return S_OK;
     });
 }
@@ -383,7 +429,7 @@ STDMETHODIMP TreeViewCtrl::get_expanded(VARIANT item, LONG parent, VARIANT_BOOL*
         if (!pVal) return E_POINTER;
         *pVal = VARIANT_FALSE;
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         HTREEITEM handle = resolve(items, tree, item, parent);
         if (handle && itemState(items, tree, handle, TVIS_EXPANDED)) *pVal = VARIANT_TRUE;
         return S_OK;
@@ -394,7 +440,7 @@ STDMETHODIMP TreeViewCtrl::put_expanded(VARIANT item, LONG parent, VARIANT_BOOL 
     return WrapperCall([&] {
         const bool post = binding().takeAsync();
         HWND tree = window();
-        TreeItems items(binding());
+        TreeItems items(binding(), cache());
         HTREEITEM handle = resolve(items, tree, item, parent);
         if (handle) setItemState(items, tree, handle, TVIS_EXPANDED, newVal ? TVIS_EXPANDED : 0, post);
         return S_OK;

@@ -1,5 +1,6 @@
 #pragma once
 #include "wrappers/core/WrapperBase.h"
+#include "wrappers/controls/TreeItemCache.h"
 #include <commctrl.h>
 #include <string>
 
@@ -10,6 +11,8 @@ namespace wrappers {
 // a parent, their texts, data, check boxes, expanded state and the selection.
 class TreeViewCtrl final : public WrapperBase<ITreeViewCtrl> {
 public:
+    TreeViewCtrl();
+
     STDMETHODIMP get_item(VARIANT item, LONG parent, BSTR* pVal) override;
     STDMETHODIMP put_item(VARIANT item, LONG parent, BSTR newVal) override;
     STDMETHODIMP get_itemData(VARIANT item, LONG parent, LONG* pVal) override;
@@ -27,6 +30,12 @@ public:
     STDMETHODIMP get_parent(VARIANT item, LONG* pVal) override;
     STDMETHODIMP get_expanded(VARIANT item, LONG parent, VARIANT_BOOL* pVal) override;
     STDMETHODIMP put_expanded(VARIANT item, LONG parent, VARIANT_BOOL newVal) override;
+
+private:
+    // The item handles seen in the bound tree; null when they cannot be kept.
+    TreeItemCache* cache();
+
+    TreeItemCache cache_;
 };
 
 } // namespace wrappers

@@ -29,17 +29,26 @@ void Collection::toVariant(VARIANT* out) {
     AddRef();
 }
 
+Collection::Element Collection::objectElement(IUnknown* object) {
+    Element element;
+    element.object = std::make_shared<common::ApartmentRef<IUnknown>>();
+    element.object->reset(object, true);
+    return element;
+}
+
 void Collection::elementToVariant(const Element& element, VARIANT* out) const {
     ::VariantInit(out);
     if (element.object) {
+        // An object this apartment cannot reach reads as empty.
+        ComPtr<IUnknown> object = element.object->get();
+        if (!object) return;
         ComPtr<IDispatch> dispatch;
-        if (SUCCEEDED(element.object.As(&dispatch))) {
+        if (SUCCEEDED(object.As(&dispatch))) {
             out->vt = VT_DISPATCH;
             out->pdispVal = dispatch.Detach();
         } else {
             out->vt = VT_UNKNOWN;
-            out->punkVal = element.object.Get();
-            out->punkVal->AddRef();
+            out->punkVal = object.Detach();
         }
         return;
     }
@@ -85,8 +94,9 @@ STDMETHODIMP Collection::get__NewEnum(IUnknown** pVal) {
 
 STDMETHODIMP Collection::add(IUnknown* pVal) {
     if (!pVal) return E_POINTER;
+    Element element = objectElement(pVal);
     std::lock_guard<std::mutex> lock(mutex_);
-    elements_.push_back(Element{0, pVal});
+    elements_.push_back(std::move(element));
     return S_OK;
 }
 
@@ -143,8 +153,9 @@ STDMETHODIMP Collection::Save(IStream* pStm, BOOL) {
     if (FAILED(pStm->Write(&count, sizeof count, &written)) || written != sizeof count) return STG_E_CANTSAVE;
     for (const Element& element : elements_) {
         if (element.object) {
+            ComPtr<IUnknown> object = element.object->get();
             ComPtr<IPersistStream> persist;
-            HRESULT hr = element.object.As(&persist);
+            HRESULT hr = object ? object.As(&persist) : RPC_E_WRONG_THREAD;
             if (FAILED(hr)) return hr;
             hr = ::OleSaveToStream(persist.Get(), pStm);
             if (FAILED(hr)) return hr;
@@ -182,7 +193,7 @@ STDMETHODIMP Collection::Load(IStream* pStm) {
         ComPtr<IUnknown> object;
         hr = ::OleLoadFromStream(pStm, IID_IUnknown, reinterpret_cast<void**>(object.GetAddressOf()));
         if (FAILED(hr)) return hr;
-        loaded.push_back(Element{0, object});
+        loaded.push_back(objectElement(object.Get()));
     }
     std::lock_guard<std::mutex> lock(mutex_);
     elements_.insert(elements_.end(), loaded.begin(), loaded.end());

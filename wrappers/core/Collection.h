@@ -6,19 +6,22 @@
 //   items->append(3);
 //   items->toVariant(pVal);   // VT_DISPATCH
 #include "wrappers.h"
-#include "common/ComObject.h"
+#include "common/ApartmentRef.h"
+#include "common/FreeThreaded.h"
 #include "wrappers/core/Dispatch.h"
 #include "wrappers/core/WrappersModule.h"
 #include <objidl.h>
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <vector>
 #include <wrl/client.h>
 
 namespace wrappers {
 
+// Free-threaded, like the wrappers that hand it out; it is also its own enumerator.
 class Collection final
-    : public common::ComObject<DispatchImpl<ICollection>, IEnumVARIANT, common::WithBases<IPersistStream, IPersist>> {
+    : public common::FreeThreaded<DispatchImpl<ICollection>, IEnumVARIANT, common::WithBases<IPersistStream, IPersist>> {
 public:
     static Microsoft::WRL::ComPtr<Collection> create();
 
@@ -46,11 +49,13 @@ public:
     STDMETHODIMP GetSizeMax(ULARGE_INTEGER* pcbSize) override;
 
 private:
-    // An element is an index, or an object appended with add.
+    // An element is an index, or an object appended with add (held so that any
+    // apartment reading the collection can reach it).
     struct Element {
         LONG index = 0;
-        Microsoft::WRL::ComPtr<IUnknown> object;
+        std::shared_ptr<common::ApartmentRef<IUnknown>> object;
     };
+    static Element objectElement(IUnknown* object);
 
     Collection();
     ~Collection() override = default;

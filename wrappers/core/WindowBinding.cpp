@@ -36,10 +36,32 @@ void WindowBinding::bind(HWND target) {
 
     const common::Oleacc& oleacc = common::Oleacc::Instance();
     if (oleacc.accessibleObjectFromWindow) {
-        accessible.Reset();
+        accessible.reset(nullptr, false);
+        Microsoft::WRL::ComPtr<IAccessible> object;
         oleacc.accessibleObjectFromWindow(target, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IAccessible),
-                                          reinterpret_cast<void**>(accessible.ReleaseAndGetAddressOf()));
+                                          reinterpret_cast<void**>(object.GetAddressOf()));
+        // Another apartment asks the window again rather than paying for the global
+        // interface table at every binding.
+        accessible.reset(object, false);
+        accessibleOfWindow_ = true;
     }
+}
+
+void WindowBinding::bindAccessible(const Microsoft::WRL::ComPtr<IAccessible>& object, HWND itsWindow) {
+    accessible.reset(object, true);
+    accessibleOfWindow_ = false;
+    window = itsWindow;
+}
+
+Microsoft::WRL::ComPtr<IAccessible> WindowBinding::accessibleHere() const {
+    if (!accessible) return nullptr;
+    if (Microsoft::WRL::ComPtr<IAccessible> here = accessible.get()) return here;
+    const common::Oleacc& oleacc = common::Oleacc::Instance();
+    if (!accessibleOfWindow_ || !oleacc.accessibleObjectFromWindow) return nullptr;
+    Microsoft::WRL::ComPtr<IAccessible> again;
+    oleacc.accessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IAccessible),
+                                      reinterpret_cast<void**>(again.GetAddressOf()));
+    return again;
 }
 
 WindowBinding::~WindowBinding() { dropSession(); }

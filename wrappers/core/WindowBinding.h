@@ -1,7 +1,10 @@
 #pragma once
 // What every wrapper object holds: the bound window, its process, the hook installed on
 // the window's thread (so that the hook library can act inside that process), the
-// window's accessible object and the process-wide Synchronizer.
+// window's accessible object and the process-wide Synchronizer. Wrappers are called from
+// any apartment: the accessible object, often a proxy of another process, is reached
+// through accessibleHere(); the Synchronizer is free-threaded itself.
+#include "common/ApartmentRef.h"
 #include "common/UniqueHandle.h"
 #include "wrappers.h"
 #include <windows.h>
@@ -20,7 +23,8 @@ struct WindowBinding {
     HMODULE hookModule = nullptr;
     HWND hookedWindow = nullptr;
     common::UniqueHook hook;
-    Microsoft::WRL::ComPtr<IAccessible> accessible;
+    // Obtained in the apartment that bound the wrapper; see accessibleHere().
+    common::ApartmentRef<IAccessible> accessible;
     HMENU menu = nullptr;
     Microsoft::WRL::ComPtr<ISynchronizer> synchronizer;
 
@@ -34,6 +38,13 @@ struct WindowBinding {
     // window gets no hook. Throws a WrapperError, binding nothing, when the window's
     // process has the other bitness.
     void bind(HWND target);
+    // Stands for an accessible object found by a role search, obtained in the calling
+    // thread's apartment: no hook, no process id.
+    void bindAccessible(const Microsoft::WRL::ComPtr<IAccessible>& object, HWND itsWindow);
+    // The accessible object for the calling thread's apartment: the one held, or, in
+    // another apartment, the window's object obtained again (or the role search's
+    // object from the global interface table); null when there is none.
+    Microsoft::WRL::ComPtr<IAccessible> accessibleHere() const;
     // The terminating release of an application: no window any more.
     void clearWindow() { window = nullptr; }
 
@@ -50,6 +61,7 @@ struct WindowBinding {
 private:
     void dropSession();
 
+    bool accessibleOfWindow_ = false;  // obtained from `window`, so obtainable again
     std::mutex sessionMutex_;
     std::shared_ptr<RemoteSession> session_;
 };

@@ -1,7 +1,9 @@
 #pragma once
 // Base of every wrapper class: reference counting, QueryInterface, IDispatch from the
 // type library, ISupportErrorInfo, the module lock, and every member of IWNDWrapper and
-// ITevrinAcc (forwarded to the shared WrapperCore).
+// ITevrinAcc (forwarded to the shared WrapperCore). Wrappers are free-threaded: a
+// script's apartment calls the object itself, never a proxy, so every member is safe on
+// any thread and what the binding holds is usable from any apartment.
 //
 // Adding a wrapper class (for example a list view wrapper in
 // wrappers/controls/ListViewCtrl.{h,cpp}):
@@ -28,7 +30,7 @@
 //
 // Nothing else is needed: the source folders are globbed, and the class is then made by
 // the typed property (listview) and for windows of its class (dlgItem, waitForWindow).
-#include "common/ComObject.h"
+#include "common/FreeThreaded.h"
 #include "wrappers/core/Dispatch.h"
 #include "wrappers/core/WrapperCore.h"
 #include "wrappers/core/WrapperError.h"
@@ -38,7 +40,7 @@
 namespace wrappers {
 
 template <typename Interface>
-class WrapperBase : public common::ComObject<DispatchImpl<Interface, ITevrinAcc, IWNDWrapper>, ISupportErrorInfo>,
+class WrapperBase : public common::FreeThreaded<DispatchImpl<Interface, ITevrinAcc, IWNDWrapper>, ISupportErrorInfo>,
                     public WrapperObject {
 public:
     WrapperBase() : module_(WrappersModule::locks()) {}

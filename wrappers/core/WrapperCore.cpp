@@ -185,17 +185,16 @@ void WrapperCore::bindTo(HWND window) {
 }
 
 void WrapperCore::bindToAccessible(const ComPtr<IAccessible>& object) {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    binding_.accessible = object;
     HWND window = nullptr;
     const common::Oleacc& oleacc = common::Oleacc::Instance();
     if (oleacc.windowFromAccessibleObject) oleacc.windowFromAccessibleObject(object.Get(), &window);
-    binding_.window = window;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    binding_.bindAccessible(object, window);
 }
 
 ComPtr<IAccessible> WrapperCore::accessible() {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    return binding_.accessible;
+    return binding_.accessibleHere();
 }
 
 // ---- IWNDWrapper ----

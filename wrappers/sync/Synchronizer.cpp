@@ -16,12 +16,10 @@ const int kReadyStateReads = 10000;
 bool isComplete(BSTR state) { return state && ::lstrcmpiW(state, L"complete") == 0; }
 
 // Polls one document; false when it could not be reached (the entry is dropped).
-bool waitForDocument(IStream* stream) {
+bool waitForDocument(const common::ApartmentRef<IDispatch>& entry) {
+    ComPtr<IDispatch> object = entry.get();
     ComPtr<IHTMLDocument2> document;
-    if (FAILED(::CoUnmarshalInterface(stream, IID_IHTMLDocument2, reinterpret_cast<void**>(document.GetAddressOf()))))
-        return false;
-    LARGE_INTEGER start = {};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    if (!object || FAILED(object.As(&document))) return false;
     for (int read = 0; read < kReadyStateReads; ++read) {
         common::Bstr state;
         if (FAILED(document->get_readyState(state.put()))) return false;
@@ -43,18 +41,18 @@ STDMETHODIMP Synchronizer::synchronize() {
         // Entries are visited by position: the list may grow meanwhile (another thread's
         // add_mshtml), and a wait must not hold the lock.
         for (size_t i = 0;;) {
-            ComPtr<IStream> stream;
+            std::shared_ptr<common::ApartmentRef<IDispatch>> entry;
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 if (i >= documents_.size()) break;
-                stream = documents_[i];
+                entry = documents_[i];
             }
-            if (waitForDocument(stream.Get())) {
+            if (waitForDocument(*entry)) {
                 ++i;
                 continue;
             }
             std::lock_guard<std::mutex> lock(mutex_);
-            if (i < documents_.size() && documents_[i].Get() == stream.Get()) documents_.erase(documents_.begin() + static_cast<ptrdiff_t>(i));
+            if (i < documents_.size() && documents_[i] == entry) documents_.erase(documents_.begin() + static_cast<ptrdiff_t>(i));
         }
         return S_OK;
     });
@@ -62,10 +60,11 @@ STDMETHODIMP Synchronizer::synchronize() {
 
 STDMETHODIMP Synchronizer::add_mshtml(IDispatch* pDisp) {
     return WrapperCall([&] {
-        ComPtr<IStream> stream;
-        common::ThrowIfFailed(::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, pDisp, &stream));
+        if (!pDisp) return E_POINTER;
+        auto entry = std::make_shared<common::ApartmentRef<IDispatch>>();
+        entry->reset(pDisp, true);
         std::lock_guard<std::mutex> lock(mutex_);
-        documents_.push_back(stream);
+        documents_.push_back(std::move(entry));
         return S_OK;
     });
 }

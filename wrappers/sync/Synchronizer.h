@@ -3,9 +3,11 @@
 // loading, and carries the one-shot async flag that makes the next blocking control
 // operation post instead of wait.
 #include "wrappers.h"
-#include "common/ComObject.h"
+#include "common/FreeThreaded.h"
 #include "wrappers/core/Dispatch.h"
+#include "common/ApartmentRef.h"
 #include <objidl.h>
+#include <memory>
 #include <atomic>
 #include <mutex>
 #include <vector>
@@ -13,7 +15,8 @@
 
 namespace wrappers {
 
-class Synchronizer final : public common::ComObject<DispatchImpl<ISynchronizer>, ISupportErrorInfo> {
+// Free-threaded: the script thread and the break watcher call the one object directly.
+class Synchronizer final : public common::FreeThreaded<DispatchImpl<ISynchronizer>, ISupportErrorInfo> {
 public:
     Synchronizer();
 
@@ -26,7 +29,7 @@ public:
     // ISupportErrorInfo
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
 
-    // Documents still registered (those that could not be unmarshalled are dropped).
+    // Documents still registered (those that could not be reached are dropped).
     size_t documentCount();
 
 private:
@@ -34,7 +37,9 @@ private:
 
     std::atomic<bool> async_{false};
     std::mutex mutex_;
-    std::vector<Microsoft::WRL::ComPtr<IStream>> documents_;
+    // Each document is read from whichever apartment synchronizes, so each is held
+    // through the global interface table.
+    std::vector<std::shared_ptr<common::ApartmentRef<IDispatch>>> documents_;
 };
 
 // The class object of Wrappers.Synchronizer: every instance it gives is the one object.

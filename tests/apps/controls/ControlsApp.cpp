@@ -1,7 +1,9 @@
 // Application under test for the list and item wrappers: one dialog holding every
 // standard control they drive. It writes one line per event it receives to the file
 // given with /log, and shows the last event in its status label.
-//   controls.exe [/log <file>] [/rows <n>] [/title <caption>] [/singlesel] [/nocheckboxes]
+//   controls.exe [/log <file>] [/rows <n>] [/treeitems <n>] [/title <caption>] [/singlesel] [/nocheckboxes]
+// /treeitems fills the tree with about n items on three levels (roots of 10 children of
+// 9 leaves each, so 100 items a root) named "R<i>", "R<i>.C<j>" and "R<i>.C<j>.L<k>".
 #include "ControlsIds.h"
 #include <windows.h>
 #include <commctrl.h>
@@ -16,6 +18,7 @@ struct Options {
     std::wstring logPath;
     std::wstring title;
     int rows = -1;  // -1: the four sample rows
+    int treeItems = -1;  // -1: the six sample items
     bool singleSelection = false;
     bool checkBoxes = true;
 };
@@ -143,12 +146,24 @@ void Fill(HWND dialog) {
     }
 
     HWND tree = ::GetDlgItem(dialog, IDC_TREE);
-    HTREEITEM a = AddTreeItem(tree, TVI_ROOT, L"Root A");
-    HTREEITEM a1 = AddTreeItem(tree, a, L"Child A1");
-    AddTreeItem(tree, a1, L"Leaf A1x");
-    AddTreeItem(tree, a, L"Child A2");
-    HTREEITEM b = AddTreeItem(tree, TVI_ROOT, L"Root B");
-    AddTreeItem(tree, b, L"Child B1");
+    if (g_options.treeItems < 0) {
+        HTREEITEM a = AddTreeItem(tree, TVI_ROOT, L"Root A");
+        HTREEITEM a1 = AddTreeItem(tree, a, L"Child A1");
+        AddTreeItem(tree, a1, L"Leaf A1x");
+        AddTreeItem(tree, a, L"Child A2");
+        HTREEITEM b = AddTreeItem(tree, TVI_ROOT, L"Root B");
+        AddTreeItem(tree, b, L"Child B1");
+    } else {
+        for (int i = 0; i < (g_options.treeItems + 99) / 100; ++i) {
+            const std::wstring r = L"R" + std::to_wstring(i);
+            HTREEITEM root = AddTreeItem(tree, TVI_ROOT, r.c_str());
+            for (int j = 0; j < 10; ++j) {
+                const std::wstring c = r + L".C" + std::to_wstring(j);
+                HTREEITEM child = AddTreeItem(tree, root, c.c_str());
+                for (int k = 0; k < 9; ++k) AddTreeItem(tree, child, (c + L".L" + std::to_wstring(k)).c_str());
+            }
+        }
+    }
 
     HWND tab = ::GetDlgItem(dialog, IDC_TAB);
     const wchar_t* tabs[] = {L"General", L"Details", L"Advanced"};
@@ -261,6 +276,7 @@ void ParseCommandLine() {
         if (arg == L"/log" && i + 1 < count) g_options.logPath = args[++i];
         else if (arg == L"/title" && i + 1 < count) g_options.title = args[++i];
         else if (arg == L"/rows" && i + 1 < count) g_options.rows = _wtoi(args[++i]);
+        else if (arg == L"/treeitems" && i + 1 < count) g_options.treeItems = _wtoi(args[++i]);
         else if (arg == L"/singlesel") g_options.singleSelection = true;
         else if (arg == L"/nocheckboxes") g_options.checkBoxes = false;
     }

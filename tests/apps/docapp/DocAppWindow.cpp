@@ -83,6 +83,7 @@ int CDocApp::DoMessageBox(const std::wstring& text, UINT type) {
 
 bool CDocApp::PromptFileName(std::wstring& path, bool open, const CDocTemplate* docTemplate) {
     if (interactive) return CApplication::PromptFileName(path, open, docTemplate);
+    proposedNames.push_back(path);
     if (fileNames.empty()) return false;
     path = fileNames.front();
     fileNames.pop_front();

@@ -46,6 +46,7 @@ public:
     bool interactive = false;
     std::deque<int> answers;
     std::deque<std::wstring> fileNames;
+    std::vector<std::wstring> proposedNames;  // what each file dialog would have proposed
     std::vector<std::wstring> messages;
 
     // HostApplication.

@@ -121,6 +121,7 @@ void CFrameAppWindow::LoadPaneState() {
     outputPane.LoadState(L"Output");
     watchPane.LoadState(L"Watch");
     treePane.LoadState(L"Tree");
+    CDockPane::LoadPlaces(this, {{&outputPane, L"Output"}, {&watchPane, L"Watch"}, {&treePane, L"Tree"}});
     RecalcLayout();
 }
 

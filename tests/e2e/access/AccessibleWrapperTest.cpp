@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <oleacc.h>
 #include <memory>
+#include <thread>
 
 using common::Variant;
 using e2e::Bool;
@@ -240,3 +241,40 @@ TEST_F(AccessibleWrapperTest, AccObjGivesTheRawObjectOfAWindow) {
 }
 
 } // namespace
+
+// Wrappers are free-threaded: another apartment calls the same objects, and what they
+// hold of other processes (the window's accessible object, the object a role search
+// found) still answers there.
+TEST_F(AccessibleWrapperTest, AccessibleMembersWorkFromAnotherApartment) {
+    ComPtr<IDispatch> cancel = role(root(), L"accPushButton", Variant(L"Cancel"));
+    ASSERT_TRUE(cancel);
+    EXPECT_EQ(e2e::ServingModule(cancel.Get()), L"wrappers.dll");
+    IStream* rootStream = nullptr;
+    IStream* cancelStream = nullptr;
+    ASSERT_EQ(::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, root(), &rootStream), S_OK);
+    ASSERT_EQ(::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, cancel.Get(), &cancelStream), S_OK);
+    std::wstring foundThere, nameThere, module;
+    bool cancelExists = false;
+    std::thread other([&] {
+        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        {
+            ComPtr<IDispatch> rootThere, cancelThere;
+            ::CoGetInterfaceAndReleaseStream(rootStream, IID_PPV_ARGS(&rootThere));
+            ::CoGetInterfaceAndReleaseStream(cancelStream, IID_PPV_ARGS(&cancelThere));
+            module = e2e::ServingModule(cancelThere.Get());
+            nameThere = call(cancelThere.Get(), L"accName").text();
+            foundThere = call(call(rootThere.Get(), L"accPushButton", {Variant(L"Cancel")}).object().Get(),
+                              L"accName").text();
+            cancelExists = call(rootThere.Get(), L"accExists", {Variant(L"Cancel"), Variant(long{ROLE_SYSTEM_PUSHBUTTON})})
+                               .value.get()->boolVal == VARIANT_TRUE;
+        }
+        ::CoUninitialize();
+    });
+    other.join();
+    EXPECT_EQ(module, L"wrappers.dll");
+    EXPECT_EQ(nameThere, L"Cancel");
+    EXPECT_EQ(foundThere, L"Cancel");
+    EXPECT_TRUE(cancelExists);
+    // And back in the apartment that made them.
+    EXPECT_EQ(nameOf(cancel.Get()), L"Cancel");
+}

@@ -87,13 +87,16 @@ TEST_F(CallStack, ThreadsPaneShowsTheScriptThreadAtABreak) {
     ASSERT_TRUE(Ended());
 }
 
+// A script that sleeps on line 4.
+const char kSleepingScript[] =
+    "#language StepScript\r\n"
+    "Dim x\r\n"
+    "x = 1\r\n"
+    "Env.Sleep 1500\r\n"
+    "x = 2\r\n";
+
 TEST_F(CallStack, EveryPaneIsEmptyInTheRunStateAndAfterTheRun) {
-    const std::string script =
-        "#language StepScript\r\n"
-        "Dim x\r\n"
-        "x = 1\r\n"
-        "Env.Sleep 1500\r\n"
-        "x = 2\r\n";
+    const std::string script = kSleepingScript;
     const std::string path = WriteScript("tevrin_cs_empty.vbs", script);
     BreakAt(path, script, 4);
     Start(path);
@@ -114,6 +117,30 @@ TEST_F(CallStack, EveryPaneIsEmptyInTheRunStateAndAfterTheRun) {
     ASSERT_TRUE(Ended());
     EXPECT_EQ(panes_->callStack().list().RowCount(), 0);
     EXPECT_EQ(panes_->variables().list().RowCount(), 0);
+}
+
+TEST_F(CallStack, AKilledRunEmptiesThePanesAsAnyEndOfARun) {
+    const std::string path = WriteScript("tevrin_cs_killed.vbs", kSleepingScript);
+    BreakAt(path, kSleepingScript, 4);
+    Start(path);
+    ASSERT_TRUE(Stopped());
+    EXPECT_EQ(panes_->callStack().list().RowCount(), 1);
+    EXPECT_GE(panes_->variables().list().RowCount(), 1);
+
+    // Going on into the sleep; the stop prompt's "No: Kill script".
+    Go();
+    ASSERT_TRUE(WaitFor([&] { return host_.running() && !host_.atBreak(); }));
+    ::Sleep(300);
+    std::shared_ptr<host::RunContext> killed = host_.currentRun();
+    const int posted = app_->posted;
+    EXPECT_EQ(host_.Kill(), S_OK);
+    ASSERT_TRUE(WaitFor([&] { return app_->posted > posted && app_->handled == app_->posted; }));
+    EXPECT_EQ(panes_->callStack().list().RowCount(), 0);
+    EXPECT_EQ(panes_->variables().list().RowCount(), 0);
+    EXPECT_EQ(panes_->threads().list().RowCount(), 0);
+    EXPECT_EQ(host_.currentLine(), -1);
+    // The abandoned thread finishes on its own.
+    ASSERT_TRUE(WaitFor([&] { return !killed->threadActive; }));
 }
 
 namespace {

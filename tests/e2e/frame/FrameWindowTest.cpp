@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <memory>
@@ -42,6 +43,7 @@ enum : UINT {
     IDW_TOOLBAR = 0xE800,
     IDW_DEBUGBAR = 0xE806,
     IDC_RESULTS_EDIT = 1010,
+    IDC_WATCH_LIST = 1006,
 };
 enum : UINT { THREADS = 130, VARIABLES = 131, CALLSTACK = 132, APPLICATIONS = 133, BREAKPOINTS = 134, WATCH = 135,
               RESULTS = 141 };
@@ -645,6 +647,151 @@ TEST_F(FrameWindowTest, RecentFileListHoldsTheLastFourScriptsOpened) {
     OpenRecent(3, scripts[1]);
     Close();
     EXPECT_EQ(Lower(ProfileString(L"Recent File List", L"File1")), Lower(scripts[1]));
+}
+
+void TypeText(const std::wstring& text) {
+    for (wchar_t c : text) {
+        INPUT inputs[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            inputs[i].type = INPUT_KEYBOARD;
+            inputs[i].ki.wScan = c;
+            inputs[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+        }
+        ::SendInput(2, inputs, sizeof(INPUT));
+    }
+}
+
+void Click(POINT at) {
+    ::SetCursorPos(at.x, at.y);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+TEST_F(FrameWindowTest, KeysTypedIntoAWatchStayInItsEditAndEscapeCancelsIt) {
+    const std::wstring path = WriteScript(L"watchkeys.vbs", {L"#language StepScript", L"Dim a", L"a = 1"});
+    SetRecentFiles({path});
+    Start();
+    OpenRecent(0, path);
+    HWND script = ScriptEdit();
+    ASSERT_NE(script, nullptr);
+    const std::wstring scriptText = TextOf(script);
+    HWND list = nullptr;
+    for (HWND child : Descendants(Bar(WATCH)))
+        if (::GetDlgCtrlID(child) == IDC_WATCH_LIST) list = child;
+    ASSERT_NE(list, nullptr);
+
+    // A click on the empty row, F2: the row's in-place edit.
+    ::SetForegroundWindow(frame_);
+    ASSERT_TRUE(WaitUntil([this] { return ::GetForegroundWindow() == frame_; }, 5000));
+    RECT header{};
+    ::GetWindowRect(reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0)), &header);
+    Click(POINT{header.left + 20, header.bottom + 6});
+    SendKeys({}, VK_F2);
+    HWND edit = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        return (edit = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr;
+    }, 10000)) << "no in-place edit";
+
+    TypeText(L"abc");
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(edit) == L"abc"; }, 5000)) << Narrow(TextOf(edit));
+    // Cut, paste, paste again and undo: each the edit box's own.
+    for (int i = 0; i < 3; ++i) SendKeys({VK_SHIFT}, VK_LEFT);
+    SendKeys({VK_CONTROL}, 'X');
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(edit).empty(); }, 5000)) << Narrow(TextOf(edit));
+    SendKeys({VK_CONTROL}, 'V');
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(edit) == L"abc"; }, 5000)) << Narrow(TextOf(edit));
+    SendKeys({VK_SHIFT}, VK_INSERT);
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(edit) == L"abcabc"; }, 5000)) << Narrow(TextOf(edit));
+    Screenshot(L"fw-watch-keys");
+    SendKeys({VK_CONTROL}, 'Z');
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(edit) == L"abc"; }, 5000)) << Narrow(TextOf(edit));
+    SendKeys({}, VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(edit); }, 5000)) << "Escape left the edit open";
+    // Nothing became a watch, and the script saw none of the keys.
+    EXPECT_EQ(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(TextOf(script), scriptText);
+    EXPECT_EQ(Caption().find(L"*"), std::wstring::npos) << Narrow(Caption());
+    Close();
+}
+
+TEST_F(FrameWindowTest, F6AndShiftF6MoveTheFocusThroughTheScriptAndTheVisiblePanes) {
+    const std::wstring path = WriteScript(L"panefocus.vbs", {L"#language StepScript", L"Dim a"});
+    SetRecentFiles({path});
+    Start();
+    OpenRecent(0, path);
+    HWND script = ScriptEdit();
+    ASSERT_NE(script, nullptr);
+    const DWORD thread = ::GetWindowThreadProcessId(frame_, nullptr);
+    const auto focusIn = [thread](HWND area) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        return ::GetGUIThreadInfo(thread, &info) && info.hwndFocus &&
+               (info.hwndFocus == area || ::IsChild(area, info.hwndFocus));
+    };
+    ::SetForegroundWindow(frame_);
+    ASSERT_TRUE(WaitUntil([&] { return focusIn(script); }, 10000)) << "the script view has no focus";
+
+    // Visible at start, in the table's order: Call Stack, Variables, Watch, Breakpoints.
+    for (UINT pane : {CALLSTACK, VARIABLES, WATCH, BREAKPOINTS}) {
+        Keys({}, VK_F6);
+        EXPECT_TRUE(WaitUntil([&] { return focusIn(Bar(pane)); }, 5000)) << pane;
+    }
+    Keys({}, VK_F6);
+    EXPECT_TRUE(WaitUntil([&] { return focusIn(script); }, 5000)) << "F6 did not come round to the script";
+    Keys({VK_SHIFT}, VK_F6);
+    EXPECT_TRUE(WaitUntil([&] { return focusIn(Bar(BREAKPOINTS)); }, 5000));
+    Keys({VK_SHIFT}, VK_F6);
+    EXPECT_TRUE(WaitUntil([&] { return focusIn(Bar(WATCH)); }, 5000));
+    Close();
+}
+
+void MouseButton(bool down) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    ::SendInput(1, &input, sizeof(INPUT));
+}
+
+TEST_F(FrameWindowTest, APaneDraggedByItsCaptionShowsWhereItLandsAndDocksThere) {
+    Start();
+    HWND pane = Bar(BREAKPOINTS);
+    ASSERT_NE(pane, nullptr);
+    RECT before{};
+    ::GetWindowRect(pane, &before);
+    // A point of its caption strip.
+    POINT grip{};
+    for (int dx = 8; dx < 60 && !grip.x; dx += 4) {
+        const POINT p{before.left + dx, before.top + 6};
+        if (::SendMessageW(pane, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)) == HTCAPTION) grip = p;
+    }
+    ASSERT_NE(grip.x, 0) << "no caption on the pane";
+    RECT client{};
+    ::GetClientRect(frame_, &client);
+    ::MapWindowPoints(frame_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    ::SetForegroundWindow(frame_);
+    WaitUntil([this] { return ::GetForegroundWindow() == frame_; }, 5000);
+
+    ::SetCursorPos(grip.x, grip.y);
+    MouseButton(true);
+    const POINT target{client.left + 6, (client.top + client.bottom) / 2};
+    for (int step = 1; step <= 10; ++step) {
+        ::SetCursorPos(grip.x + (target.x - grip.x) * step / 10, grip.y + (target.y - grip.y) * step / 10);
+        ::Sleep(30);
+    }
+    ::Sleep(300);
+    Screenshot(L"fw-drag-pane");
+    MouseButton(false);
+    RECT after{};
+    EXPECT_TRUE(WaitUntil([&] {
+        ::GetWindowRect(pane, &after);
+        return after.left < (client.left + client.right) / 2;
+    }, 10000)) << "the pane did not dock on the left";
+    EXPECT_EQ(::GetAncestor(pane, GA_ROOT), frame_);
+    Screenshot(L"fw-drag-pane-docked");
+    Close();
 }
 
 } // namespace

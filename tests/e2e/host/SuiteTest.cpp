@@ -113,7 +113,11 @@ TEST_F(Suite, SixOutcomesEndInOneReportWithScreenshotsOfTheFailuresOnly) {
     ASSERT_EQ(ProcessesNamed(L"notepad.exe"), 0u) << "a notepad from before is running";
     Write(L"cases\\a_pass.vbs", "Env.LogInfo \"all good\"\r\n");
     Write(L"cases\\b_logs error.vbs", "Env.LogInfo \"checking\"\r\nEnv.LogError \"wrong <total> & \"\"sum\"\"\"\r\n");
-    Write(L"cases\\c_runtime.vbs", "Dim a\r\na = 1\r\nNoSuchProcedure a\r\n");
+    // Fails half-way, leaving the application it started.
+    Write(L"cases\\c_runtime.vbs",
+          "Set app = CreateObject(\"Wrappers.WNDWrapper\")\r\n"
+          "app.appExecute \"notepad.exe\", \"\\.*Notepad\"\r\n"
+          "NoSuchProcedure app\r\n");
     Write(L"cases\\d_syntax.vbs", "If Then Else\r\n");
     Write(L"cases\\sub\\e_hang.vbs",
           "#timeout 8\r\n"
@@ -135,7 +139,7 @@ TEST_F(Suite, SixOutcomesEndInOneReportWithScreenshotsOfTheFailuresOnly) {
     EXPECT_TRUE(Contains(out(), "Suite: FAILED b_logs error.vbs")) << out();
     EXPECT_TRUE(Contains(out(), "Suite: 6 scripts, 1 passed, 2 failed, 3 errors")) << out();
     EXPECT_FALSE(Contains(out(), "a shared file is not a test")) << out();
-    // The hanging script's application ended with it.
+    // The applications of the hanging and the failed script ended with them.
     EXPECT_EQ(ProcessesNamed(L"notepad.exe"), 0u);
 
     const std::string xml = ReadAll(report);

@@ -3,6 +3,7 @@
 #include "tests/unit/hook/ControlsTarget.h"
 #include "common/ComInit.h"
 #include "wrappers.h"
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <wrl/client.h>
 #include <atomic>
@@ -603,6 +604,53 @@ TEST_F(ListWrappers, TreeNewItemsStatesAndSelection) {
     tree->get_curSel(0, &sel);
     EXPECT_STREQ(sel.bstrVal, L"");
     ::VariantClear(&sel);
+}
+
+// Handles a tree wrapper has seen are checked without walking the tree again; a handle
+// whose item was deleted since, by this wrapper, another one or the application, must
+// still never reach the control.
+TEST_F(ListWrappers, TreeRefusesWrongAndDeletedHandlesAfterSeeingThem) {
+    auto tree = Item<ITreeViewCtrl>(IDC_TREE, IID_ITreeViewCtrl);
+    auto other = Item<ITreeViewCtrl>(IDC_TREE, IID_ITreeViewCtrl);
+    ASSERT_TRUE(tree && other);
+    auto find = [&](ITreeViewCtrl* wrapper, const wchar_t* pattern) {
+        Str p;
+        *p.put() = ::SysAllocString(pattern);
+        LONG handle = 0;
+        EXPECT_EQ(wrapper->get_findItem(p.b, 0, &handle), S_OK);
+        return handle;
+    };
+    auto text = [&](ITreeViewCtrl* wrapper, LONG handle) {
+        Str t;
+        EXPECT_EQ(wrapper->get_item(Arg(handle), 0, t.put()), S_OK);
+        return t.str();
+    };
+    const LONG childA1 = find(tree.Get(), L"Child A1");
+    const LONG leaf = find(tree.Get(), L"Leaf A1x");
+    const LONG childB1 = find(tree.Get(), L"Child B1");  // the walk has seen every item now
+    ASSERT_NE(childA1, 0);
+    ASSERT_NE(leaf, 0);
+    EXPECT_EQ(text(tree.Get(), leaf), L"Leaf A1x");
+    for (LONG bad : {childA1 + 4, childA1 - 4, 12345L, -1L})
+        EXPECT_EQ(text(tree.Get(), bad), L"") << bad;
+
+    // Deleted through another wrapper: the leaf goes with its parent.
+    other->deleteItem(Arg(L"Child A1"), 0);
+    EXPECT_EQ(text(tree.Get(), childA1), L"");
+    EXPECT_EQ(text(tree.Get(), leaf), L"");
+    LONG parent = -1;
+    EXPECT_EQ(tree->get_parent(Arg(leaf), &parent), S_OK);
+    EXPECT_EQ(parent, 0);
+    EXPECT_EQ(text(tree.Get(), childB1), L"Child B1");
+
+    // Deleted by a message the application receives from elsewhere.
+    ::SendMessageW(::GetDlgItem(target.dialog(), IDC_TREE), TVM_DELETEITEM, 0,
+                   static_cast<LPARAM>(static_cast<LONG_PTR>(childB1)));
+    EXPECT_EQ(text(tree.Get(), childB1), L"");
+    EXPECT_EQ(text(tree.Get(), find(tree.Get(), L"Root B")), L"Root B");
+    LONG n = 0;
+    tree->get_count(&n);
+    EXPECT_EQ(n, 3);
 }
 
 // ---- the application going away ----

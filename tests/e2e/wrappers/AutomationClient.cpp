@@ -3,6 +3,7 @@
 #include "common/ExcepInfo.h"
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
+#include <cwctype>
 #include <optional>
 
 using Microsoft::WRL::ComPtr;
@@ -108,6 +109,21 @@ ComPtr<IDispatch> newWrapper() {
     if (SUCCEEDED(hr)) hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&wrapper));
     if (FAILED(hr)) ADD_FAILURE() << "Wrappers.WNDWrapper cannot be created: 0x" << std::hex << hr;
     return wrapper;
+}
+
+std::wstring ServingModule(IUnknown* object) {
+    if (!object) return L"";
+    const void* vtable = *reinterpret_cast<void* const*>(object);
+    HMODULE module = nullptr;
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              static_cast<LPCWSTR>(vtable), &module))
+        return L"";
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(module, path, MAX_PATH);
+    std::wstring name = path;
+    name = name.substr(name.find_last_of(L"\\/") + 1);
+    for (wchar_t& c : name) c = static_cast<wchar_t>(::towlower(c));
+    return name;
 }
 
 std::wstring BinPath(const wchar_t* fileName) { return std::wstring(TEVRIN_BIN_DIR) + L"\\" + fileName; }

@@ -34,6 +34,10 @@ common::Variant Bool(bool value);
 // A new Wrappers.WNDWrapper from the registered library.
 Microsoft::WRL::ComPtr<IDispatch> newWrapper();
 
+// The lower-case file name of the module that holds the object's first vtable:
+// "wrappers.dll" for a wrapper called directly, a proxy library's name for a proxy.
+std::wstring ServingModule(IUnknown* object);
+
 // Path of a test application in the build's bin folder.
 std::wstring BinPath(const wchar_t* fileName);
 

@@ -293,3 +293,51 @@ TEST_F(WrappersComTest, BadInputNeverCrashes) {
     // A string where a number belongs is refused by the type library, not misread.
     EXPECT_TRUE(FAILED(call(root_, L"dlgItem", {Variant(L"not a number")}).hr));
 }
+
+// A script thread is a single-threaded apartment: it must call the wrappers themselves,
+// not proxies into another apartment, and an object handed to another apartment is
+// still the same object, working there too.
+TEST_F(WrappersComTest, TheScriptApartmentCallsTheObjectsThemselves) {
+    ComPtr<IDispatch> fresh = e2e::newWrapper();
+    EXPECT_EQ(e2e::ServingModule(fresh.Get()), L"wrappers.dll");
+    EXPECT_EQ(e2e::ServingModule(root_), L"wrappers.dll");
+    ComPtr<IDispatch> edit = child(L"edit", {});
+    EXPECT_EQ(e2e::ServingModule(edit.Get()), L"wrappers.dll");
+    ComPtr<IDispatch> list = call(root_, L"dlgItem", {Variant(long{IDC_MULTI_LIST})}).object();
+    ASSERT_TRUE(list);
+    EXPECT_EQ(e2e::ServingModule(call(list.Get(), L"selectedItems").object().Get()), L"wrappers.dll");
+    ComPtr<IDispatch> sync;
+    CLSID clsid;
+    ASSERT_EQ(::CLSIDFromProgID(L"Wrappers.Synchronizer", &clsid), S_OK);
+    ASSERT_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&sync)), S_OK);
+    EXPECT_EQ(e2e::ServingModule(sync.Get()), L"wrappers.dll");
+
+    ASSERT_TRUE(put(edit.Get(), L"value", {}, Variant(L"from the script thread")).ok());
+    IStream* handed = nullptr;
+    ASSERT_EQ(::CoMarshalInterThreadInterfaceInStream(IID_IDispatch, edit.Get(), &handed), S_OK);
+    IUnknown* identityHere = nullptr;
+    edit->QueryInterface(IID_PPV_ARGS(&identityHere));
+    bool same = false;
+    std::wstring text;
+    CallResult written;
+    std::thread other([&] {
+        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        {
+            ComPtr<IDispatch> there;
+            if (SUCCEEDED(::CoGetInterfaceAndReleaseStream(handed, IID_PPV_ARGS(&there)))) {
+                ComPtr<IUnknown> identity;
+                there.As(&identity);
+                same = identity.Get() == identityHere;
+                text = call(there.Get(), L"value").text();
+                written = put(there.Get(), L"value", {}, Variant(L""));
+            }
+        }
+        ::CoUninitialize();
+    });
+    other.join();
+    identityHere->Release();
+    EXPECT_TRUE(same) << "another apartment got a proxy";
+    EXPECT_EQ(text, L"from the script thread");
+    EXPECT_TRUE(written.ok());
+    EXPECT_EQ(call(edit.Get(), L"value").text(), L"");
+}

@@ -1,4 +1,8 @@
 #include "DocAppFixture.h"
+#include "common/ComObject.h"
+
+// MinGW's tom.h gives the interface no IID for __uuidof.
+__CRT_UUID_DECL(ITextDocument, 0x8CC497C0, 0xA1DF, 0x11CE, 0x80, 0x98, 0x00, 0xAA, 0x00, 0x47, 0xBE, 0x5D)
 
 namespace docview {
 
@@ -111,6 +115,116 @@ TEST_F(DocumentTest, DocumentStringNamesTheScriptType) {
     EXPECT_EQ(L"", docTemplate->GetDocString(CDocTemplate::filterExt));
     EXPECT_EQ(L"Tevrin.Document", docTemplate->GetDocString(CDocTemplate::regFileTypeId));
     EXPECT_EQ(L"Script Document", docTemplate->GetDocString(CDocTemplate::regFileTypeName));
+}
+
+namespace {
+
+// A text document whose text cannot be read: every range request fails.
+class UnreadableDocument : public common::ComObject<ITextDocument> {
+public:
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetName(BSTR*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetSelection(ITextSelection**) override { return E_FAIL; }
+    STDMETHODIMP GetStoryCount(LONG*) override { return E_FAIL; }
+    STDMETHODIMP GetStoryRanges(ITextStoryRanges**) override { return E_FAIL; }
+    STDMETHODIMP GetSaved(LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetSaved(LONG) override { return E_NOTIMPL; }
+    STDMETHODIMP GetDefaultTabStop(float*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetDefaultTabStop(float) override { return E_NOTIMPL; }
+    STDMETHODIMP New() override { return E_NOTIMPL; }
+    STDMETHODIMP Open(VARIANT*, LONG, LONG) override { return E_NOTIMPL; }
+    STDMETHODIMP Save(VARIANT*, LONG, LONG) override { return E_NOTIMPL; }
+    STDMETHODIMP Freeze(LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP Unfreeze(LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP BeginEditCollection() override { return E_NOTIMPL; }
+    STDMETHODIMP EndEditCollection() override { return E_NOTIMPL; }
+    STDMETHODIMP Undo(LONG, LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP Redo(LONG, LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP Range(LONG, LONG, ITextRange**) override { return E_FAIL; }
+    STDMETHODIMP RangeFromPoint(LONG, LONG, ITextRange**) override { return E_FAIL; }
+};
+
+} // namespace
+
+TEST_F(DocumentTest, ASaveThatCannotReadTheTextFailsAndKeepsTheFile) {
+    WriteBytes(PathOf(L"kept.vbs"), "Env.LogInfo \"kept\"\n");
+    auto unreadable = common::Adopt(new UnreadableDocument);
+    std::string bytes = "left alone";
+    EXPECT_FALSE(CMardelDoc::FileBytes(unreadable.Get(), bytes));
+    EXPECT_FALSE(CMardelDoc::SaveText(unreadable.Get(), PathOf(L"kept.vbs")));
+    EXPECT_FALSE(CMardelDoc::SaveText(nullptr, PathOf(L"kept.vbs")));
+    EXPECT_EQ("Env.LogInfo \"kept\"\n", ReadBytes(PathOf(L"kept.vbs")));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(PathOf(L"kept.vbs.tmp").c_str()));
+}
+
+TEST_F(DocumentTest, ASecondWindowShowsTheScriptAndEveryEditReachesBothWindows) {
+    const std::string contents = "Dim a\nEnv.LogInfo a\n";
+    CMardelDoc* doc = Open(L"twice.vbs", contents);
+    ASSERT_NE(nullptr, doc);
+    ::SendMessageW(app->frame()->hwnd(), WM_COMMAND, ID_WINDOW_NEW, 0);
+    Pump();
+    ASSERT_EQ(2u, doc->views().size());
+    auto* first = dynamic_cast<CMardelView*>(doc->views()[0]);
+    auto* second = dynamic_cast<CMardelView*>(doc->views()[1]);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(L"Dim a\rEnv.LogInfo a\r", TextOf(second));
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(L"twice.vbs", doc->GetTitle());
+    EXPECT_EQ(0, ::SendMessageW(second->hwnd(), EM_CANUNDO, 0, 0));  // showing the text is no edit
+
+    // Typed into the second window: the first follows and keeps its caret on its word.
+    Select(first->hwnd(), 10, 10);
+    Select(second->hwnd(), 0, 0);
+    TypeChars(second->hwnd(), L"x");
+    EXPECT_EQ(L"xDim a\rEnv.LogInfo a\r", TextOf(first));
+    CHARRANGE caret{};
+    ::SendMessageW(first->hwnd(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    EXPECT_EQ(11, caret.cpMin);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(L"twice.vbs *", doc->GetTitle());
+
+    // Typed, replaced and undone in the first: the second follows each time.
+    Select(first->hwnd(), 20, 20);
+    TypeChars(first->hwnd(), L"yz");
+    EXPECT_EQ(L"xDim a\rEnv.LogInfo ayz\r", TextOf(second));
+    Select(first->hwnd(), 1, 4);
+    ::SendMessageW(first->hwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"Const"));
+    Pump();
+    EXPECT_EQ(L"xConst a\rEnv.LogInfo ayz\r", TextOf(second));
+    ::SendMessageW(first->hwnd(), EM_UNDO, 0, 0);
+    Pump();
+    EXPECT_EQ(TextOf(first), TextOf(second));
+
+    // The first window goes; saving writes what the remaining one shows.
+    ::SendMessageW(first->parentFrame()->hwnd(), WM_CLOSE, 0, 0);
+    Pump();
+    ASSERT_EQ(1u, doc->views().size());
+    const std::wstring shown = TextOf(ViewOf(doc));
+    ASSERT_TRUE(doc->DoFileSave());
+    std::string expected(shown.begin(), shown.end());
+    for (char& c : expected)
+        if (c == '\r') c = '\n';
+    EXPECT_EQ(expected, ReadBytes(PathOf(L"twice.vbs")));
+    EXPECT_NE(contents, expected);
+}
+
+TEST_F(DocumentTest, SaveAsOfAModifiedNewScriptProposesItsNameWithoutTheStar) {
+    CMardelDoc* doc = NewDocument();
+    ASSERT_NE(nullptr, doc);
+    const std::wstring name = doc->GetTitle();
+    TypeChars(EditOf(doc), L"Env.LogInfo 1");
+    ASSERT_EQ(name + L" *", doc->GetTitle());
+    EXPECT_EQ(name, doc->ProposedFileName());
+    app->fileNames.push_back(PathOf(L"named.vbs"));
+    ASSERT_TRUE(doc->DoFileSave());
+    EXPECT_EQ(name, app->proposedNames.back());
+    EXPECT_EQ(L"named.vbs", doc->GetTitle());
+    EXPECT_EQ(PathOf(L"named.vbs"), doc->ProposedFileName());
 }
 
 } // namespace docview

@@ -1,5 +1,6 @@
 #include "DocAppFixture.h"
 #include "editor/LanguageDefinitions.h"
+#include <algorithm>
 #include <map>
 
 namespace host {
@@ -62,6 +63,64 @@ TEST_F(ViewTest, ReadOnlyWhileAScriptRuns) {
     TypeChars(edit, L"y");
     EXPECT_EQ(0, ::GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
     EXPECT_EQ(L"yDim a\r", TextOf(doc));
+}
+
+TEST_F(ViewTest, NoKeyOrCommandChangesTheTextWhileAScriptRuns) {
+    CMardelDoc* doc = Open(L"locked.vbs", "Dim a\nDim b\n  Dim c\nEnv.LogInfo a\n");
+    ASSERT_NE(nullptr, doc);
+    HWND edit = EditOf(doc);
+    ToggleOnLine(doc, 3);
+    Select(edit, 0, 0);
+    TypeChars(edit, L"x");  // something to undo
+    ASSERT_TRUE(testing_apps::SetClipboardText(L"pasted\r\n", edit));
+    const std::wstring before = TextOf(doc);
+
+    // The run starts after the last key: nothing has made the control read-only yet.
+    host::ScriptHostTestAccess::SetRunning(host(), true);
+    ASSERT_EQ(0, ::GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
+    Select(edit, LineStart(edit, 0), LineStart(edit, 2));
+    PressKey(edit, VK_TAB);
+    PressKeyWith(edit, VK_TAB, {VK_SHIFT});
+    Select(edit, LineStart(edit, 2) + 2, LineStart(edit, 2) + 2);
+    PressKey(edit, VK_RETURN);
+    PressKey(edit, VK_DELETE);
+    PressKey(edit, VK_BACK);
+    TypeChars(edit, L"q\t");
+    EXPECT_EQ(before, TextOf(doc));
+
+    editor::FindReplace& finder = ViewOf(doc)->syntaxEditor().Finder();
+    finder.SetSearchText("Dim");
+    finder.SetReplaceText("Const");
+    Select(edit, 0, 0);
+    finder.Replace();
+    finder.ReplaceAll();
+    EXPECT_EQ(before, TextOf(doc));
+
+    // The edit keys (the frame's accelerators) and the menu's edit commands.
+    Select(edit, 1, 4);
+    for (UINT key : {UINT('V'), UINT('X'), UINT('Z'), UINT('Y')}) {
+        PressKeyWith(edit, key, {VK_CONTROL});
+        EXPECT_EQ(before, TextOf(doc)) << "Ctrl+" << static_cast<char>(key);
+    }
+    PressKeyWith(edit, VK_INSERT, {VK_SHIFT});
+    EXPECT_EQ(before, TextOf(doc)) << "Shift+Insert";
+    PressKeyWith(edit, VK_DELETE, {VK_SHIFT});
+    EXPECT_EQ(before, TextOf(doc)) << "Shift+Delete";
+    PressKeyWith(edit, VK_BACK, {VK_MENU});
+    EXPECT_EQ(before, TextOf(doc)) << "Alt+Backspace";
+    for (UINT command : {ID_EDIT_PASTE, ID_EDIT_CUT, ID_EDIT_UNDO}) {
+        ::SendMessageW(app->frame()->hwnd(), WM_COMMAND, command, 0);
+        Pump();
+        EXPECT_EQ(before, TextOf(doc)) << command;
+    }
+    ASSERT_EQ(1u, Breakpoints().size());
+    EXPECT_EQ(3, Breakpoints()[0].line);
+
+    // After the run every path edits again.
+    host::ScriptHostTestAccess::SetRunning(host(), false);
+    Select(edit, 0, 0);
+    finder.ReplaceAll();
+    EXPECT_EQ(0u, TextOf(doc).find(L"xConst a\rConst b"));
 }
 
 TEST_F(ViewTest, ShowLineScrollsWithFiveLinesOfContextAndMarksTheFrame) {
@@ -221,6 +280,124 @@ TEST_F(ViewTest, AnUnnamedScriptTakesNoBreakpoint) {
     TypeChars(EditOf(doc), L"Dim a");
     PressKey(EditOf(doc), VK_F9);
     EXPECT_TRUE(Breakpoints().empty());
+}
+
+namespace {
+
+// A page of paper as a 24-bit bitmap at the screen's resolution, white to start with.
+class PageBitmap {
+public:
+    PageBitmap(SIZE twips) : dc_(::CreateCompatibleDC(nullptr)) {
+        dpiX_ = ::GetDeviceCaps(dc_, LOGPIXELSX);
+        dpiY_ = ::GetDeviceCaps(dc_, LOGPIXELSY);
+        width_ = ::MulDiv(twips.cx, dpiX_, 1440);
+        height_ = ::MulDiv(twips.cy, dpiY_, 1440);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_;  // top-down rows
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        bitmap_ = ::CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+        old_ = ::SelectObject(dc_, bitmap_);
+        RECT all{0, 0, width_, height_};
+        ::FillRect(dc_, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    }
+    ~PageBitmap() {
+        ::SelectObject(dc_, old_);
+        ::DeleteObject(bitmap_);
+        ::DeleteDC(dc_);
+    }
+    HDC dc() const { return dc_; }
+    COLORREF Pixel(int x, int y) const {
+        ::GdiFlush();
+        const BYTE* p = bits_ + y * (((width_ * 3) + 3) & ~3) + x * 3;
+        return RGB(p[2], p[1], p[0]);
+    }
+    // The box of everything that is not white, in pixels.
+    RECT Ink() const {
+        RECT box{width_, height_, -1, -1};
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x)
+                if (Pixel(x, y) != RGB(255, 255, 255)) {
+                    box.left = std::min<LONG>(box.left, x);
+                    box.top = std::min<LONG>(box.top, y);
+                    box.right = std::max<LONG>(box.right, x);
+                    box.bottom = std::max<LONG>(box.bottom, y);
+                }
+        return box;
+    }
+    bool Has(COLORREF color) const {
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x)
+                if (Pixel(x, y) == color) return true;
+        return false;
+    }
+    int PixelsX(int twips) const { return ::MulDiv(twips, dpiX_, 1440); }
+    int PixelsY(int twips) const { return ::MulDiv(twips, dpiY_, 1440); }
+    // Kept as a BMP file when TEVRIN_SCREENSHOT_DIR names a folder.
+    void Keep(const wchar_t* name) const {
+        wchar_t folder[MAX_PATH] = {};
+        if (!::GetEnvironmentVariableW(L"TEVRIN_SCREENSHOT_DIR", folder, MAX_PATH)) return;
+        const DWORD stride = ((width_ * 3) + 3) & ~3, size = stride * height_;
+        BITMAPFILEHEADER file{};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+        file.bfSize = file.bfOffBits + size;
+        BITMAPINFOHEADER header{};
+        header.biSize = sizeof(header);
+        header.biWidth = width_;
+        header.biHeight = -height_;
+        header.biPlanes = 1;
+        header.biBitCount = 24;
+        ::GdiFlush();
+        HANDLE out = ::CreateFileW((std::wstring(folder) + L"\\" + name + L".bmp").c_str(), GENERIC_WRITE, 0,
+                                   nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (out == INVALID_HANDLE_VALUE) return;
+        DWORD written = 0;
+        ::WriteFile(out, &file, sizeof(file), &written, nullptr);
+        ::WriteFile(out, &header, sizeof(header), &written, nullptr);
+        ::WriteFile(out, bits_, size, &written, nullptr);
+        ::CloseHandle(out);
+    }
+
+private:
+    HDC dc_;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    BYTE* bits_ = nullptr;
+    int dpiX_ = 96, dpiY_ = 96, width_ = 0, height_ = 0;
+};
+
+} // namespace
+
+TEST_F(ViewTest, PrintedPagesKeepHalfInchMarginsAndTheScriptsColours) {
+    std::string text;
+    for (int i = 1; i <= 300; ++i) text += "Dim value" + std::to_string(i) + "\t' line " + std::to_string(i) + "\n";
+    CMardelDoc* doc = Open(L"printed.vbs", text);
+    ASSERT_NE(nullptr, doc);
+    CMardelView* view = ViewOf(doc);
+    const SIZE letter{12240, 15840};  // 8.5 by 11 inches
+    PageBitmap counting(letter);
+    const int pages = view->LayOutPages(counting.dc(), letter, -1);
+    EXPECT_GE(pages, 3);
+    EXPECT_LT(pages, 30);
+
+    // A page far below anything shown on screen: its keywords are coloured, and the
+    // text keeps half an inch from every edge.
+    PageBitmap page(letter);
+    EXPECT_EQ(pages, view->LayOutPages(page.dc(), letter, 2));
+    page.Keep(L"printed-page-3");
+    const COLORREF keyword = static_cast<COLORREF>(view->syntaxEditor().Definitions().Style(editor::kKeyword).ForeColor);
+    EXPECT_TRUE(page.Has(keyword)) << std::hex << keyword;
+    const RECT ink = page.Ink();
+    ASSERT_LT(ink.left, ink.right) << "nothing was drawn";
+    EXPECT_GE(ink.left, page.PixelsX(720) - 1);
+    EXPECT_GE(ink.top, page.PixelsY(720) - 1);
+    EXPECT_LE(ink.right, page.PixelsX(letter.cx - 720) + 1);
+    EXPECT_LE(ink.bottom, page.PixelsY(letter.cy - 720) + 1);
+    // The screen's text is where it was.
+    EXPECT_EQ(0, ::SendMessageW(EditOf(doc), EM_GETFIRSTVISIBLELINE, 0, 0));
 }
 
 TEST_F(ViewTest, PrintMarginsAreHalfAnInch) {

@@ -5,12 +5,14 @@
 // with the application's accelerators, as a user's would.
 #include "DocAppWindow.h"
 #include "common/Bstr.h"
+#include "tests/apps/KeyboardInput.h"
 #include "common/TextConv.h"
 #include "framework/DocTemplate.h"
 #include "framework/MDIChildWnd.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <richedit.h>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -103,8 +105,9 @@ protected:
     static HWND EditOf(CMardelDoc* doc) { return ViewOf(doc) ? ViewOf(doc)->hwnd() : nullptr; }
 
     // The control's text, paragraph marks as \r, without the final one.
-    static std::wstring TextOf(CMardelDoc* doc) {
-        auto document = ViewOf(doc)->textDocument();
+    static std::wstring TextOf(CMardelDoc* doc) { return TextOf(ViewOf(doc)); }
+    static std::wstring TextOf(CMardelView* view) {
+        auto document = view->textDocument();
         Microsoft::WRL::ComPtr<ITextRange> range;
         document->Range(0, 0x7FFFFFFF, &range);
         common::Bstr text;
@@ -129,6 +132,12 @@ protected:
         Pump();
         ::PostMessageW(edit, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000);
         Pump();
+    }
+    // A key pressed with modifier keys held (VK_SHIFT, VK_CONTROL, VK_MENU), through the
+    // loop and the application's accelerators.
+    static void PressKeyWith(HWND edit, UINT key, std::initializer_list<UINT> held) {
+        ::SetFocus(edit);
+        testing_apps::PressKeyWith(edit, key, held, [] { Pump(); });
     }
     static void TypeChars(HWND edit, const std::wstring& chars) {
         ::SetFocus(edit);

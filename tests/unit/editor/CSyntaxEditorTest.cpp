@@ -129,19 +129,56 @@ TEST_F(Colouring, ScrollingColoursEachNewScreenOnce) {
 }
 
 TEST_F(Colouring, TypingRecoloursTheWholeVisibleRange) {
-    editor_->SetLanguageByExtension(L"vbs");
-    SetText(NumberedLines(20, L"x = 1"));
+    editor_->SetLanguageByExtension(L"js");
+    SetText(NumberedLines(20, L"var x = 1;"));
     editor_->ColorVisible();
-    ASSERT_FALSE(editor_->Colored().Empty());
+    ASSERT_EQ(kKeywordColor, ForeColorAt(LineStart(19)));
     const unsigned long passes = editor_->ColorPasses();
+
+    // A comment opened on line 4 takes in every line below it on the screen...
     Select(LineStart(3), LineStart(3));
-    TypeChars(L"dim ");
+    TypeChars(L"/*");
     EXPECT_GT(editor_->ColorPasses(), passes);
-    EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(3)));
+    EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(2)));
+    for (long line = 3; line < 20; ++line) EXPECT_EQ(kCommentColor, ForeColorAt(LineStart(line) + 2)) << line;
+
+    // ...and closed on line 7 gives the lines after it their own colours back.
+    Select(LineStart(6), LineStart(6));
+    TypeChars(L"*/");
+    EXPECT_EQ(kCommentColor, ForeColorAt(LineStart(5)));
+    for (long line = 7; line < 20; ++line) EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(line))) << line;
     // The recoloured range is the whole visible one, not just the edited line.
     ASSERT_EQ(1u, editor_->Colored().Intervals().size());
     EXPECT_LE(editor_->Colored().Intervals().begin()->first, LineStart(0));
     EXPECT_GE(editor_->Colored().Intervals().begin()->second, LineStart(19));
+
+    // Typing that opens and closes no comment leaves the other lines as they are known.
+    const auto known = editor_->Colored().Intervals();
+    Select(LineStart(10) + 4, LineStart(10) + 4);
+    TypeChars(L"y");
+    EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(10)));
+    EXPECT_EQ(known.begin()->first, editor_->Colored().Intervals().begin()->first);
+}
+
+TEST_F(Colouring, AnOpenedCommentReachesLinesScrolledIntoViewLater) {
+    editor_->SetLanguageByExtension(L"js");
+    SetText(NumberedLines(300, L"var x = 1;"));
+    ASSERT_EQ(S_OK, editor_->ColorAll());
+    Select(LineStart(2), LineStart(2));
+    TypeChars(L"/*");
+    ::SendMessageW(edit_, EM_LINESCROLL, 0, 245);
+    Pump();
+    editor_->ColorVisible();
+    EXPECT_EQ(kCommentColor, ForeColorAt(LineStart(250)));
+
+    // Deleting the opening gives them their colours back.
+    ::SendMessageW(edit_, EM_LINESCROLL, 0, -245);
+    Select(LineStart(2), LineStart(2) + 2);
+    PressKey(VK_DELETE);
+    ::SendMessageW(edit_, EM_LINESCROLL, 0, 245);
+    Pump();
+    editor_->ColorVisible();
+    EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(250)));
 }
 
 TEST_F(Colouring, BlockCommentLookBackReaches500Lines) {

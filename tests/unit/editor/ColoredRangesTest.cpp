@@ -86,4 +86,18 @@ TEST(ColoredRanges, ReplacedBeforeEverythingOnlyMoves) {
     EXPECT_EQ(62, ranges.Intervals().at(52));
 }
 
+TEST(ColoredRanges, ForgetFromCutsTheIntervalItFallsInAndDropsEveryLaterOne) {
+    ColoredRanges ranges;
+    long s = 0;
+    ranges.Add(s, 99);
+    s = 200;
+    ranges.Add(s, 299);
+    ranges.ForgetFrom(50);
+    ASSERT_EQ(1u, ranges.Intervals().size());
+    EXPECT_EQ(49, ranges.Intervals().at(0));
+    EXPECT_FALSE(ranges.Contains(50));
+    ranges.ForgetFrom(0);
+    EXPECT_TRUE(ranges.Empty());
+}
+
 } // namespace

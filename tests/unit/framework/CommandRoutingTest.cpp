@@ -4,6 +4,8 @@
 #include "framework/RichEditDoc.h"
 #include "framework/MDIChildWnd.h"
 #include "framework/RichEditView.h"
+#include "tests/apps/KeyboardInput.h"
+#include <initializer_list>
 
 namespace {
 
@@ -167,6 +169,64 @@ TEST_F(CommandRoutingTest, AcceleratorsWorkWhileAPaneHasTheFocus) {
     // Keys that are no accelerator stay with the dialog (no command).
     MSG tab{edit, WM_KEYDOWN, VK_TAB, 0x000F0001, 0, {0, 0}};
     app->PumpPreTranslate(&tab);
+    EXPECT_EQ(frame->runCount, 1);
+}
+
+namespace {
+
+// The application's loop: the frame's accelerators first, as a user's keys meet them.
+void PumpThroughApplication(CApplication* app) {
+    MSG msg;
+    for (int i = 0; i < 10000 && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+        if (app->PumpPreTranslate(&msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void PressKey(CApplication* app, HWND focus, UINT key, std::initializer_list<UINT> held = {}) {
+    testing_apps::PressKeyWith(focus, key, held, [app] { PumpThroughApplication(app); });
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    return text;
+}
+
+} // namespace
+
+TEST_F(CommandRoutingTest, AnEditWithTheFocusKeepsItsEditingKeys) {
+    HWND edit = frame->watchDialog.Item(IDC_WATCH_EDIT);
+    ASSERT_TRUE(testing_apps::SetClipboardText(L"pasted", edit));
+
+    // Paste, paste again and undo are the edit box's, not the frame's command.
+    ::SetFocus(edit);
+    PressKey(app.get(), edit, 'V', {VK_CONTROL});
+    EXPECT_EQ(WindowText(edit), L"pasted");
+    PressKey(app.get(), edit, VK_INSERT, {VK_SHIFT});
+    EXPECT_EQ(WindowText(edit), L"pastedpasted");
+    PressKey(app.get(), edit, VK_BACK, {VK_MENU});
+    EXPECT_EQ(frame->runCount, 0);
+    // A key the edit box has no use for is still the frame's.
+    PressKey(app.get(), edit, VK_F8);
+    EXPECT_EQ(frame->runCount, 1);
+
+    // Escape in a list's in-place edit cancels the edit.
+    HWND list = frame->watchDialog.Item(IDC_WATCH_LIST);
+    ::SetFocus(list);
+    HWND label = reinterpret_cast<HWND>(::SendMessageW(list, LVM_EDITLABELW, 0, 0));
+    ASSERT_NE(label, nullptr);
+    const std::wstring before = WindowText(label);
+    ::SetWindowTextW(label, L"typed");
+    PressKey(app.get(), label, VK_ESCAPE);
+    EXPECT_EQ(::SendMessageW(list, LVM_GETEDITCONTROL, 0, 0), 0);
+    wchar_t text[64] = {};
+    LVITEMW item{};
+    item.pszText = text;
+    item.cchTextMax = 64;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::wstring(text), before);
     EXPECT_EQ(frame->runCount, 1);
 }
 

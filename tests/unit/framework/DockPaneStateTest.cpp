@@ -1,5 +1,8 @@
 #include "FrameFixture.h"
+#include "framework/MiniDockFrame.h"
 #include "framework/Profile.h"
+#include <algorithm>
+#include <functional>
 
 using DockPaneStateTest = FrameFixture;
 
@@ -64,4 +67,50 @@ TEST_F(DockPaneStateTest, ClosingTheFrameSavesThePanes) {
     Pump();
     EXPECT_EQ(app->mainWnd(), nullptr);
     EXPECT_EQ(app->profile().GetInt(L"Watch-Pane-201", L"sizeHorzCY", 0), expected);
+}
+
+TEST_F(DockPaneStateTest, EveryPanesPlaceSurvivesARestartUnlessItIsOffTheScreen) {
+    // The tree pane on the left, the watch pane floating, the output pane where it was.
+    frame->DockControlBar(&frame->treePane, IDW_DOCKBAR_LEFT);
+    frame->FloatControlBar(&frame->watchPane, POINT{300, 200});
+    Pump();
+    const RECT floating = frame->watchPane.floatFrame()->WindowRect();
+    // Closes the frame (which saves the panes), changes the profile, starts a new frame.
+    const auto restart = [this](const std::function<void()>& meanwhile) {
+        ::SendMessageW(frame->hwnd(), WM_CLOSE, 0, 0);
+        Pump();
+        meanwhile();
+        frame = new CFrameAppWindow;
+        frame->deleteOnDestroy = true;
+        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, L"Frame Test"));
+        app->SetMainWnd(frame);
+        ::SetWindowPos(frame->hwnd(), nullptr, 0, 0, 1000, 750, SWP_NOZORDER);
+        ::ShowWindow(frame->hwnd(), SW_SHOW);
+        Pump();
+    };
+    const auto nothing = [] {};
+    restart(nothing);
+    EXPECT_EQ(frame->treePane.dockSide(), static_cast<UINT>(IDW_DOCKBAR_LEFT));
+    ASSERT_TRUE(frame->watchPane.IsFloating());
+    const RECT again = frame->watchPane.floatFrame()->WindowRect();
+    EXPECT_EQ(again.left, floating.left);
+    EXPECT_EQ(again.top, floating.top);
+    EXPECT_EQ(frame->outputPane.dockSide(), static_cast<UINT>(IDW_DOCKBAR_BOTTOM));
+
+    // Two panes in one row come back in their order.
+    RECT beside = frame->outputPane.layoutRect;
+    ::OffsetRect(&beside, beside.right - beside.left + 1, 0);
+    frame->DockControlBar(&frame->treePane, IDW_DOCKBAR_BOTTOM, &beside);
+    ASSERT_EQ(frame->RowOf(&frame->treePane), frame->RowOf(&frame->outputPane));
+    restart(nothing);
+    const auto* row = frame->RowOf(&frame->treePane);
+    ASSERT_NE(row, nullptr);
+    ASSERT_EQ(row, frame->RowOf(&frame->outputPane));
+    EXPECT_LT(std::find(row->begin(), row->end(), &frame->outputPane) - row->begin(),
+              std::find(row->begin(), row->end(), &frame->treePane) - row->begin());
+
+    // A floating place off every screen gives way to the program's own layout.
+    const std::wstring section = frame->watchPane.SectionName(L"Watch");
+    restart([&] { app->profile().WriteInt(section.c_str(), L"floatX", -20000); });
+    EXPECT_EQ(frame->watchPane.dockSide(), static_cast<UINT>(IDW_DOCKBAR_BOTTOM));
 }

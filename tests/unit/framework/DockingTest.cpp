@@ -2,6 +2,8 @@
 #include "frame/CDockPaneFloatFrame.h"
 #include "framework/MiniDockFrame.h"
 #include "framework/ToolBar.h"
+#include <cstdlib>
+#include <initializer_list>
 
 namespace {
 
@@ -20,6 +22,48 @@ void DragEdge(CDockPane& pane, POINT from, POINT to) {
     POINT up = to;
     ::ScreenToClient(pane.hwnd(), &up);
     ::SendMessageW(pane.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(up.x, up.y));
+}
+
+// Drags a bar as a user's mouse does: the button goes down at `from` on the bar's grip
+// (`down` with `hit`: a caption's WM_NCLBUTTONDOWN, a gripper's WM_LBUTTONDOWN), the
+// pointer moves to `to` and the button comes up there, with `held` keys down meanwhile;
+// with `cancel`, Escape comes instead of the release.
+void DragBar(HWND window, UINT down, WPARAM hit, POINT from, POINT to, std::initializer_list<UINT> held = {},
+             bool cancel = false) {
+    BYTE state[256] = {};
+    ::GetKeyboardState(state);
+    state[VK_LBUTTON] = 0x80;
+    for (UINT key : held) state[key] = 0x80;
+    ::SetKeyboardState(state);
+    const auto client = [window](POINT p) {
+        ::ScreenToClient(window, &p);
+        return MAKELPARAM(p.x, p.y);
+    };
+    const POINT mid{(from.x + to.x) / 2, (from.y + to.y) / 2};
+    ::PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, client(mid));
+    ::PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, client(to));
+    if (cancel)
+        ::PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    else
+        ::PostMessageW(window, WM_LBUTTONUP, 0, client(to));
+    ::SendMessageW(window, down, hit, down == WM_NCLBUTTONDOWN ? ScreenParam(from) : client(from));
+    state[VK_LBUTTON] = 0;
+    for (UINT key : held) state[key] = 0;
+    ::SetKeyboardState(state);
+    Pump();
+}
+
+// On the screen: the frame's client area, and its central area inside the docked rows.
+void FrameAreas(const CMDIFrameWnd& frame, RECT& outer, RECT& central) {
+    outer = frame.ClientRect();
+    ::MapWindowPoints(frame.hwnd(), nullptr, reinterpret_cast<POINT*>(&outer), 2);
+    ::GetWindowRect(frame.mdiClient(), &central);
+}
+
+// A point on a pane's caption strip (along its top or left edge).
+POINT CaptionOf(const CDockPane& pane) {
+    const RECT w = pane.WindowRect();
+    return POINT{w.left + 6, w.top + 6};
 }
 
 int Height(const RECT& r) { return r.bottom - r.top; }
@@ -148,6 +192,98 @@ TEST_F(DockingTest, EscapeCancelsTracking) {
     ::SendMessageW(pane.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_FALSE(pane.IsTracking());
     EXPECT_EQ(Width(pane.WindowRect()), Width(before));
+}
+
+TEST_F(DockingTest, AChangedDragFullWindowsSettingReachesDockedAndFloatingPanes) {
+    BOOL original = TRUE;
+    ::SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &original, 0);
+    CDockPane& docked = frame->treePane;
+    CDockPane& floating = frame->outputPane;
+    frame->FloatControlBar(&floating, POINT{300, 300});
+    Pump();
+    for (BOOL setting : {FALSE, TRUE}) {
+        ::SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, setting, nullptr, 0);
+        docked.SetDragFullWindows(!setting);
+        floating.SetDragFullWindows(!setting);
+        // What the system sends every top-level window when the setting changes.
+        ::SendMessageW(frame->hwnd(), WM_SETTINGCHANGE, SPI_SETDRAGFULLWINDOWS, 0);
+        EXPECT_EQ(docked.dragFullWindows(), setting != FALSE);
+        EXPECT_EQ(floating.dragFullWindows(), setting != FALSE);
+    }
+    ::SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, original, nullptr, 0);
+}
+
+TEST_F(DockingTest, APaneDraggedByItsCaptionDocksOnAnySideJoinsARowOrFloats) {
+    CDockPane& tree = frame->treePane;
+    ASSERT_EQ(tree.dockSide(), static_cast<UINT>(IDW_DOCKBAR_RIGHT));
+    RECT outer{}, central{};
+    FrameAreas(*frame, outer, central);
+    const int middleY = (central.top + central.bottom) / 2;
+
+    // To the frame's left edge: a row of its own on the left.
+    DragBar(tree.hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, CaptionOf(tree), POINT{outer.left + 4, middleY});
+    EXPECT_EQ(tree.dockSide(), static_cast<UINT>(IDW_DOCKBAR_LEFT));
+    EXPECT_EQ(frame->Rows(IDW_DOCKBAR_LEFT).size(), 1u);
+
+    // Onto the bottom row, right of the output pane: beside the other bars of that row.
+    const RECT output = frame->outputPane.WindowRect();
+    DragBar(tree.hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, CaptionOf(tree),
+            POINT{output.right - 20, (output.top + output.bottom) / 2});
+    EXPECT_EQ(tree.dockSide(), static_cast<UINT>(IDW_DOCKBAR_BOTTOM));
+    ASSERT_NE(frame->RowOf(&tree), nullptr);
+    EXPECT_EQ(frame->RowOf(&tree), frame->RowOf(&frame->outputPane));
+    EXPECT_TRUE(frame->Rows(IDW_DOCKBAR_LEFT).empty() || frame->Rows(IDW_DOCKBAR_LEFT).front().empty());
+
+    // Into the middle of the frame: a floating frame where it was dropped.
+    const POINT middle{(central.left + central.right) / 2, middleY};
+    DragBar(tree.hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, CaptionOf(tree), middle);
+    ASSERT_TRUE(tree.IsFloating());
+    ASSERT_NE(tree.floatFrame(), nullptr);
+    const RECT floating = tree.floatFrame()->WindowRect();
+    EXPECT_LE(std::abs(floating.left - (middle.x - 6)), 1);
+    EXPECT_LE(std::abs(floating.top - (middle.y - 6)), 1);
+
+    // Its floating frame dragged by the caption onto the right edge: docked again.
+    HWND floatWindow = tree.floatFrame()->hwnd();
+    DragBar(floatWindow, WM_NCLBUTTONDOWN, HTCAPTION, POINT{floating.left + 30, floating.top + 5},
+            POINT{outer.right - 4, middleY});
+    EXPECT_EQ(tree.dockSide(), static_cast<UINT>(IDW_DOCKBAR_RIGHT));
+    EXPECT_FALSE(::IsWindow(floatWindow));
+}
+
+TEST_F(DockingTest, CtrlKeepsADraggedPaneFloatingAndEscapeLeavesItWhereItWas) {
+    CDockPane& tree = frame->treePane;
+    RECT outer{}, central{};
+    FrameAreas(*frame, outer, central);
+    const POINT leftEdge{outer.left + 4, (central.top + central.bottom) / 2};
+
+    DragBar(tree.hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, CaptionOf(tree), leftEdge, {VK_CONTROL});
+    ASSERT_TRUE(tree.IsFloating());
+    const RECT floating = tree.floatFrame()->WindowRect();
+
+    DragBar(tree.floatFrame()->hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, POINT{floating.left + 30, floating.top + 5},
+            POINT{outer.right - 4, leftEdge.y}, {}, true);
+    ASSERT_TRUE(tree.IsFloating());
+    const RECT after = tree.floatFrame()->WindowRect();
+    EXPECT_EQ(after.left, floating.left);
+    EXPECT_EQ(after.top, floating.top);
+
+    // A pane that may not dock on the top stays where it was dropped instead: floating.
+    CDockPane& watch = frame->watchPane;
+    DragBar(watch.hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, CaptionOf(watch), POINT{central.left + 200, outer.top + 2});
+    EXPECT_TRUE(watch.IsFloating());
+}
+
+TEST_F(DockingTest, AToolbarDraggedByItsGripperDocksOnTheLeftStandingUp) {
+    CToolBar& bar = frame->toolBar;
+    RECT outer{}, central{};
+    FrameAreas(*frame, outer, central);
+    const RECT before = bar.WindowRect();
+    DragBar(bar.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, POINT{before.left + 3, (before.top + before.bottom) / 2},
+            POINT{outer.left + 4, (central.top + central.bottom) / 2});
+    EXPECT_EQ(bar.dockSide(), static_cast<UINT>(IDW_DOCKBAR_LEFT));
+    const RECT after = bar.WindowRect();
+    EXPECT_GT(Height(after), Width(after));
 }
 
 TEST_F(DockingTest, TheSplitterBetweenRowNeighboursChangesBoth) {

@@ -118,6 +118,28 @@ TEST_F(DocumentTest, SaveAsTakesTheNewNameAndASaveFailureIsReported) {
     EXPECT_EQ(doc->GetTitle(), L"fwdoc_b.txt");
 }
 
+TEST_F(DocumentTest, EveryWindowOfADocumentShowsItsTextAndTakesTheKeys) {
+    CDocument* doc = app->OpenDocumentFile(a);
+    ASSERT_NE(doc, nullptr);
+    auto* first = dynamic_cast<CRichEditView*>(doc->FirstView());
+    EXPECT_EQ(::GetFocus(), first->hwnd());  // typing goes to the script just opened
+    ::SendMessageW(frame->hwnd(), WM_COMMAND, ID_WINDOW_NEW, 0);
+    ASSERT_EQ(doc->views().size(), 2u);
+    auto* second = dynamic_cast<CRichEditView*>(doc->views()[1]);
+    EXPECT_EQ(second->GetWindowTextW(), L"alpha");
+    EXPECT_EQ(::GetFocus(), second->hwnd());
+    EXPECT_FALSE(doc->IsModified());
+    ::SendMessageW(second->hwnd(), EM_SETSEL, 5, 5);
+    ::SendMessageW(second->hwnd(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L" beta"));
+    EXPECT_EQ(first->GetWindowTextW(), L"alpha beta");
+    EXPECT_TRUE(doc->IsModified());
+
+    // A document whose view is gone has no text to save: the file stays.
+    CRichEditDoc orphan;
+    EXPECT_FALSE(orphan.OnSaveDocument(b));
+    EXPECT_EQ(ReadBytes(b), "beta");
+}
+
 TEST_F(DocumentTest, NewWindowShowsTheDocumentTwice) {
     CDocument* doc = app->OpenDocumentFile(a);
     ASSERT_NE(doc, nullptr);
