@@ -6,6 +6,7 @@
 #include "debugger/DebugPanes.h"
 #include "explorer/ExplorerCommands.h"
 #include "framework/Application.h"
+#include "framework/BarPlaces.h"
 #include "framework/Dialog.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
@@ -168,17 +169,20 @@ bool CMainFrame::CreatePanes() {
 }
 
 void CMainFrame::LoadPaneStates() {
-    std::vector<std::pair<CDockPane*, const wchar_t*>> places;
+    std::vector<std::pair<CControlBar*, std::wstring>> places{
+        {&mainBar_, BarSectionName(mainBar_.Title(), mainBar_.id())},
+        {&debugBar_, BarSectionName(debugBar_.Title(), debugBar_.id())}};
     for (int i = 0; i < PaneCount; ++i) {
         panes_[i].LoadState(kPanes[i].profileName);
-        places.emplace_back(&panes_[i], kPanes[i].profileName);
+        places.emplace_back(&panes_[i], panes_[i].SectionName(kPanes[i].profileName));
     }
-    CDockPane::LoadPlaces(this, places);
+    LoadBarPlaces(this, places);
     RecalcLayout();
 }
 
 void CMainFrame::SavePaneStates() {
     for (PaneIndex index : kSaveOrder) panes_[index].SaveState(kPanes[index].profileName);
+    for (const CToolBar* bar : {&mainBar_, &debugBar_}) SaveBarPlace(*bar, BarSectionName(bar->Title(), bar->id()));
 }
 
 int CMainFrame::OnCreate(CREATESTRUCTW* cs) {

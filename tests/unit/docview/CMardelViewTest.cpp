@@ -400,6 +400,38 @@ TEST_F(ViewTest, PrintedPagesKeepHalfInchMarginsAndTheScriptsColours) {
     EXPECT_EQ(0, ::SendMessageW(EditOf(doc), EM_GETFIRSTVISIBLELINE, 0, 0));
 }
 
+TEST_F(ViewTest, AltEnterShowsTheScriptsPropertiesAsTheyAreNow) {
+    CMardelDoc* doc = Open(L"props.vbs", "Dim a\nDim b\nEnv.LogInfo a\n");
+    ASSERT_NE(nullptr, doc);
+    HWND edit = EditOf(doc);
+    ToggleOnLine(doc, 2);
+    const auto properties = [&] {
+        app->messages.clear();
+        ::SendMessageW(app->frame()->hwnd(), WM_COMMAND, CMardelView::kPropertiesCommand, 0);
+        Pump();
+        return app->messages.empty() ? std::wstring() : app->messages.back();
+    };
+    std::wstring shown = properties();
+    EXPECT_NE(std::wstring::npos, shown.find(L"File: " + PathOf(L"props.vbs"))) << shown;
+    EXPECT_NE(std::wstring::npos, shown.find(L"Language: VBScript\n")) << shown;
+    EXPECT_NE(std::wstring::npos, shown.find(L"Breakpoints: 1\n")) << shown;
+    EXPECT_NE(std::wstring::npos, shown.find(L"Unsaved changes: no")) << shown;
+    EXPECT_NE(std::wstring::npos, shown.find(L"On disk: 26 bytes, written ")) << shown;
+
+    // An edit shows at once; the disk keeps its size until the script is saved.
+    Select(edit, 0, 0);
+    TypeChars(edit, L"' x");
+    PressKey(edit, VK_RETURN);
+    shown = properties();
+    EXPECT_NE(std::wstring::npos, shown.find(L"Lines: 5\n")) << shown;
+    EXPECT_NE(std::wstring::npos, shown.find(L"Unsaved changes: yes")) << shown;
+    EXPECT_NE(std::wstring::npos, shown.find(L"On disk: 26 bytes")) << shown;
+
+    // The file gone from under the editor.
+    ASSERT_TRUE(::DeleteFileW(PathOf(L"props.vbs").c_str()));
+    EXPECT_NE(std::wstring::npos, properties().find(L"On disk: the file is missing"));
+}
+
 TEST_F(ViewTest, PrintMarginsAreHalfAnInch) {
     CMardelDoc* doc = Open(L"print.vbs", "Dim a\n");
     ASSERT_NE(nullptr, doc);
