@@ -71,6 +71,8 @@ WORD modifierKey(wchar_t c) {
     }
 }
 
+const int kMaxGroupDepth = 100;
+
 std::wstring position(size_t index) { return std::to_wstring(index + 1); }
 
 class Parser {
@@ -113,12 +115,18 @@ private:
     void unit() {
         const wchar_t c = text_[pos_];
         if (c == L'(') {
+            // Each level is a frame of this parser: a string of a million '(' must fail,
+            // not exhaust the stack of the script's thread.
+            if (++depth_ > kMaxGroupDepth)
+                throw WrapperError(L"Groups in keys are nested more than " + std::to_wstring(kMaxGroupDepth) +
+                                   L" deep at position " + position(pos_));
             const size_t open = pos_++;
             while (pos_ < text_.size() && text_[pos_] != L')') item();
             if (pos_ >= text_.size())
                 throw WrapperError(L"Unbalanced parentheses in keys: '(' at position " + position(open) +
                                    L" is not closed; type a literal ( as {(}");
             ++pos_;
+            --depth_;
         } else if (c == L'{') {
             braced();
         } else if (c == L'}') {
@@ -184,6 +192,7 @@ private:
 
     const std::wstring& text_;
     size_t pos_ = 0;
+    int depth_ = 0;
     std::vector<KeyStep> steps_;
 };
 

@@ -120,6 +120,9 @@ TEST(KeySequence, ErrorsNameWhatIsWrong) {
     EXPECT_EQ(errorOf(L"a^"), L"The modifier '^' at position 2 has no key after it; type a literal ^ as {^}");
     EXPECT_EQ(errorOf(L"(a%)"), L"The modifier '%' at position 3 has no key after it; type a literal % as {%}");
     EXPECT_EQ(errorOf(L"++a"), L"The modifier '+' is given twice at position 2; type a literal + as {+}");
+    // Deep nesting is refused, however long the string.
+    EXPECT_EQ(steps(std::wstring(100, L'(') + L"a" + std::wstring(100, L')')), L"'a'");
+    EXPECT_EQ(errorOf(std::wstring(1000000, L'(')), L"Groups in keys are nested more than 100 deep at position 101");
 }
 
 TEST(KeySequence, EveryModifierGoingDownComesUpAgain) {
