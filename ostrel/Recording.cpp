@@ -417,8 +417,9 @@ extern "C" LRESULT CALLBACK RecordGetMsgProc(int code, WPARAM wParam, LPARAM lPa
 extern "C" LRESULT CALLBACK RecordCallWndProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && lParam && Recording()) {
         const CWPSTRUCT& message = *reinterpret_cast<const CWPSTRUCT*>(lParam);
-        // Only messages of this thread carry pointers and meanings of this process.
-        if (!wParam) {
+        // Only messages sent by this thread carry pointers of this process (the hook's
+        // wParam is non-zero for those).
+        if (wParam) {
             if (message.message == WM_COMMAND) OnCommand(message.hwnd, message.wParam, message.lParam);
             else if (message.message == WM_NOTIFY && message.lParam)
                 OnNotify(*reinterpret_cast<const NMHDR*>(message.lParam));
