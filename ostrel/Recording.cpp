@@ -376,6 +376,17 @@ void OnButtonDown(const MSG& message) {
     report.send();
 }
 
+// A top-level window going away: a command that closed it must not wait for it when the
+// script runs (some windows close only once a message reaches their queue).
+void OnDestroy(HWND window) {
+    if (::GetAncestor(window, GA_ROOT) != window) return;
+    if ((::GetWindowLongW(window, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) return;
+    Report report;
+    report.add(L"kind", L"closed");
+    Describe(report, window);
+    report.send();
+}
+
 void NoteInput() {
     g_lastInput = ::GetTickCount();
     g_sawInput = true;
@@ -423,6 +434,8 @@ extern "C" LRESULT CALLBACK RecordCallWndProc(int code, WPARAM wParam, LPARAM lP
             if (message.message == WM_COMMAND) OnCommand(message.hwnd, message.wParam, message.lParam);
             else if (message.message == WM_NOTIFY && message.lParam)
                 OnNotify(*reinterpret_cast<const NMHDR*>(message.lParam));
+            else if (message.message == WM_DESTROY)
+                OnDestroy(message.hwnd);
         }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);

@@ -222,6 +222,7 @@ ScriptWriter::Pending ScriptWriter::Statement(const std::wstring& variable, cons
     p.kind = action.kind();
     p.processId = action.number(L"pid");
     p.control = action.has(L"ctl") ? action.number(L"ctl") : action.number(L"top");
+    p.top = action.number(L"top");
     const std::wstring target = ControlExpression(variable, action);
     const std::wstring where = action.has(L"ctl") ? ControlName(action) + L" in " + WindowName(action)
                                                    : WindowName(action);
@@ -230,7 +231,17 @@ ScriptWriter::Pending ScriptWriter::Statement(const std::wstring& variable, cons
         p.statement = target + L".push";
         p.command = true;
     } else if (p.kind == L"check") {
-        p.statement = target + L".check = " + (action.number(L"check") ? L"True" : L"False");
+        // An automatic box has changed its state before its window hears of the click:
+        // the script sets the state, then tells the window. Any other box changes its
+        // state when told, so telling is all.
+        const long long type = action.number(L"ctlStyle") & BS_TYPEMASK;
+        if (type == BS_AUTOCHECKBOX || type == BS_AUTORADIOBUTTON || type == BS_AUTO3STATE) {
+            p.statement = target + L".check = " + (action.number(L"check") ? L"True" : L"False");
+            p.followUp = target + L".push";
+        } else {
+            p.statement = target + L".push";
+        }
+        p.command = true;
     } else if (p.kind == L"menu") {
         std::wstring path = action.text(L"path");
         std::wstring statement = variable + L".menu";
@@ -281,7 +292,8 @@ ScriptWriter::Pending ScriptWriter::Statement(const std::wstring& variable, cons
 ScriptWriter::Lines ScriptWriter::Emit(Pending& pending) {
     Lines lines;
     if (!pending.active) return lines;
-    if (pending.async) lines.push_back(L"Sync.async = True");
+    // Only the line that sends the command may post it.
+    if (pending.async && pending.followUp.empty()) lines.push_back(L"Sync.async = True");
     if (pending.kind == L"key") {
         const size_t sep = pending.comment.find(L'\x1f');
         const std::wstring target = pending.comment.substr(0, sep);
@@ -289,6 +301,10 @@ ScriptWriter::Lines ScriptWriter::Emit(Pending& pending) {
         lines.push_back(Commented(target + L".keys " + Quote(pending.statement), where));
     } else {
         lines.push_back(Commented(pending.statement, pending.comment));
+    }
+    if (!pending.followUp.empty()) {
+        if (pending.async) lines.push_back(L"Sync.async = True");
+        lines.push_back(pending.followUp);
     }
     pending = Pending();
     return lines;
@@ -300,6 +316,14 @@ ScriptWriter::Lines ScriptWriter::Add(const ActionRecord& action) {
     // Runs that end as one line: typing into one field, selections in one combo box,
     // keys pressed on one window.
     const std::wstring kind = action.kind();
+    if (kind == L"closed") {
+        const long long top = action.number(L"top");
+        if (pending_.active && pending_.command && pending_.top == top) pending_.async = true;
+        // A later window with the same handle is a new window.
+        auto known = windows_.find(top);
+        if (known != windows_.end() && top != action.number(L"root")) windows_.erase(known);
+        return lines;
+    }
     const long long control = action.has(L"ctl") ? action.number(L"ctl") : action.number(L"top");
     const bool known = windows_.count(action.number(L"top")) != 0;
     if (kind == L"text") {

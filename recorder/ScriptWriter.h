@@ -6,8 +6,9 @@
 //
 // The latest statement is held back until the next action: typing into one field, a
 // run of selections in one combo box and keys pressed on one window each end as one
-// line, and a command that opened a new window is preceded by "Sync.async = True" (sent
-// normally, it would hold the script until that window closed).
+// line, and a command that opened a new window or closed its own is preceded by
+// "Sync.async = True" (sent normally, it would hold the script until that window closed,
+// and some windows close only once a message reaches their queue).
 #include "recorder/ActionRecord.h"
 
 #include <map>
@@ -53,8 +54,10 @@ private:
         std::wstring kind;
         long long processId = 0;
         long long control = 0;  // the control (or window) the statement acts on
+        long long top = 0;      // its top-level window
         std::wstring statement;
         std::wstring comment;
+        std::wstring followUp;  // a second line the action needs
         bool command = false;   // a command that may open a window
         bool async = false;
     };

@@ -232,6 +232,7 @@ TEST(ScriptWriterSessionTest, ChecksToolbarsAndUnnameableClicks) {
     ActionRecord box = InNotepad(L"check");
     SetControl(box, 3, L"Button", L"Word wrap", 0);
     box.set(L"check", L"1");
+    box.set(L"ctlStyle", std::to_wstring(BS_AUTOCHECKBOX | WS_CHILD));
     Append(all, writer.Add(box));
     ActionRecord bar = InNotepad(L"toolbar");
     SetControl(bar, 4, L"ToolbarWindow32", L"", 0);
@@ -245,11 +246,51 @@ TEST(ScriptWriterSessionTest, ChecksToolbarsAndUnnameableClicks) {
     click.set(L"button", L"0");
     Append(all, writer.Add(click));
     Append(all, writer.Flush());
-    ASSERT_EQ(5u, all.size());
+    ASSERT_EQ(6u, all.size());
+    // The box's own state first, then the click its window hears of.
     EXPECT_EQ(0u, all[2].find(L"app.button(\"Word wrap\").check = True"));
-    EXPECT_EQ(0u, all[3].find(L"app.toolbar(0).select 5"));
-    EXPECT_EQ(0u, all[4].find(L"app.wnd(0, \"Gauge\").click 0, 12, -3   ' Gauge in"));
-    EXPECT_NE(std::wstring::npos, all[4].find(L"custom-drawn"));
+    EXPECT_EQ(L"app.button(\"Word wrap\").push", all[3]);
+    EXPECT_EQ(0u, all[4].find(L"app.toolbar(0).select 5"));
+    EXPECT_EQ(0u, all[5].find(L"app.wnd(0, \"Gauge\").click 0, 12, -3   ' Gauge in"));
+    EXPECT_NE(std::wstring::npos, all[5].find(L"custom-drawn"));
+}
+
+TEST(ScriptWriterSessionTest, ABoxThatChangesOnlyWhenToldIsPushedAlone) {
+    ScriptWriter writer;
+    ActionRecord box = InNotepad(L"check");
+    SetControl(box, 3, L"Button", L"Bold", 0);
+    box.set(L"check", L"1");
+    box.set(L"ctlStyle", std::to_wstring(BS_CHECKBOX));
+    Lines all = writer.Add(box);
+    Append(all, writer.Flush());
+    ASSERT_EQ(3u, all.size());
+    EXPECT_EQ(0u, all[2].find(L"app.button(\"Bold\").push   ' Button \"Bold\""));
+}
+
+TEST(ScriptWriterSessionTest, ACommandThatClosedItsWindowIsPosted) {
+    ScriptWriter writer;
+    Lines all;
+    ActionRecord box = InSaveDialog(L"check");
+    SetControl(box, 3, L"Button", L"Read only", 0);
+    box.set(L"check", L"1");
+    box.set(L"ctlStyle", std::to_wstring(BS_AUTOCHECKBOX));
+    Append(all, writer.Add(box));
+    ActionRecord ok = InSaveDialog(L"push");
+    SetControl(ok, 4, L"Button", L"OK", 0);
+    Append(all, writer.Add(ok));
+    Append(all, writer.Add(InSaveDialog(L"closed")));
+    // The next window with the same handle is waited for again.
+    ActionRecord again = InSaveDialog(L"push");
+    SetControl(again, 5, L"Button", L"Cancel", 0);
+    Append(all, writer.Add(again));
+    Append(all, writer.Flush());
+    ASSERT_EQ(9u, all.size());
+    EXPECT_EQ(0u, all[3].find(L"dlg.button(\"Read only\").check = True"));
+    EXPECT_EQ(L"dlg.button(\"Read only\").push", all[4]);
+    EXPECT_EQ(L"Sync.async = True", all[5]);
+    EXPECT_EQ(0u, all[6].find(L"dlg.button(\"OK\").push"));
+    EXPECT_EQ(0u, all[7].find(L"Set dlg2 = app.waitForWindow(\"Save As\""));
+    EXPECT_EQ(0u, all[8].find(L"dlg2.button(\"Cancel\").push"));
 }
 
 TEST(ScriptWriterSessionTest, ASecondApplicationGetsItsOwnVariableAndAttach) {
