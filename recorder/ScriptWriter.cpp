@@ -313,8 +313,8 @@ ScriptWriter::Lines ScriptWriter::Emit(Pending& pending) {
 ScriptWriter::Lines ScriptWriter::Add(const ActionRecord& action) {
     Lines lines;
     if (!action.has(L"pid") || !action.has(L"top")) return lines;
-    // Runs that end as one line: typing into one field, selections in one combo box,
-    // keys pressed on one window.
+    // Runs that end as one line: typing into one field, selections in one combo box or
+    // tab control, keys pressed on one window.
     const std::wstring kind = action.kind();
     if (kind == L"closed") {
         const long long top = action.number(L"top");
@@ -332,7 +332,7 @@ ScriptWriter::Lines ScriptWriter::Add(const ActionRecord& action) {
         texts_[control] = action.text(L"text");
     }
     if (known && pending_.active && pending_.kind == kind && pending_.control == control &&
-        (kind == L"text" || kind == L"combo" || kind == L"key")) {
+        (kind == L"text" || kind == L"combo" || kind == L"tab" || kind == L"key")) {
         Pending next = Statement(windows_[action.number(L"top")], action);
         if (!next.active) return lines;
         if (kind == L"key") next.statement = pending_.statement + next.statement;

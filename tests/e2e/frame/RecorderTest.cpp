@@ -4,6 +4,7 @@
 #include "tests/e2e/ProcessRunner.h"
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <memory>
@@ -201,6 +202,20 @@ protected:
         return nullptr;
     }
 
+    // What a message box of the program says, for failure messages.
+    std::string MessageBoxText() const {
+        HWND box = tevrin_ ? TopLevelOf(tevrin_->processId(), L"#32770") : nullptr;
+        if (!box) {
+            std::wstring state = L"(no message box; frame \"" + TextOf(frame_) + L"\", documents ";
+            state += std::to_wstring(DocumentCount()) + L")";
+            return Narrow(state);
+        }
+        std::wstring text = TextOf(box) + L": ";
+        for (HWND child : Descendants(box))
+            if (ClassOf(child) == L"Static") text += TextOf(child) + L" ";
+        return Narrow(text);
+    }
+
     std::wstring Recorded() const {
         HWND edit = ScriptEdit();
         return edit ? TextOf(edit) : std::wstring();
@@ -236,8 +251,11 @@ TEST_F(RecorderTest, NotepadSaveAsIsRecordedAndTheRecordedScriptDoesItAgain) {
     Command(ID_TOOLS_RECORD);
     // Record pressed twice: still one recording.
     Command(ID_TOOLS_RECORD);
-    ASSERT_TRUE(WaitUntil([this] { return ScriptEdit() != nullptr; }, 10000)) << "Record made no script document";
-    if (documentsBefore == 0) EXPECT_EQ(1, DocumentCount());
+    ASSERT_TRUE(WaitUntil([this] { return ScriptEdit() != nullptr; }, 10000))
+        << "Record made no script document: " << MessageBoxText();
+    if (documentsBefore == 0) {
+        EXPECT_EQ(1, DocumentCount());
+    }
 
     ProcessRunner notepad;
     HWND main = StartNotepad(notepad);
@@ -308,7 +326,7 @@ TEST_F(RecorderTest, NotepadSaveAsIsRecordedAndTheRecordedScriptDoesItAgain) {
 TEST_F(RecorderTest, AnApplicationClosedDuringTheRecordingLeavesACommentAndTheRecordingGoesOn) {
     StartTevrin();
     Command(ID_TOOLS_RECORD);
-    ASSERT_TRUE(WaitUntil([this] { return ScriptEdit() != nullptr; }, 10000));
+    ASSERT_TRUE(WaitUntil([this] { return ScriptEdit() != nullptr; }, 10000)) << MessageBoxText();
 
     ProcessRunner first;
     HWND main = StartNotepad(first);
@@ -346,6 +364,113 @@ TEST_F(RecorderTest, AnApplicationClosedDuringTheRecordingLeavesACommentAndTheRe
     EXPECT_NE(std::wstring::npos, script.find(L"Set app2 = CreateObject(\"Wrappers.WNDWrapper\")")) << Narrow(script);
     EXPECT_NE(std::wstring::npos, script.find(L"app2.edit(0).value = \"second\"")) << Narrow(script);
     EXPECT_LT(script.find(L"ended here"), script.find(L"app2.appAttach")) << Narrow(script);
+}
+
+// The screen rectangle of a tab of another process's tab control.
+RECT TabRect(HWND tabs, int index) {
+    RECT rect{};
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(tabs, &pid);
+    HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return rect;
+    void* remote = ::VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+    if (remote) {
+        if (::SendMessageW(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote)))
+            ::ReadProcessMemory(process, remote, &rect, sizeof(rect), nullptr);
+        ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    ::CloseHandle(process);
+    ::MapWindowPoints(tabs, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+const wchar_t kX11Key[] = L"Software\\Wine\\X11 Driver";
+
+std::wstring GrabFullscreen() {
+    wchar_t value[16] = {};
+    DWORD size = sizeof(value);
+    if (::RegGetValueW(HKEY_CURRENT_USER, kX11Key, L"GrabFullscreen", RRF_RT_REG_SZ, nullptr, value, &size) != 0)
+        return L"(none)";
+    return value;
+}
+
+void ForgetGrabFullscreen() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kX11Key, 0, KEY_SET_VALUE, &key) == 0) {
+        ::RegDeleteValueW(key, L"GrabFullscreen");
+        ::RegCloseKey(key);
+    }
+}
+
+HWND ButtonWith(HWND top, const wchar_t* part) {
+    for (HWND child : Descendants(top))
+        if (ClassOf(child) == L"Button" && ::IsWindowVisible(child) && TextOf(child).find(part) != std::wstring::npos)
+            return child;
+    return nullptr;
+}
+
+TEST_F(RecorderTest, WinecfgTabCheckBoxAndOkAreRecordedAndTheReplaySavesTheSetting) {
+    ForgetGrabFullscreen();
+    StartTevrin();
+    Command(ID_TOOLS_RECORD);
+    ASSERT_TRUE(WaitUntil([this] { return ScriptEdit() != nullptr; }, 10000)) << MessageBoxText();
+
+    ProcessRunner winecfg;
+    ASSERT_TRUE(winecfg.start(L"winecfg.exe"));
+    HWND sheet = winecfg.waitForWindow(L"#32770", kTimeout);
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_TRUE(Foreground(sheet));
+    HWND tabs = nullptr;
+    for (HWND child : Descendants(sheet))
+        if (ClassOf(child) == L"SysTabControl32") tabs = child;
+    ASSERT_NE(tabs, nullptr);
+    // The tab whose text is Graphics, clicked.
+    int graphics = -1;
+    const int count = static_cast<int>(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count && graphics < 0; ++i) {
+        const RECT r = TabRect(tabs, i);
+        ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        HWND grab = nullptr;
+        if (WaitUntil([&] { return (grab = ButtonWith(sheet, L"capture the")) != nullptr; }, 3000)) graphics = i;
+    }
+    ASSERT_GE(graphics, 0) << "no tab showed the Graphics page";
+    HWND grab = ButtonWith(sheet, L"capture the");
+    ASSERT_EQ(0, ::SendMessageW(grab, BM_GETCHECK, 0, 0)) << "the box is ticked already";
+    ClickCentre(grab);
+    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(grab, BM_GETCHECK, 0, 0) != 0; }, 10000));
+    HWND ok = nullptr;
+    for (HWND child : Descendants(sheet))
+        if (ClassOf(child) == L"Button" && ::GetParent(child) == sheet && TextOf(child) == L"OK") ok = child;
+    ASSERT_NE(ok, nullptr);
+    ClickCentre(ok);
+    ASSERT_TRUE(winecfg.wait(30000)) << "winecfg did not close with OK";
+    EXPECT_EQ(L"Y", GrabFullscreen());
+
+    Command(ID_TOOLS_STOP_RECORDING);
+    const std::wstring script = Recorded();
+    std::printf("Recorded script:\n%s\n", Narrow(script).c_str());
+    EXPECT_NE(std::wstring::npos, script.find(L"app.appAttach \"Wine configuration\"")) << Narrow(script);
+    // The tab control is a dialog item of the sheet; the tabs clicked on the way are one line.
+    EXPECT_NE(std::wstring::npos, script.find(L".curSel = \"Graphics\"")) << Narrow(script);
+    EXPECT_EQ(1u, Count(script, L".curSel = ")) << Narrow(script);
+    EXPECT_NE(std::wstring::npos, script.find(L".check = True")) << Narrow(script);
+    EXPECT_NE(std::wstring::npos, script.find(L"Sync.async = True")) << Narrow(script);
+    EXPECT_NE(std::wstring::npos, script.find(L"app.button(\"OK\").push")) << Narrow(script);
+
+    // The replay against a fresh winecfg saves the same setting.
+    ForgetGrabFullscreen();
+    const std::wstring scriptPath = TempFolder() + L"\\recorded-winecfg.vbs";
+    WriteFile(scriptPath, script);
+    ProcessRunner fresh;
+    ASSERT_TRUE(fresh.start(L"winecfg.exe"));
+    ASSERT_NE(fresh.waitForWindow(L"#32770", kTimeout), nullptr);
+    ProcessRunner run;
+    ASSERT_TRUE(run.start(L"\"" + DistPath(L"Tevrin.exe") + L"\" \"" + scriptPath + L"\""));
+    ASSERT_TRUE(run.wait(120000)) << "the recorded script did not end";
+    EXPECT_EQ(0u, run.exitCode()) << run.output() << run.errors();
+    EXPECT_TRUE(fresh.wait(30000)) << "the replay did not close winecfg\n" << run.output();
+    EXPECT_EQ(L"Y", GrabFullscreen()) << run.output();
+    ForgetGrabFullscreen();
 }
 
 } // namespace

@@ -203,6 +203,9 @@ TEST(ScriptWriterSessionTest, SelectionsUseItemTextsAndIndicesWhereTextsRepeat) 
     SetControl(tab, 12, L"SysTabControl32", L"", 0);
     tab.set(L"item", L"Audio");
     tab.set(L"itemIndex", L"3");
+    ActionRecord passing = tab;
+    passing.set(L"item", L"Drives");
+    Append(all, writer.Add(passing));  // tabs clicked on the way make no line
     Append(all, writer.Add(tab));
     Append(all, writer.Add(combo(L"Same", 4, 2)));
     ActionRecord list = InSaveDialog(L"listview");
