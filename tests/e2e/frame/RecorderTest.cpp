@@ -221,7 +221,14 @@ protected:
         return edit ? TextOf(edit) : std::wstring();
     }
 
-    void Command(UINT id) { ::SendMessageTimeoutW(frame_, WM_COMMAND, id, 0, SMTO_ABORTIFHUNG, 10000, nullptr); }
+    // A command as the menu gives it, once the window answers (a program that is still
+    // starting counts as hung, and a message for a hung window is dropped).
+    void Command(UINT id) {
+        WaitUntil([this] {
+            return ::SendMessageTimeoutW(frame_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr) != 0;
+        }, 30000);
+        ::SendMessageTimeoutW(frame_, WM_COMMAND, id, 0, SMTO_NORMAL, 30000, nullptr);
+    }
 
     // Notepad started fresh, in front, with its window.
     HWND StartNotepad(ProcessRunner& notepad) {
