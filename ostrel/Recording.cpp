@@ -32,6 +32,12 @@ HHOOK g_getHook = nullptr;
 const DWORD kInputWindow = 1500;
 volatile DWORD g_lastInput = 0;
 volatile bool g_sawInput = false;
+// A menu command taken from the queue and not yet finished: what the application does
+// while it carries it out (selecting the item it made, say) is not the tester's action.
+volatile bool g_inMenuCommand = false;
+// The edit field the last key went down in: only that field's text is read when the key
+// comes up (a field the key itself opened has not been typed into).
+volatile HWND g_typedEdit = nullptr;
 
 // A report waits at most this long for the recorder: a busy recorder loses a line, the
 // application is never held up for long.
@@ -162,7 +168,9 @@ void Describe(Report& report, HWND control) {
     report.add(L"ctlStyle", Number(::GetWindowLongW(control, GWL_STYLE)));
 }
 
-bool RecentInput() { return g_sawInput && ::GetTickCount() - g_lastInput < kInputWindow; }
+bool RecentInput() {
+    return g_sawInput && !g_inMenuCommand && ::GetTickCount() - g_lastInput < kInputWindow;
+}
 
 // The path of menu texts that leads to a command, searched depth first.
 bool FindMenuPath(HMENU menu, UINT id, std::wstring& path, int depth) {
@@ -397,6 +405,8 @@ void NoteInput() {
 extern "C" LRESULT CALLBACK RecordGetMsgProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && wParam == PM_REMOVE && lParam && Recording()) {
         MSG& message = *reinterpret_cast<MSG*>(lParam);
+        // The thread asks for its next message: the one before is done with.
+        g_inMenuCommand = false;
         if (message.message == ProbeMessage()) {
             const HWND edit = message.hwnd;
             // Ours alone: the window never sees it.
@@ -404,13 +414,13 @@ extern "C" LRESULT CALLBACK RecordGetMsgProc(int code, WPARAM wParam, LPARAM lPa
             OnTextProbe(edit);
         } else if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
             NoteInput();
+            g_typedEdit = message.hwnd && IsEditClass(ClassOf(message.hwnd)) ? message.hwnd : nullptr;
             if (message.message == WM_KEYDOWN) OnKeyDown(message);
         } else if (message.message == WM_KEYUP || message.message == WM_SYSKEYUP) {
             NoteInput();
             // Posted behind the characters this key made: the text is read after they
             // reached the control.
-            if (message.hwnd && IsEditClass(ClassOf(message.hwnd)))
-                ::PostMessageW(message.hwnd, ProbeMessage(), 0, 0);
+            if (message.hwnd && message.hwnd == g_typedEdit) ::PostMessageW(message.hwnd, ProbeMessage(), 0, 0);
         } else if (message.message == WM_LBUTTONDOWN || message.message == WM_RBUTTONDOWN) {
             NoteInput();
             OnButtonDown(message);
@@ -420,6 +430,7 @@ extern "C" LRESULT CALLBACK RecordGetMsgProc(int code, WPARAM wParam, LPARAM lPa
             NoteInput();
         } else if (message.message == WM_COMMAND && !message.lParam) {
             OnCommand(message.hwnd, message.wParam, message.lParam);
+            g_inMenuCommand = HIWORD(message.wParam) == 0;
         }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);

@@ -345,6 +345,9 @@ TEST_F(RecorderTest, AnApplicationClosedDuringTheRecordingLeavesACommentAndTheRe
     ClickCentre(text);
     TypeKeys(L"first");
     ASSERT_TRUE(WaitUntil([&] { return TextOf(text) == L"first"; }, 10000));
+    // The text is read inside Notepad just after the last key; a process killed in that
+    // instant takes its last letter with it.
+    ::Sleep(500);
     // Gone without a word (no save question).
     HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, first.processId());
     ASSERT_NE(process, nullptr);
@@ -478,6 +481,163 @@ TEST_F(RecorderTest, WinecfgTabCheckBoxAndOkAreRecordedAndTheReplaySavesTheSetti
     EXPECT_TRUE(fresh.wait(30000)) << "the replay did not close winecfg\n" << run.output();
     EXPECT_EQ(L"Y", GrabFullscreen()) << run.output();
     ForgetGrabFullscreen();
+}
+
+// Memory in another process for the messages whose data is a pointer.
+class RemoteBlock {
+public:
+    RemoteBlock(HWND window, size_t size) : size_(size) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(window, &pid);
+        process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_) address_ = ::VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteBlock() {
+        if (address_) ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_) ::CloseHandle(process_);
+    }
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+    LPARAM address() const { return reinterpret_cast<LPARAM>(address_); }
+    void write(const void* data, size_t size, size_t offset = 0) {
+        ::WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr);
+    }
+    void read(void* data, size_t size, size_t offset = 0) const {
+        ::ReadProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+    size_t size_;
+};
+
+std::wstring TreeItemText(HWND tree, HTREEITEM item) {
+    RemoteBlock block(tree, sizeof(TVITEMW) + 512 * sizeof(wchar_t));
+    TVITEMW request{};
+    request.mask = TVIF_TEXT;
+    request.hItem = item;
+    request.pszText = reinterpret_cast<wchar_t*>(block.address() + sizeof(TVITEMW));
+    request.cchTextMax = 512;
+    block.write(&request, sizeof(request));
+    if (!::SendMessageW(tree, TVM_GETITEMW, 0, block.address())) return {};
+    wchar_t text[512] = {};
+    block.read(text, sizeof(text) - sizeof(wchar_t), sizeof(TVITEMW));
+    return text;
+}
+
+// A visible tree item with the given text, searched among the expanded items.
+HTREEITEM FindTreeItem(HWND tree, HTREEITEM first, const std::wstring& text) {
+    for (HTREEITEM item = first; item;
+         item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+        if (TreeItemText(tree, item) == text) return item;
+        HTREEITEM child =
+            reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+        if (child)
+            if (HTREEITEM found = FindTreeItem(tree, child, text)) return found;
+    }
+    return nullptr;
+}
+
+POINT TreeItemCentre(HWND tree, HTREEITEM item) {
+    RemoteBlock block(tree, sizeof(RECT));
+    block.write(&item, sizeof(item));
+    RECT rect{};
+    if (::SendMessageW(tree, TVM_GETITEMRECT, TRUE, block.address())) block.read(&rect, sizeof(rect));
+    POINT p{rect.left + 8, (rect.top + rect.bottom) / 2};
+    ::ClientToScreen(tree, &p);
+    return p;
+}
+
+POINT ListRowCentre(HWND list, int row) {
+    RemoteBlock block(list, sizeof(RECT));
+    RECT rect{};
+    rect.left = LVIR_LABEL;
+    block.write(&rect, sizeof(rect));
+    if (::SendMessageW(list, LVM_GETITEMRECT, row, block.address())) block.read(&rect, sizeof(rect));
+    POINT p{rect.left + 10, (rect.top + rect.bottom) / 2};
+    ::ClientToScreen(list, &p);
+    return p;
+}
+
+const wchar_t kNewKey[] = L"New Key #1";
+
+bool NewKeyExists() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kNewKey, 0, KEY_READ, &key) != 0) return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+TEST_F(RecorderTest, RegeditTreeListAndMenuCommandAreRecordedAndTheReplayMakesTheSameKey) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kNewKey);
+    StartTevrin();
+    Command(ID_TOOLS_RECORD);
+    ASSERT_TRUE(WaitUntil([this] { return ScriptEdit() != nullptr; }, 10000)) << MessageBoxText();
+
+    ProcessRunner regedit;
+    ASSERT_TRUE(regedit.start(L"regedit.exe"));
+    HWND main = regedit.waitForWindow(L"RegEdit_RegEdit", kTimeout);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(Foreground(main));
+    HWND tree = nullptr, list = nullptr;
+    for (HWND child : Descendants(main)) {
+        if (ClassOf(child) == L"SysTreeView32") tree = child;
+        if (ClassOf(child) == L"SysListView32") list = child;
+    }
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(list, nullptr);
+    HTREEITEM root = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    HTREEITEM hkcu = FindTreeItem(tree, root, L"HKEY_CURRENT_USER");
+    ASSERT_NE(hkcu, nullptr);
+    ClickAt(TreeItemCentre(tree, hkcu));
+    ASSERT_TRUE(WaitUntil([&] {
+        return ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) == reinterpret_cast<LRESULT>(hkcu);
+    }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0; }, 10000));
+    ClickAt(ListRowCentre(list, 0));
+    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED) == 0; }, 10000));
+
+    // Edit > New > Key with the keyboard.
+    Chord(VK_MENU, 'E');
+    ::Sleep(500);
+    TypeKeys(L"nk");
+    ASSERT_TRUE(WaitUntil(NewKeyExists, 20000)) << "regedit made no new key";
+    ::Sleep(500);
+    PressKey(VK_ESCAPE, false);
+    PressKey(VK_ESCAPE, true);
+
+    Command(ID_TOOLS_STOP_RECORDING);
+    const std::wstring script = Recorded();
+    std::printf("Recorded script:\n%s\n", Narrow(script).c_str());
+    EXPECT_NE(std::wstring::npos, script.find(L"app.appAttach \"Registry Editor\"")) << Narrow(script);
+    EXPECT_NE(std::wstring::npos, script.find(L"app.treectrl(0).curSel = \"HKEY_CURRENT_USER\"")) << Narrow(script);
+    EXPECT_NE(std::wstring::npos, script.find(L"app.listview(0).selected(")) << Narrow(script);
+    EXPECT_NE(std::wstring::npos, script.find(L"app.menu.menu(\"&Edit\").menu(\"&New\").select")) << Narrow(script);
+    // What regedit did by itself after the command (selecting the new key, opening its
+    // name for editing) is not the tester's.
+    EXPECT_EQ(std::wstring::npos, script.find(L"New Key #1")) << Narrow(script);
+    regedit.wait(0);
+    HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, regedit.processId());
+    if (process) {
+        ::TerminateProcess(process, 0);
+        ::CloseHandle(process);
+    }
+    ASSERT_TRUE(regedit.wait(20000));
+
+    // The replay against a fresh regedit makes the same key.
+    ASSERT_EQ(ERROR_SUCCESS, ::RegDeleteTreeW(HKEY_CURRENT_USER, kNewKey));
+    const std::wstring scriptPath = TempFolder() + L"\\recorded-regedit.vbs";
+    WriteFile(scriptPath, script);
+    ProcessRunner fresh;
+    ASSERT_TRUE(fresh.start(L"regedit.exe"));
+    ASSERT_NE(fresh.waitForWindow(L"RegEdit_RegEdit", kTimeout), nullptr);
+    ProcessRunner run;
+    ASSERT_TRUE(run.start(L"\"" + DistPath(L"Tevrin.exe") + L"\" \"" + scriptPath + L"\""));
+    ASSERT_TRUE(run.wait(120000)) << "the recorded script did not end";
+    EXPECT_EQ(0u, run.exitCode()) << run.output() << run.errors();
+    EXPECT_TRUE(WaitUntil(NewKeyExists, 20000)) << "the replay made no key\n" << run.output();
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kNewKey);
 }
 
 } // namespace
