@@ -94,8 +94,8 @@ bool Recorder::StartApplication(const std::wstring& commandLine, std::wstring& e
         error = L"Cannot run command line '" + commandLine + L"'";
         return false;
     }
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
+    common::UniqueHandle thread(info.hThread);
+    common::UniqueHandle process(info.hProcess);
     writer_.StartedApplication(commandLine);
     return true;
 }
