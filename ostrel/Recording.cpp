@@ -5,9 +5,7 @@
 // and cheap to read, and handed to the recorder's window at once with WM_COPYDATA; the
 // recorder turns the descriptions into script lines.
 //
-// The hooks never change the application's messages, with one exception: the probe
-// message this library posts to itself after a key in an edit field (to read the text
-// once the key has changed it) is turned into WM_NULL before the window sees it.
+// The hooks never change, drop or post the application's messages; they only read.
 #define OSTREL_BUILD
 #include "ostrel.h"
 
@@ -43,11 +41,6 @@ volatile HWND g_typedEdit = nullptr;
 // application is never held up for long.
 const UINT kReportTimeout = 2000;
 const size_t kMaxText = 32768;
-
-UINT ProbeMessage() {
-    static UINT id = ::RegisterWindowMessageW(L"Tevrin.Ostrel.RecordProbe");
-    return id;
-}
 
 bool Recording() { return g_sink != 0 && ::GetCurrentProcessId() != g_recorderProcess; }
 
@@ -347,7 +340,8 @@ void OnKeyDown(const MSG& message) {
     const HWND target = message.hwnd;
     const bool ctrl = KeyIsDown(VK_CONTROL);
     const bool alt = KeyIsDown(VK_MENU);
-    // Keys in an edit field are recorded as the text they make (the probe below); the
+    // Keys in an edit field are recorded as the text they make (read when the key comes
+    // up); the
     // dialog keys there (Enter, Escape) are recorded by the buttons they press.
     if (IsEditClass(ClassOf(target))) return;
     Report report;
@@ -361,7 +355,7 @@ void OnKeyDown(const MSG& message) {
     report.send();
 }
 
-void OnTextProbe(HWND edit) {
+void OnTypedText(HWND edit) {
     if (!::IsWindow(edit)) return;
     Report report;
     report.add(L"kind", L"text");
@@ -404,23 +398,18 @@ void NoteInput() {
 
 extern "C" LRESULT CALLBACK RecordGetMsgProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && wParam == PM_REMOVE && lParam && Recording()) {
-        MSG& message = *reinterpret_cast<MSG*>(lParam);
+        const MSG& message = *reinterpret_cast<const MSG*>(lParam);
         // The thread asks for its next message: the one before is done with.
         g_inMenuCommand = false;
-        if (message.message == ProbeMessage()) {
-            const HWND edit = message.hwnd;
-            // Ours alone: the window never sees it.
-            message.message = WM_NULL;
-            OnTextProbe(edit);
-        } else if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
+        if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
             NoteInput();
             g_typedEdit = message.hwnd && IsEditClass(ClassOf(message.hwnd)) ? message.hwnd : nullptr;
             if (message.message == WM_KEYDOWN) OnKeyDown(message);
         } else if (message.message == WM_KEYUP || message.message == WM_SYSKEYUP) {
             NoteInput();
-            // Posted behind the characters this key made: the text is read after they
-            // reached the control.
-            if (message.hwnd && message.hwnd == g_typedEdit) ::PostMessageW(message.hwnd, ProbeMessage(), 0, 0);
+            // A key comes up after the characters it made reached the field (they are
+            // posted, and posted messages come before input): the text is complete.
+            if (message.hwnd && message.hwnd == g_typedEdit) OnTypedText(message.hwnd);
         } else if (message.message == WM_LBUTTONDOWN || message.message == WM_RBUTTONDOWN) {
             NoteInput();
             OnButtonDown(message);
