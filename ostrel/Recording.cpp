@@ -341,8 +341,7 @@ void OnKeyDown(const MSG& message) {
     const bool ctrl = KeyIsDown(VK_CONTROL);
     const bool alt = KeyIsDown(VK_MENU);
     // Keys in an edit field are recorded as the text they make (read when the key comes
-    // up); the
-    // dialog keys there (Enter, Escape) are recorded by the buttons they press.
+    // up); the dialog keys there (Enter, Escape) are recorded by the buttons they press.
     if (IsEditClass(ClassOf(target))) return;
     Report report;
     report.add(L"kind", L"key");
@@ -404,7 +403,11 @@ extern "C" LRESULT CALLBACK RecordGetMsgProc(int code, WPARAM wParam, LPARAM lPa
         if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
             NoteInput();
             g_typedEdit = message.hwnd && IsEditClass(ClassOf(message.hwnd)) ? message.hwnd : nullptr;
-            if (message.message == WM_KEYDOWN) OnKeyDown(message);
+            // Alt with a letter or digit opens a menu, whose command is what is recorded;
+            // other Alt chords (Alt+F4) are keys.
+            const WPARAM vk = message.wParam;
+            const bool menuKey = (vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9') || vk == VK_MENU;
+            if (message.message == WM_KEYDOWN || !menuKey) OnKeyDown(message);
         } else if (message.message == WM_KEYUP || message.message == WM_SYSKEYUP) {
             NoteInput();
             // A key comes up after the characters it made reached the field (they are
@@ -443,6 +446,10 @@ extern "C" LRESULT CALLBACK RecordCallWndProc(int code, WPARAM wParam, LPARAM lP
 
 extern "C" BOOL WINAPI OstrelStartRecording(HWND sink) {
     if (!sink || g_callHook || g_getHook) return FALSE;
+    // One recorder at a time: a second would take the reports away from the first. A
+    // recorder that ended without stopping leaves no window behind, and does not count.
+    const HWND current = reinterpret_cast<HWND>(g_sink);
+    if (current && ::IsWindow(current)) return FALSE;
     HMODULE self = nullptr;
     ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                          reinterpret_cast<LPCWSTR>(&RecordCallWndProc), &self);
