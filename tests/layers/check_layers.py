@@ -20,8 +20,8 @@ def library(path):
         return {'ResultsPane': 'panes', 'TevrinApp': 'Tevrin'}.get(name, 'host')
     if folder == 'frame':
         return 'docking' if name in DOCKING else 'mainframe'
-    if folder in ('common', 'framework', 'editor', 'explorer', 'wrappers', 'ostrel', 'resources', 'debugservices',
-                  'stepscript'):
+    if folder in ('common', 'framework', 'editor', 'explorer', 'recorder', 'wrappers', 'ostrel', 'resources',
+                  'debugservices', 'stepscript'):
         return folder
     return None
 
@@ -29,10 +29,11 @@ def library(path):
 # Each library and the ones it may use directly.
 USES = {
     'Tevrin': ['mainframe', 'host'],
-    'mainframe': ['panes', 'editor', 'explorer', 'host', 'docking', 'framework'],
+    'mainframe': ['panes', 'editor', 'explorer', 'recorder', 'host', 'docking', 'framework'],
     'panes': ['host', 'docking', 'framework'],
     'editor': ['host', 'framework', 'common'],
     'explorer': ['docking', 'framework', 'common'],
+    'recorder': ['ostrel', 'common'],
     'host': ['common'],
     'docking': ['framework'],
     'framework': ['common'],
@@ -56,7 +57,7 @@ def below(lib, seen=None):
 def main(root):
     include = re.compile(r'^\s*#\s*include\s+"([a-z]+/[^"]+)"')
     faults = []
-    for folder in ('common', 'framework', 'frame', 'host', 'debugger', 'editor', 'explorer', 'wrappers',
+    for folder in ('common', 'framework', 'frame', 'host', 'debugger', 'editor', 'explorer', 'recorder', 'wrappers',
                    'ostrel', 'debugservices', 'stepscript'):
         for base, _, names in os.walk(os.path.join(root, folder)):
             for name in sorted(names):
