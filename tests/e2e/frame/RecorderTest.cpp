@@ -696,6 +696,16 @@ POINT ListRowCentre(HWND list, int row) {
 
 const wchar_t kNewKey[] = L"New Key #1";
 
+// Regedit opens the key it showed last when it closed: the tests start from the top.
+void ForgetRegeditLastKey() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit", 0,
+                        KEY_SET_VALUE, &key) == 0) {
+        ::RegDeleteValueW(key, L"LastKey");
+        ::RegCloseKey(key);
+    }
+}
+
 bool NewKeyExists() {
     HKEY key = nullptr;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, kNewKey, 0, KEY_READ, &key) != 0) return false;
@@ -710,6 +720,7 @@ TEST_F(RecorderTest, RegeditTreeListAndMenuCommandAreRecordedAndTheReplayMakesTh
     ASSERT_TRUE(WaitUntil([this] { return ScriptEdit() != nullptr; }, 10000)) << MessageBoxText();
 
     ProcessRunner regedit;
+    ForgetRegeditLastKey();
     ASSERT_TRUE(regedit.start(L"regedit.exe"));
     HWND main = regedit.waitForWindow(L"RegEdit_RegEdit", kTimeout);
     ASSERT_NE(main, nullptr);
@@ -764,6 +775,7 @@ TEST_F(RecorderTest, RegeditTreeListAndMenuCommandAreRecordedAndTheReplayMakesTh
     const std::wstring scriptPath = TempFolder() + L"\\recorded-regedit.vbs";
     WriteFile(scriptPath, script);
     ProcessRunner fresh;
+    ForgetRegeditLastKey();
     ASSERT_TRUE(fresh.start(L"regedit.exe"));
     ASSERT_NE(fresh.waitForWindow(L"RegEdit_RegEdit", kTimeout), nullptr);
     ProcessRunner run;
@@ -824,6 +836,7 @@ TEST_F(RecorderTest, RegeditExpandedKeyValueAndNewStringValueAreRecordedAndTheRe
     ASSERT_TRUE(WaitUntil([this] { return ScriptEdit() != nullptr; }, 10000)) << MessageBoxText();
 
     ProcessRunner regedit;
+    ForgetRegeditLastKey();
     ASSERT_TRUE(regedit.start(L"regedit.exe"));
     HWND main = regedit.waitForWindow(L"RegEdit_RegEdit", kTimeout);
     ASSERT_NE(main, nullptr);
@@ -892,6 +905,7 @@ TEST_F(RecorderTest, RegeditExpandedKeyValueAndNewStringValueAreRecordedAndTheRe
     const std::wstring scriptPath = TempFolder() + L"\\recorded-regedit-value.vbs";
     WriteFile(scriptPath, script);
     ProcessRunner fresh;
+    ForgetRegeditLastKey();
     ASSERT_TRUE(fresh.start(L"regedit.exe"));
     ASSERT_NE(fresh.waitForWindow(L"RegEdit_RegEdit", kTimeout), nullptr);
     ProcessRunner run;
