@@ -270,8 +270,8 @@ ScriptWriter::Pending ScriptWriter::Statement(const std::wstring& variable, cons
     } else if (p.kind == L"expand") {
         // The wrapper expands the way the control does for the user, telling the
         // application first (which may fill the item's children only then).
-        p.statement = target + L".expanded(" + Quote(ExactPattern(action.text(L"item"))) + L") = " +
-                      (action.number(L"expand") ? L"True" : L"False");
+        p.statement = target + (action.number(L"expand") ? L".expand " : L".collapse ") +
+                      Quote(ExactPattern(action.text(L"item")));
     } else if (p.kind == L"list" || p.kind == L"listview") {
         p.statement = target + L".selected(" + ItemArgument(action) + L") = True";
     } else if (p.kind == L"text") {

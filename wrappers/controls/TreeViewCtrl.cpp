@@ -483,21 +483,42 @@ STDMETHODIMP TreeViewCtrl::put_expanded(VARIANT item, LONG parent, VARIANT_BOOL 
         HWND tree = window();
         TreeItems items(binding(), cache());
         HTREEITEM handle = resolve(items, tree, item, parent);
-        if (!handle) return S_OK;
-        const UINT wanted = newVal ? TVIS_EXPANDED : 0;
+        if (handle) setItemState(items, tree, handle, TVIS_EXPANDED, newVal ? TVIS_EXPANDED : 0, post);
+        return S_OK;
+    });
+}
+
+HRESULT TreeViewCtrl::expandAsUser(const VARIANT& item, LONG parent, bool open) {
+    return WrapperCall([&] {
+        const bool post = binding().takeAsync();
+        HWND tree = window();
+        TreeItems items(binding(), cache());
+        HTREEITEM handle = resolve(items, tree, item, parent);
+        if (!handle) {
+            std::wstring name;
+            LONG number = 0;
+            if (variantInteger(item, &number)) name = std::to_wstring(number);
+            else if (variantString(item, &name)) name = L"\"" + name + L"\"";
+            throw WrapperError(L"The tree has no item " + name);
+        }
+        const UINT wanted = open ? TVIS_EXPANDED : 0;
         if (post) {
             setItemState(items, tree, handle, TVIS_EXPANDED, wanted, true);
             return S_OK;
         }
         if (itemState(items, tree, handle, TVIS_EXPANDED) == wanted) return S_OK;
-        // Expanded the way a click on the button does it: many applications fill an
-        // item's children only when the control tells them it is about to expand.
-        if (!expandWithNotifications(items, tree, handle, newVal ? TVE_EXPAND : TVE_COLLAPSE)) return S_OK;
+        // The way a click on the button does it: many applications fill an item's
+        // children only when the control tells them it is about to expand.
+        if (!expandWithNotifications(items, tree, handle, open ? TVE_EXPAND : TVE_COLLAPSE)) return S_OK;
         // An item without children that the control will not expand still reads as asked.
         if (itemState(items, tree, handle, TVIS_EXPANDED) != wanted)
             setItemState(items, tree, handle, TVIS_EXPANDED, wanted, false);
         return S_OK;
     });
 }
+
+STDMETHODIMP TreeViewCtrl::expand(VARIANT item, LONG parent) { return expandAsUser(item, parent, true); }
+
+STDMETHODIMP TreeViewCtrl::collapse(VARIANT item, LONG parent) { return expandAsUser(item, parent, false); }
 
 } // namespace wrappers

@@ -883,7 +883,7 @@ TEST_F(RecorderTest, RegeditExpandedKeyValueAndNewStringValueAreRecordedAndTheRe
     const std::wstring script = Recorded();
     std::printf("Recorded script:\n%s\n", Narrow(script).c_str());
     EXPECT_NE(std::wstring::npos, script.find(L"app.treectrl(0).curSel = \"HKEY_CURRENT_USER\"")) << Narrow(script);
-    EXPECT_NE(std::wstring::npos, script.find(L"app.treectrl(0).expanded(\"HKEY_CURRENT_USER\") = True"))
+    EXPECT_NE(std::wstring::npos, script.find(L"app.treectrl(0).expand \"HKEY_CURRENT_USER\""))
         << Narrow(script);
     EXPECT_NE(std::wstring::npos, script.find(L"app.treectrl(0).curSel = \"Tevrin Recorded\"")) << Narrow(script);
     EXPECT_NE(std::wstring::npos, script.find(L"app.listview(0).selected(\"Greeting\") = True")) << Narrow(script);

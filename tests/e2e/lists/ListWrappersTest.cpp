@@ -617,13 +617,27 @@ TEST_F(ListWrappers, TreeNewItemsStatesAndSelection) {
     tree->put_expanded(Arg(L"Root B"), 0, VARIANT_TRUE);
     tree->get_expanded(Arg(L"Root B"), 0, &flag);
     EXPECT_EQ(flag, VARIANT_TRUE);
-    // The application hears of it before and after, as when the user opens the item.
-    EXPECT_TRUE(target.waitForLog("tree expanding Root B"));
-    EXPECT_TRUE(target.waitForLog("tree expanded Root B"));
     tree->put_expanded(Arg(L"Root B"), 0, VARIANT_FALSE);
     tree->get_expanded(Arg(L"Root B"), 0, &flag);
     EXPECT_EQ(flag, VARIANT_FALSE);
+
+    // expand and collapse do it as the user does: the application hears of it before and
+    // after; the state alone (above) it does not hear of.
+    const std::string stateOnly = target.log();
+    EXPECT_EQ(stateOnly.find("tree expanding Root B"), std::string::npos) << stateOnly;
+    ComPtr<ITreeViewCtrl2> later;
+    ASSERT_EQ(tree->QueryInterface(IID_ITreeViewCtrl2, reinterpret_cast<void**>(later.GetAddressOf())), S_OK);
+    EXPECT_EQ(later->expand(Arg(L"Root B"), 0), S_OK);
+    later->get_expanded(Arg(L"Root B"), 0, &flag);
+    EXPECT_EQ(flag, VARIANT_TRUE);
+    EXPECT_TRUE(target.waitForLog("tree expanding Root B"));
+    EXPECT_TRUE(target.waitForLog("tree expanded Root B"));
+    EXPECT_EQ(later->collapse(Arg(L"Root B"), 0), S_OK);
+    later->get_expanded(Arg(L"Root B"), 0, &flag);
+    EXPECT_EQ(flag, VARIANT_FALSE);
     EXPECT_TRUE(target.waitForLog("tree collapsed Root B"));
+    EXPECT_TRUE(FAILED(later->expand(Arg(L"No Such Root"), 0)));
+    EXPECT_NE(ErrorDescription().find(L"\"No Such Root\""), std::wstring::npos);
 
     EXPECT_EQ(tree->put_curSel(0, Arg(L"Child A2")), S_OK);
     VARIANT sel;

@@ -266,11 +266,11 @@ TEST(ScriptWriterSessionTest, OpeningAndClosingTreeItemsAreLinesOfTheirOwnByItem
     Append(all, writer.Flush());
     ASSERT_EQ(8u, all.size());
     EXPECT_EQ(0u, all[2].find(L"app.treectrl(0).curSel = \"HKEY_CURRENT_USER\""));
-    EXPECT_EQ(L"app.treectrl(0).expanded(\"HKEY_CURRENT_USER\") = True   ' SysTreeView32 in \"Registry Editor\"",
+    EXPECT_EQ(L"app.treectrl(0).expand \"HKEY_CURRENT_USER\"   ' SysTreeView32 in \"Registry Editor\"",
               all[3]);
-    EXPECT_EQ(0u, all[4].find(L"app.treectrl(0).expanded(\"HKEY_LOCAL_MACHINE\") = True"));
-    EXPECT_EQ(0u, all[5].find(L"app.treectrl(0).expanded(\"HKEY_LOCAL_MACHINE\") = False"));
-    EXPECT_EQ(0u, all[6].find(L"app.treectrl(0).expanded(\"\\\\\\server\") = True"));
+    EXPECT_EQ(0u, all[4].find(L"app.treectrl(0).expand \"HKEY_LOCAL_MACHINE\""));
+    EXPECT_EQ(0u, all[5].find(L"app.treectrl(0).collapse \"HKEY_LOCAL_MACHINE\""));
+    EXPECT_EQ(0u, all[6].find(L"app.treectrl(0).expand \"\\\\\\server\""));
     EXPECT_EQ(0u, all[7].find(L"app.treectrl(0).curSel = \"Software\""));
     // An opening is a change the application hears of, not a command: nothing is posted.
     for (const std::wstring& line : all) EXPECT_NE(L"Sync.async = True", line);
