@@ -306,6 +306,27 @@ void OnNotify(const NMHDR& header) {
         ::SendMessageW(control, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         report.add(L"kind", L"tree");
         report.add(L"item", item.pszText ? item.pszText : L"");
+    } else if ((header.code == TVN_ITEMEXPANDINGW || header.code == TVN_ITEMEXPANDINGA) &&
+               cls == L"SysTreeView32") {
+        // Heard before the control changes the item, so the state tells whether this
+        // really opens or closes it (a click on an open item's button closes it).
+        const NMTREEVIEWW& change = reinterpret_cast<const NMTREEVIEWW&>(header);
+        const UINT action = change.action & 0x0003;  // the action without its flags
+        if (!change.itemNew.hItem || (action != TVE_EXPAND && action != TVE_COLLAPSE && action != TVE_TOGGLE)) return;
+        wchar_t text[1024] = {};
+        TVITEMW item = {};
+        item.mask = TVIF_TEXT | TVIF_STATE;
+        item.hItem = change.itemNew.hItem;
+        item.stateMask = TVIS_EXPANDED;
+        item.pszText = text;
+        item.cchTextMax = 1024;
+        if (!::SendMessageW(control, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return;
+        const bool open = (item.state & TVIS_EXPANDED) != 0;
+        const bool expand = action == TVE_TOGGLE ? !open : action == TVE_EXPAND;
+        if (expand == open) return;
+        report.add(L"kind", L"expand");
+        report.add(L"item", item.pszText ? item.pszText : L"");
+        report.add(L"expand", expand ? L"1" : L"0");
     } else if (header.code == LVN_ITEMCHANGED && cls == L"SysListView32") {
         const NMLISTVIEW& change = reinterpret_cast<const NMLISTVIEW&>(header);
         if (change.iItem < 0 || !(change.uChanged & LVIF_STATE) || !(change.uNewState & LVIS_SELECTED) ||
@@ -342,7 +363,32 @@ void OnKeyDown(const MSG& message) {
     const bool alt = KeyIsDown(VK_MENU);
     // Keys in an edit field are recorded as the text they make (read when the key comes
     // up); the dialog keys there (Enter, Escape) are recorded by the buttons they press.
-    if (IsEditClass(ClassOf(target))) return;
+    const std::wstring cls = ClassOf(target);
+    if (IsEditClass(cls)) return;
+    // Moving about a tree or a combo box with the keyboard is recorded by what it does:
+    // the item it selects, the item it opens or closes, the choice it makes.
+    if (cls == L"SysTreeView32" && !ctrl && !alt) {
+        switch (vk) {
+        case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END: case VK_PRIOR:
+        case VK_NEXT: case VK_ADD: case VK_SUBTRACT: case VK_MULTIPLY:
+            return;
+        default:
+            break;
+        }
+    }
+    if (cls == L"ComboBox" || cls == L"ComboLBox") {
+        switch (vk) {
+        case VK_UP: case VK_DOWN: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT: case VK_F4:
+            return;
+        case VK_RETURN: case VK_ESCAPE:
+            // Taking or dropping the choice in an open list; elsewhere these are the
+            // dialog's keys.
+            if (cls == L"ComboLBox" || ::SendMessageW(target, CB_GETDROPPEDSTATE, 0, 0)) return;
+            break;
+        default:
+            break;
+        }
+    }
     Report report;
     report.add(L"kind", L"key");
     report.add(L"vk", Number(vk));

@@ -262,8 +262,16 @@ ScriptWriter::Pending ScriptWriter::Statement(const std::wstring& variable, cons
     } else if (p.kind == L"toolbar") {
         p.statement = target + L".select " + ItemArgument(action);
         p.command = true;
-    } else if (p.kind == L"combo" || p.kind == L"tab" || p.kind == L"tree") {
+    } else if (p.kind == L"combo") {
+        // A choice the application hears of, as of the user's.
+        p.statement = target + L".select " + ItemArgument(action);
+    } else if (p.kind == L"tab" || p.kind == L"tree") {
         p.statement = target + L".curSel = " + ItemArgument(action);
+    } else if (p.kind == L"expand") {
+        // The wrapper expands the way the control does for the user, telling the
+        // application first (which may fill the item's children only then).
+        p.statement = target + (action.number(L"expand") ? L".expand " : L".collapse ") +
+                      Quote(ExactPattern(action.text(L"item")));
     } else if (p.kind == L"list" || p.kind == L"listview") {
         p.statement = target + L".selected(" + ItemArgument(action) + L") = True";
     } else if (p.kind == L"text") {

@@ -117,4 +117,33 @@ STDMETHODIMP ComboBoxCtrl::put_itemData(VARIANT item, LONG newVal) {
     });
 }
 
+STDMETHODIMP ComboBoxCtrl::select(VARIANT item) {
+    return WrapperCall([&] {
+        const bool post = binding().takeAsync();
+        ItemList list = items();
+        const LONG index = list.resolve(item);
+        if (index < 0 || index >= list.count()) {
+            std::wstring name;
+            LONG number = 0;
+            if (variantInteger(item, &number)) name = std::to_wstring(number);
+            else if (variantString(item, &name)) name = L"\"" + name + L"\"";
+            else throw WrapperError(L"An item of a combo box is an index or a text");
+            throw WrapperError(L"The combo box has no item " + name);
+        }
+        HWND combo = window();
+        list.send(CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        // The parent hears of the choice as of one the user makes in the list: the
+        // selection changed, and it was taken.
+        HWND parent = ::GetParent(combo);
+        if (!parent) return S_OK;
+        const WORD id = static_cast<WORD>(::GetDlgCtrlID(combo));
+        const LPARAM from = reinterpret_cast<LPARAM>(combo);
+        for (WORD code : {static_cast<WORD>(CBN_SELCHANGE), static_cast<WORD>(CBN_SELENDOK)}) {
+            if (post) ::PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, code), from);
+            else sendDirect(parent, WM_COMMAND, MAKEWPARAM(id, code), from);
+        }
+        return S_OK;
+    });
+}
+
 } // namespace wrappers

@@ -5,8 +5,9 @@ namespace wrappers {
 
 class ItemList;
 
-// Wrapper of a combo box of another process: its list, its selection and its drop-down.
-class ComboBoxCtrl final : public WrapperBase<IComboBoxCtrl> {
+// Wrapper of a combo box of another process: its list, its selection and its drop-down,
+// and a choice made the way the user makes it.
+class ComboBoxCtrl final : public WrapperBase<IComboBoxCtrl, IComboBoxCtrl2> {
 public:
     STDMETHODIMP get_dropped(VARIANT_BOOL* pVal) override;
     STDMETHODIMP put_dropped(VARIANT_BOOL newVal) override;
@@ -20,6 +21,8 @@ public:
     STDMETHODIMP put_curSel(VARIANT newVal) override;
     STDMETHODIMP get_itemData(VARIANT item, LONG* pVal) override;
     STDMETHODIMP put_itemData(VARIANT item, LONG newVal) override;
+    // IComboBoxCtrl2
+    STDMETHODIMP select(VARIANT item) override;
 
 private:
     ItemList items();

@@ -93,6 +93,7 @@ public:
     TreeItems(WindowBinding& binding, TreeItemCache* cache) : binding_(binding), cache_(cache) {}
 
     TreeItemCache* cache() const { return cache_; }
+    WindowBinding& binding() const { return binding_; }
 
     bool read(HWND tree, TVITEMA* item) {
         RemoteSession::Lease lease(binding_.session(), sizeof(TVITEMA));
@@ -206,6 +207,46 @@ void setItemState(TreeItems& items, HWND tree, HTREEITEM handle, UINT mask, UINT
     item.stateMask = mask;
     item.state = state;
     items.write(tree, item, post);
+}
+
+// Tells the tree's parent that an item is about to expand (or collapse), expands it and
+// tells the parent it did, as the control does when the user asks; the notifications
+// go in the character set the parent asked the control for. False when the parent
+// refused the change.
+bool expandWithNotifications(TreeItems& items, HWND tree, HTREEITEM handle, UINT action) {
+    TVITEMA item{};
+    item.mask = TVIF_HANDLE | TVIF_STATE | TVIF_PARAM;
+    item.hItem = handle;
+    item.stateMask = static_cast<UINT>(-1);
+    if (!items.read(tree, &item)) throw WrapperError(L"Cannot read the tree item");
+    HWND parent = ::GetParent(tree);
+    const bool unicode = parent && sendDirect(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(tree), NF_QUERY) !=
+                                       NFR_ANSI;
+    // The two records differ only in the type of the text pointer, which stays null.
+    static_assert(sizeof(NMTREEVIEWA) == sizeof(NMTREEVIEWW), "tree notifications of one size");
+    NMTREEVIEWW notice{};
+    notice.hdr.hwndFrom = tree;
+    notice.hdr.idFrom = static_cast<UINT_PTR>(::GetDlgCtrlID(tree));
+    notice.action = action;
+    notice.itemNew.mask = TVIF_HANDLE | TVIF_STATE | TVIF_PARAM;
+    notice.itemNew.hItem = handle;
+    notice.itemNew.state = item.state;
+    notice.itemNew.stateMask = item.state;
+    notice.itemNew.lParam = item.lParam;
+    auto tell = [&](UINT unicodeCode, UINT ansiCode) -> LRESULT {
+        if (!parent) return 0;
+        notice.hdr.code = unicode ? unicodeCode : ansiCode;
+        RemoteSession::Lease lease(items.binding().session(), sizeof notice);
+        return lease.send(parent, WM_NOTIFY, notice.hdr.idFrom, &notice, sizeof notice, nullptr, 0);
+    };
+    if (tell(TVN_ITEMEXPANDINGW, TVN_ITEMEXPANDINGA)) return false;
+    sendDirect(tree, TVM_EXPAND, action, reinterpret_cast<LPARAM>(handle));
+    if (items.read(tree, &item)) {
+        notice.itemNew.state = item.state;
+        notice.itemNew.stateMask = item.state;
+    }
+    tell(TVN_ITEMEXPANDEDW, TVN_ITEMEXPANDEDA);
+    return true;
 }
 
 } // namespace
@@ -446,5 +487,38 @@ STDMETHODIMP TreeViewCtrl::put_expanded(VARIANT item, LONG parent, VARIANT_BOOL 
         return S_OK;
     });
 }
+
+HRESULT TreeViewCtrl::expandAsUser(const VARIANT& item, LONG parent, bool open) {
+    return WrapperCall([&] {
+        const bool post = binding().takeAsync();
+        HWND tree = window();
+        TreeItems items(binding(), cache());
+        HTREEITEM handle = resolve(items, tree, item, parent);
+        if (!handle) {
+            std::wstring name;
+            LONG number = 0;
+            if (variantInteger(item, &number)) name = std::to_wstring(number);
+            else if (variantString(item, &name)) name = L"\"" + name + L"\"";
+            throw WrapperError(L"The tree has no item " + name);
+        }
+        const UINT wanted = open ? TVIS_EXPANDED : 0;
+        if (post) {
+            setItemState(items, tree, handle, TVIS_EXPANDED, wanted, true);
+            return S_OK;
+        }
+        if (itemState(items, tree, handle, TVIS_EXPANDED) == wanted) return S_OK;
+        // The way a click on the button does it: many applications fill an item's
+        // children only when the control tells them it is about to expand.
+        if (!expandWithNotifications(items, tree, handle, open ? TVE_EXPAND : TVE_COLLAPSE)) return S_OK;
+        // An item without children that the control will not expand still reads as asked.
+        if (itemState(items, tree, handle, TVIS_EXPANDED) != wanted)
+            setItemState(items, tree, handle, TVIS_EXPANDED, wanted, false);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP TreeViewCtrl::expand(VARIANT item, LONG parent) { return expandAsUser(item, parent, true); }
+
+STDMETHODIMP TreeViewCtrl::collapse(VARIANT item, LONG parent) { return expandAsUser(item, parent, false); }
 
 } // namespace wrappers

@@ -8,8 +8,9 @@ namespace wrappers {
 
 
 // Wrapper of a tree view of another process: items by handle or by text searched below
-// a parent, their texts, data, check boxes, expanded state and the selection.
-class TreeViewCtrl final : public WrapperBase<ITreeViewCtrl> {
+// a parent, their texts, data, check boxes, expanded state and the selection; items
+// opened and closed the way the user does it.
+class TreeViewCtrl final : public WrapperBase<ITreeViewCtrl, ITreeViewCtrl2> {
 public:
     TreeViewCtrl();
 
@@ -30,8 +31,13 @@ public:
     STDMETHODIMP get_parent(VARIANT item, LONG* pVal) override;
     STDMETHODIMP get_expanded(VARIANT item, LONG parent, VARIANT_BOOL* pVal) override;
     STDMETHODIMP put_expanded(VARIANT item, LONG parent, VARIANT_BOOL newVal) override;
+    // ITreeViewCtrl2
+    STDMETHODIMP expand(VARIANT item, LONG parent) override;
+    STDMETHODIMP collapse(VARIANT item, LONG parent) override;
 
 private:
+    // Opens or closes the item as a click on its button does, telling the tree's parent.
+    HRESULT expandAsUser(const VARIANT& item, LONG parent, bool open);
     // The item handles seen in the bound tree; null when they cannot be kept.
     TreeItemCache* cache();
 

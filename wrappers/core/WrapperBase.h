@@ -39,13 +39,15 @@
 
 namespace wrappers {
 
-// Every class also implements IWNDWrapper2, the members added to all wrappers later: its
-// own interface stays what it was for clients built against it, and its IDispatch (whose
-// type information, and so TypeName, stays that of its own interface) resolves the names
-// its own interface lacks through IWNDWrapper2.
-template <typename Interface>
+// Every class also implements IWNDWrapper2, the members added to all wrappers later, and
+// a class may implement later interfaces of its own (Later..., each derived from its own
+// interface): its own interface stays what it was for clients built against it, and its
+// IDispatch (whose type information, and so TypeName, stays that of its own interface)
+// resolves the names its own interface lacks through the later interfaces.
+template <typename Interface, typename... Later>
 class WrapperBase
-    : public common::FreeThreaded<DispatchImpl<Interface, ITevrinAcc, IWNDWrapper>, IWNDWrapper2, ISupportErrorInfo>,
+    : public common::FreeThreaded<DispatchImpl<Interface, ITevrinAcc, IWNDWrapper>, IWNDWrapper2, Later...,
+                                  ISupportErrorInfo>,
       public WrapperObject {
     using Dispatch = DispatchImpl<Interface, ITevrinAcc, IWNDWrapper>;
 
@@ -55,24 +57,30 @@ public:
     // ISupportErrorInfo
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
         return riid == IID_ITevrinAcc || riid == IID_IWNDWrapper || riid == IID_IWNDWrapper2 ||
-                       riid == __uuidof(Interface)
+                       riid == __uuidof(Interface) || ((riid == __uuidof(Later)) || ...)
                    ? S_OK
                    : S_FALSE;
     }
 
-    // IDispatch, for both the class's own interface and IWNDWrapper2.
+    // IDispatch, for the class's own interface, its later ones and IWNDWrapper2.
     STDMETHODIMP GetTypeInfoCount(UINT* count) override { return Dispatch::GetTypeInfoCount(count); }
     STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
         return Dispatch::GetTypeInfo(index, lcid, info);
     }
     STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
         HRESULT hr = Dispatch::GetIDsOfNames(riid, names, count, lcid, ids);
+        ((hr = hr == DISP_E_UNKNOWNNAME ? idsOfNamesThroughTypeInfo(__uuidof(Later), names, count, ids) : hr), ...);
         if (hr == DISP_E_UNKNOWNNAME) hr = idsOfNamesThroughTypeInfo(IID_IWNDWrapper2, names, count, ids);
         return hr;
     }
     STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argError) override {
         HRESULT hr = Dispatch::Invoke(member, riid, lcid, flags, params, result, exception, argError);
+        ((hr = hr == DISP_E_MEMBERNOTFOUND
+                   ? invokeThroughTypeInfo(static_cast<Later*>(this), __uuidof(Later), member, flags, params, result,
+                                           exception, argError)
+                   : hr),
+         ...);
         if (hr == DISP_E_MEMBERNOTFOUND)
             hr = invokeThroughTypeInfo(static_cast<IWNDWrapper2*>(this), IID_IWNDWrapper2, member, flags, params,
                                        result, exception, argError);

@@ -214,6 +214,9 @@ void OnCommand(HWND dialog, WORD id, WORD code, HWND control) {
         if (code == CBN_SELCHANGE) {
             int sel = static_cast<int>(::SendMessageW(control, CB_GETCURSEL, 0, 0));
             Record(dialog, L"combo select " + ItemText(control, sel, true));
+        } else if (code == CBN_SELENDOK) {
+            int sel = static_cast<int>(::SendMessageW(control, CB_GETCURSEL, 0, 0));
+            Record(dialog, L"combo taken " + ItemText(control, sel, true));
         }
         break;
     case IDCANCEL:
@@ -235,6 +238,21 @@ void OnNotify(HWND dialog, const NMHDR* header) {
         item.cchTextMax = 256;
         if (item.hItem) ::SendMessageW(header->hwndFrom, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         Record(dialog, std::wstring(L"tree select ") + text);
+    } else if (header->idFrom == IDC_TREE &&
+               (header->code == TVN_ITEMEXPANDINGW || header->code == TVN_ITEMEXPANDEDW)) {
+        const NMTREEVIEWW* tree = reinterpret_cast<const NMTREEVIEWW*>(header);
+        wchar_t text[256] = L"";
+        TVITEMW item{};
+        item.mask = TVIF_TEXT;
+        item.hItem = tree->itemNew.hItem;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        if (item.hItem) ::SendMessageW(header->hwndFrom, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        const bool opening = (tree->action & 0x0003) == TVE_EXPAND;
+        const bool before = header->code == TVN_ITEMEXPANDINGW;
+        Record(dialog, std::wstring(L"tree ") + (opening ? (before ? L"expanding " : L"expanded ")
+                                                         : (before ? L"collapsing " : L"collapsed ")) +
+                           text);
     } else if (header->idFrom == IDC_LISTVIEW && header->code == LVN_ITEMCHANGED) {
         const NMLISTVIEW* list = reinterpret_cast<const NMLISTVIEW*>(header);
         if ((list->uChanged & LVIF_STATE) && list->uNewState != list->uOldState)

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -424,70 +425,6 @@ HWND ButtonWith(HWND top, const wchar_t* part) {
     return nullptr;
 }
 
-TEST_F(RecorderTest, WinecfgTabCheckBoxAndOkAreRecordedAndTheReplaySavesTheSetting) {
-    ForgetGrabFullscreen();
-    StartTevrin();
-    Command(ID_TOOLS_RECORD);
-    ASSERT_TRUE(WaitUntil([this] { return ScriptEdit() != nullptr; }, 10000)) << MessageBoxText();
-
-    ProcessRunner winecfg;
-    ASSERT_TRUE(winecfg.start(L"winecfg.exe"));
-    HWND sheet = winecfg.waitForWindow(L"#32770", kTimeout);
-    ASSERT_NE(sheet, nullptr);
-    ASSERT_TRUE(Foreground(sheet));
-    HWND tabs = nullptr;
-    for (HWND child : Descendants(sheet))
-        if (ClassOf(child) == L"SysTabControl32") tabs = child;
-    ASSERT_NE(tabs, nullptr);
-    // The tab whose text is Graphics, clicked.
-    int graphics = -1;
-    const int count = static_cast<int>(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count && graphics < 0; ++i) {
-        const RECT r = TabRect(tabs, i);
-        ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-        HWND grab = nullptr;
-        if (WaitUntil([&] { return (grab = ButtonWith(sheet, L"capture the")) != nullptr; }, 3000)) graphics = i;
-    }
-    ASSERT_GE(graphics, 0) << "no tab showed the Graphics page";
-    HWND grab = ButtonWith(sheet, L"capture the");
-    ASSERT_EQ(0, ::SendMessageW(grab, BM_GETCHECK, 0, 0)) << "the box is ticked already";
-    ClickCentre(grab);
-    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(grab, BM_GETCHECK, 0, 0) != 0; }, 10000));
-    HWND ok = nullptr;
-    for (HWND child : Descendants(sheet))
-        if (ClassOf(child) == L"Button" && ::GetParent(child) == sheet && TextOf(child) == L"OK") ok = child;
-    ASSERT_NE(ok, nullptr);
-    ClickCentre(ok);
-    ASSERT_TRUE(winecfg.wait(30000)) << "winecfg did not close with OK";
-    EXPECT_EQ(L"Y", GrabFullscreen());
-
-    Command(ID_TOOLS_STOP_RECORDING);
-    const std::wstring script = Recorded();
-    std::printf("Recorded script:\n%s\n", Narrow(script).c_str());
-    EXPECT_NE(std::wstring::npos, script.find(L"app.appAttach \"Wine configuration\"")) << Narrow(script);
-    // The tab control is a dialog item of the sheet; the tabs clicked on the way are one line.
-    EXPECT_NE(std::wstring::npos, script.find(L".curSel = \"Graphics\"")) << Narrow(script);
-    EXPECT_EQ(1u, Count(script, L".curSel = ")) << Narrow(script);
-    EXPECT_NE(std::wstring::npos, script.find(L".check = True")) << Narrow(script);
-    EXPECT_NE(std::wstring::npos, script.find(L"Sync.async = True")) << Narrow(script);
-    EXPECT_NE(std::wstring::npos, script.find(L"app.button(\"OK\").push")) << Narrow(script);
-
-    // The replay against a fresh winecfg saves the same setting.
-    ForgetGrabFullscreen();
-    const std::wstring scriptPath = TempFolder() + L"\\recorded-winecfg.vbs";
-    WriteFile(scriptPath, script);
-    ProcessRunner fresh;
-    ASSERT_TRUE(fresh.start(L"winecfg.exe"));
-    ASSERT_NE(fresh.waitForWindow(L"#32770", kTimeout), nullptr);
-    ProcessRunner run;
-    ASSERT_TRUE(run.start(L"\"" + DistPath(L"Tevrin.exe") + L"\" \"" + scriptPath + L"\""));
-    ASSERT_TRUE(run.wait(120000)) << "the recorded script did not end";
-    EXPECT_EQ(0u, run.exitCode()) << run.output() << run.errors();
-    EXPECT_TRUE(fresh.wait(30000)) << "the replay did not close winecfg\n" << run.output();
-    EXPECT_EQ(L"Y", GrabFullscreen()) << run.output();
-    ForgetGrabFullscreen();
-}
-
 // Memory in another process for the messages whose data is a pointer.
 class RemoteBlock {
 public:
@@ -516,6 +453,198 @@ private:
     void* address_ = nullptr;
     size_t size_;
 };
+
+// The values of registry keys, kept to compare and to put back.
+class RegistryValues {
+public:
+    struct Value {
+        DWORD type = 0;
+        std::vector<BYTE> data;
+        bool operator==(const Value& other) const { return type == other.type && data == other.data; }
+    };
+    using Values = std::map<std::wstring, Value>;
+
+    RegistryValues(HKEY root, const wchar_t* path) : root_(root), path_(path) {}
+
+    Values read() const {
+        Values values;
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(root_, path_.c_str(), 0, KEY_READ, &key) != 0) return values;
+        for (DWORD i = 0;; ++i) {
+            wchar_t name[512] = {};
+            DWORD nameLength = 512;
+            BYTE data[4096] = {};
+            DWORD size = sizeof(data);
+            DWORD type = 0;
+            if (::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size) != 0) break;
+            values[name] = Value{type, std::vector<BYTE>(data, data + size)};
+        }
+        ::RegCloseKey(key);
+        return values;
+    }
+
+    void write(const Values& values) const {
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != 0)
+            return;
+        for (const auto& now : read())
+            if (!values.count(now.first)) ::RegDeleteValueW(key, now.first.c_str());
+        for (const auto& value : values)
+            ::RegSetValueExW(key, value.first.c_str(), 0, value.second.type, value.second.data.data(),
+                             static_cast<DWORD>(value.second.data.size()));
+        ::RegCloseKey(key);
+    }
+
+private:
+    HKEY root_;
+    std::wstring path_;
+};
+
+// Where winecfg keeps the Windows version it reports to programs.
+std::vector<RegistryValues> VersionKeys() {
+    return {RegistryValues(HKEY_CURRENT_USER, L"Software\\Wine"),
+            RegistryValues(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion"),
+            RegistryValues(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Windows"),
+            RegistryValues(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\ProductOptions")};
+}
+
+std::vector<RegistryValues::Values> ReadAll(const std::vector<RegistryValues>& keys) {
+    std::vector<RegistryValues::Values> all;
+    for (const auto& key : keys) all.push_back(key.read());
+    return all;
+}
+
+void WriteAll(const std::vector<RegistryValues>& keys, const std::vector<RegistryValues::Values>& values) {
+    for (size_t i = 0; i < keys.size() && i < values.size(); ++i) keys[i].write(values[i]);
+}
+
+// Puts the prefix's Windows version back whatever the test did.
+class VersionRestorer {
+public:
+    VersionRestorer() : keys_(VersionKeys()), saved_(ReadAll(keys_)) {}
+    ~VersionRestorer() { WriteAll(keys_, saved_); }
+    const std::vector<RegistryValues::Values>& saved() const { return saved_; }
+    void restore() const { WriteAll(keys_, saved_); }
+    std::vector<RegistryValues::Values> now() const { return ReadAll(keys_); }
+
+private:
+    std::vector<RegistryValues> keys_;
+    std::vector<RegistryValues::Values> saved_;
+};
+
+// Chooses another item of a drop-down combo box with the mouse: the list dropped with a
+// click, an item of it clicked. Returns the item's text, empty when it could not.
+std::wstring ChooseAnotherItem(HWND combo, DWORD pid) {
+    const int count = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    const int current = static_cast<int>(::SendMessageW(combo, CB_GETCURSEL, 0, 0));
+    if (count < 2) return {};
+    ClickCentre(combo);
+    HWND list = nullptr;
+    if (!WaitUntil([&] { return (list = TopLevelOf(pid, L"ComboLBox")) != nullptr; }, 10000)) return {};
+    RECT client{};
+    ::GetClientRect(list, &client);
+    for (int pick : {current + 1, current - 1, current + 2, current - 2}) {
+        if (pick < 0 || pick >= count) continue;
+        // List and combo box messages carry their data across processes themselves.
+        RECT rect{};
+        if (::SendMessageW(list, LB_GETITEMRECT, pick, reinterpret_cast<LPARAM>(&rect)) == LB_ERR) continue;
+        if (rect.top < client.top || rect.bottom > client.bottom) continue;
+        const int length = static_cast<int>(::SendMessageW(combo, CB_GETLBTEXTLEN, pick, 0));
+        if (length <= 0 || length > 1000) continue;
+        std::wstring name(static_cast<size_t>(length) + 1, L'\0');
+        ::SendMessageW(combo, CB_GETLBTEXT, pick, reinterpret_cast<LPARAM>(&name[0]));
+        name.resize(static_cast<size_t>(length));
+        POINT at{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        ::ClientToScreen(list, &at);
+        ClickAt(at);
+        if (WaitUntil([&] { return ::SendMessageW(combo, CB_GETCURSEL, 0, 0) == pick; }, 10000)) return name;
+        return {};
+    }
+    return {};
+}
+
+TEST_F(RecorderTest, WinecfgComboTabCheckBoxAndOkAreRecordedAndTheReplaySavesTheSettings) {
+    ForgetGrabFullscreen();
+    const VersionRestorer version;
+    StartTevrin();
+    Command(ID_TOOLS_RECORD);
+    ASSERT_TRUE(WaitUntil([this] { return ScriptEdit() != nullptr; }, 10000)) << MessageBoxText();
+
+    ProcessRunner winecfg;
+    ASSERT_TRUE(winecfg.start(L"winecfg.exe"));
+    HWND sheet = winecfg.waitForWindow(L"#32770", kTimeout);
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_TRUE(Foreground(sheet));
+    // The first page shows the Windows version of the default settings in a combo box.
+    HWND versions = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (HWND child : Descendants(sheet))
+            if (ClassOf(child) == L"ComboBox" && ::IsWindowVisible(child)) return (versions = child) != nullptr;
+        return false;
+    }, 10000)) << "no combo box on winecfg's first page";
+    const std::wstring chosen = ChooseAnotherItem(versions, winecfg.processId());
+    ASSERT_FALSE(chosen.empty()) << "no other Windows version could be chosen";
+    HWND tabs = nullptr;
+    for (HWND child : Descendants(sheet))
+        if (ClassOf(child) == L"SysTabControl32") tabs = child;
+    ASSERT_NE(tabs, nullptr);
+    // The tab whose text is Graphics, clicked.
+    int graphics = -1;
+    const int count = static_cast<int>(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count && graphics < 0; ++i) {
+        const RECT r = TabRect(tabs, i);
+        ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        HWND grab = nullptr;
+        if (WaitUntil([&] { return (grab = ButtonWith(sheet, L"capture the")) != nullptr; }, 3000)) graphics = i;
+    }
+    ASSERT_GE(graphics, 0) << "no tab showed the Graphics page";
+    HWND grab = ButtonWith(sheet, L"capture the");
+    ASSERT_EQ(0, ::SendMessageW(grab, BM_GETCHECK, 0, 0)) << "the box is ticked already";
+    ClickCentre(grab);
+    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(grab, BM_GETCHECK, 0, 0) != 0; }, 10000));
+    HWND ok = nullptr;
+    for (HWND child : Descendants(sheet))
+        if (ClassOf(child) == L"Button" && ::GetParent(child) == sheet && TextOf(child) == L"OK") ok = child;
+    ASSERT_NE(ok, nullptr);
+    ClickCentre(ok);
+    ASSERT_TRUE(winecfg.wait(30000)) << "winecfg did not close with OK";
+    EXPECT_EQ(L"Y", GrabFullscreen());
+    const auto chosenVersion = version.now();
+    ASSERT_TRUE(chosenVersion != version.saved()) << "winecfg saved no other version";
+
+    Command(ID_TOOLS_STOP_RECORDING);
+    const std::wstring script = Recorded();
+    std::printf("Recorded script:\n%s\n", Narrow(script).c_str());
+    EXPECT_NE(std::wstring::npos, script.find(L"app.appAttach \"Wine configuration\"")) << Narrow(script);
+    // The tab control is a dialog item of the sheet; the tabs clicked on the way are one line.
+    EXPECT_NE(std::wstring::npos, script.find(L".curSel = \"Graphics\"")) << Narrow(script);
+    EXPECT_EQ(1u, Count(script, L".curSel = ")) << Narrow(script);
+    EXPECT_NE(std::wstring::npos, script.find(L".check = True")) << Narrow(script);
+    EXPECT_NE(std::wstring::npos, script.find(L"Sync.async = True")) << Narrow(script);
+    EXPECT_NE(std::wstring::npos, script.find(L"app.button(\"OK\").push")) << Narrow(script);
+    // The version chosen in the list, as a choice winecfg hears of; the click that
+    // dropped the list makes no line.
+    EXPECT_NE(std::wstring::npos, script.find(L".combobox(0).select \"" + chosen + L"\"")) << Narrow(script);
+    EXPECT_EQ(std::wstring::npos, script.find(L".click")) << Narrow(script);
+
+    // The replay against a fresh winecfg saves the same settings.
+    ForgetGrabFullscreen();
+    version.restore();
+    const std::wstring scriptPath = TempFolder() + L"\\recorded-winecfg.vbs";
+    WriteFile(scriptPath, script);
+    ProcessRunner fresh;
+    ASSERT_TRUE(fresh.start(L"winecfg.exe"));
+    ASSERT_NE(fresh.waitForWindow(L"#32770", kTimeout), nullptr);
+    ProcessRunner run;
+    ASSERT_TRUE(run.start(L"\"" + DistPath(L"Tevrin.exe") + L"\" \"" + scriptPath + L"\""));
+    ASSERT_TRUE(run.wait(120000)) << "the recorded script did not end";
+    EXPECT_EQ(0u, run.exitCode()) << run.output() << run.errors();
+    EXPECT_TRUE(fresh.wait(30000)) << "the replay did not close winecfg\n" << run.output();
+    EXPECT_EQ(L"Y", GrabFullscreen()) << run.output();
+    EXPECT_TRUE(version.now() == chosenVersion) << "the replay did not save the version " << Narrow(chosen);
+    ForgetGrabFullscreen();
+}
+
 
 std::wstring TreeItemText(HWND tree, HTREEITEM item) {
     RemoteBlock block(tree, sizeof(TVITEMW) + 512 * sizeof(wchar_t));
@@ -567,6 +696,16 @@ POINT ListRowCentre(HWND list, int row) {
 
 const wchar_t kNewKey[] = L"New Key #1";
 
+// Regedit opens the key it showed last when it closed: the tests start from the top.
+void ForgetRegeditLastKey() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit", 0,
+                        KEY_SET_VALUE, &key) == 0) {
+        ::RegDeleteValueW(key, L"LastKey");
+        ::RegCloseKey(key);
+    }
+}
+
 bool NewKeyExists() {
     HKEY key = nullptr;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, kNewKey, 0, KEY_READ, &key) != 0) return false;
@@ -581,6 +720,7 @@ TEST_F(RecorderTest, RegeditTreeListAndMenuCommandAreRecordedAndTheReplayMakesTh
     ASSERT_TRUE(WaitUntil([this] { return ScriptEdit() != nullptr; }, 10000)) << MessageBoxText();
 
     ProcessRunner regedit;
+    ForgetRegeditLastKey();
     ASSERT_TRUE(regedit.start(L"regedit.exe"));
     HWND main = regedit.waitForWindow(L"RegEdit_RegEdit", kTimeout);
     ASSERT_NE(main, nullptr);
@@ -635,6 +775,7 @@ TEST_F(RecorderTest, RegeditTreeListAndMenuCommandAreRecordedAndTheReplayMakesTh
     const std::wstring scriptPath = TempFolder() + L"\\recorded-regedit.vbs";
     WriteFile(scriptPath, script);
     ProcessRunner fresh;
+    ForgetRegeditLastKey();
     ASSERT_TRUE(fresh.start(L"regedit.exe"));
     ASSERT_NE(fresh.waitForWindow(L"RegEdit_RegEdit", kTimeout), nullptr);
     ProcessRunner run;
@@ -643,6 +784,142 @@ TEST_F(RecorderTest, RegeditTreeListAndMenuCommandAreRecordedAndTheReplayMakesTh
     EXPECT_EQ(0u, run.exitCode()) << run.output() << run.errors();
     EXPECT_TRUE(WaitUntil(NewKeyExists, 20000)) << "the replay made no key\n" << run.output();
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kNewKey);
+}
+
+// A key of the test's own under HKEY_CURRENT_USER, with a value whose name it knows.
+const wchar_t kRecordedKey[] = L"Tevrin Recorded";
+const wchar_t kKnownValue[] = L"Greeting";
+const wchar_t kNewValue[] = L"New Value #1";
+
+bool MakeRecordedKey() {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kRecordedKey);
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kRecordedKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != 0)
+        return false;
+    const wchar_t text[] = L"hello";
+    const bool made = ::RegSetValueExW(key, kKnownValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                                       sizeof(text)) == 0;
+    ::RegCloseKey(key);
+    return made;
+}
+
+bool NewValueExists() {
+    return ::RegGetValueW(HKEY_CURRENT_USER, kRecordedKey, kNewValue, RRF_RT_ANY, nullptr, nullptr, nullptr) == 0;
+}
+
+bool Expanded(HWND tree, HTREEITEM item) {
+    return (::SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) & TVIS_EXPANDED) !=
+           0;
+}
+
+int ListRowOf(HWND list, const std::wstring& text) {
+    const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        RemoteBlock block(list, sizeof(LVITEMW) + 256 * sizeof(wchar_t));
+        LVITEMW request{};
+        request.iSubItem = 0;
+        request.pszText = reinterpret_cast<wchar_t*>(block.address() + sizeof(LVITEMW));
+        request.cchTextMax = 256;
+        block.write(&request, sizeof(request));
+        ::SendMessageW(list, LVM_GETITEMTEXTW, row, block.address());
+        wchar_t name[256] = {};
+        block.read(name, sizeof(name) - sizeof(wchar_t), sizeof(LVITEMW));
+        if (text == name) return row;
+    }
+    return -1;
+}
+
+TEST_F(RecorderTest, RegeditExpandedKeyValueAndNewStringValueAreRecordedAndTheReplayMakesTheSameValue) {
+    ASSERT_TRUE(MakeRecordedKey());
+    StartTevrin();
+    Command(ID_TOOLS_RECORD);
+    ASSERT_TRUE(WaitUntil([this] { return ScriptEdit() != nullptr; }, 10000)) << MessageBoxText();
+
+    ProcessRunner regedit;
+    ForgetRegeditLastKey();
+    ASSERT_TRUE(regedit.start(L"regedit.exe"));
+    HWND main = regedit.waitForWindow(L"RegEdit_RegEdit", kTimeout);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(Foreground(main));
+    HWND tree = nullptr, list = nullptr;
+    for (HWND child : Descendants(main)) {
+        if (ClassOf(child) == L"SysTreeView32") tree = child;
+        if (ClassOf(child) == L"SysListView32") list = child;
+    }
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(list, nullptr);
+    HTREEITEM root = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    HTREEITEM hkcu = FindTreeItem(tree, root, L"HKEY_CURRENT_USER");
+    ASSERT_NE(hkcu, nullptr);
+    ASSERT_FALSE(Expanded(tree, hkcu)) << "regedit starts with HKEY_CURRENT_USER open";
+    ClickAt(TreeItemCentre(tree, hkcu));
+    ASSERT_TRUE(WaitUntil([&] {
+        return ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) == reinterpret_cast<LRESULT>(hkcu);
+    }, 10000));
+    // Opened with the keyboard: regedit reads the subkeys when the tree tells it.
+    PressKey(VK_RIGHT, false);
+    PressKey(VK_RIGHT, true);
+    HTREEITEM ours = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (ours = FindTreeItem(tree, root, kRecordedKey)) != nullptr; }, 10000))
+        << "HKEY_CURRENT_USER did not open";
+    ::SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(ours));
+    ClickAt(TreeItemCentre(tree, ours));
+    int row = -1;
+    ASSERT_TRUE(WaitUntil([&] { return (row = ListRowOf(list, kKnownValue)) >= 0; }, 10000))
+        << "the key's values did not show";
+    ClickAt(ListRowCentre(list, row));
+    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED) == row; }, 10000));
+
+    // Edit > New > String Value with the keyboard.
+    Chord(VK_MENU, 'E');
+    ::Sleep(500);
+    TypeKeys(L"ns");
+    ASSERT_TRUE(WaitUntil(NewValueExists, 20000)) << "regedit made no new value";
+    ::Sleep(500);
+    PressKey(VK_ESCAPE, false);
+    PressKey(VK_ESCAPE, true);
+
+    Command(ID_TOOLS_STOP_RECORDING);
+    const std::wstring script = Recorded();
+    std::printf("Recorded script:\n%s\n", Narrow(script).c_str());
+    EXPECT_NE(std::wstring::npos, script.find(L"app.treectrl(0).curSel = \"HKEY_CURRENT_USER\"")) << Narrow(script);
+    EXPECT_NE(std::wstring::npos, script.find(L"app.treectrl(0).expand \"HKEY_CURRENT_USER\""))
+        << Narrow(script);
+    EXPECT_NE(std::wstring::npos, script.find(L"app.treectrl(0).curSel = \"Tevrin Recorded\"")) << Narrow(script);
+    EXPECT_NE(std::wstring::npos, script.find(L"app.listview(0).selected(\"Greeting\") = True")) << Narrow(script);
+    EXPECT_NE(std::wstring::npos, script.find(L"app.menu.menu(\"&Edit\").menu(\"&New\").select")) << Narrow(script);
+    // The arrow key is recorded by what it did, not as a key.
+    EXPECT_EQ(std::wstring::npos, script.find(L"{RIGHT}")) << Narrow(script);
+    EXPECT_EQ(std::wstring::npos, script.find(kNewValue)) << Narrow(script);
+    HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, regedit.processId());
+    if (process) {
+        ::TerminateProcess(process, 0);
+        ::CloseHandle(process);
+    }
+    ASSERT_TRUE(regedit.wait(20000));
+
+    // The replay against a fresh regedit (whose tree starts closed) makes the same value
+    // in the same key.
+    ASSERT_TRUE(MakeRecordedKey());
+    ASSERT_FALSE(NewValueExists());
+    const std::wstring scriptPath = TempFolder() + L"\\recorded-regedit-value.vbs";
+    WriteFile(scriptPath, script);
+    ProcessRunner fresh;
+    ForgetRegeditLastKey();
+    ASSERT_TRUE(fresh.start(L"regedit.exe"));
+    ASSERT_NE(fresh.waitForWindow(L"RegEdit_RegEdit", kTimeout), nullptr);
+    ProcessRunner run;
+    ASSERT_TRUE(run.start(L"\"" + DistPath(L"Tevrin.exe") + L"\" \"" + scriptPath + L"\""));
+    ASSERT_TRUE(run.wait(120000)) << "the recorded script did not end";
+    EXPECT_EQ(0u, run.exitCode()) << run.output() << run.errors();
+    EXPECT_TRUE(WaitUntil(NewValueExists, 20000)) << "the replay made no value\n" << run.output();
+    process = ::OpenProcess(PROCESS_TERMINATE, FALSE, fresh.processId());
+    if (process) {
+        ::TerminateProcess(process, 0);
+        ::CloseHandle(process);
+    }
+    fresh.wait(20000);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kRecordedKey);
 }
 
 } // namespace

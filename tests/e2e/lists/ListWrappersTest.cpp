@@ -281,6 +281,39 @@ TEST_F(ListWrappers, ComboBoxSelectionIsReadAsText) {
     EXPECT_EQ(n, -1);
 }
 
+TEST_F(ListWrappers, ComboBoxSelectChoosesAsTheUserDoesAndTheDialogHearsOfIt) {
+    auto combo = Item<IComboBoxCtrl2>(IDC_COMBO, IID_IComboBoxCtrl2);
+    ASSERT_TRUE(combo);
+    // curSel alone is silent; select is heard as a change, then as a choice taken.
+    EXPECT_EQ(combo->put_curSel(Arg(L"green")), S_OK);
+    EXPECT_EQ(combo->select(Arg(L"blue")), S_OK);
+    EXPECT_TRUE(target.waitForLog("combo select blue"));
+    EXPECT_TRUE(target.waitForLog("combo taken blue"));
+    const std::string log = target.log();
+    EXPECT_EQ(log.find("combo select green"), std::string::npos) << log;
+    EXPECT_LT(log.find("combo select blue"), log.find("combo taken blue")) << log;
+    VARIANT sel;
+    ::VariantInit(&sel);
+    combo->get_curSel(&sel);
+    EXPECT_STREQ(sel.bstrVal, L"blue");
+    ::VariantClear(&sel);
+    // By index, and by a pattern.
+    EXPECT_EQ(combo->select(Arg(0L)), S_OK);
+    EXPECT_TRUE(target.waitForLog("combo select red"));
+    EXPECT_EQ(combo->select(Arg(L"\\gr.*")), S_OK);
+    EXPECT_TRUE(target.waitForLog("combo taken green"));
+
+    // An item the box does not have is an error naming it, and changes nothing.
+    EXPECT_TRUE(FAILED(combo->select(Arg(L"purple"))));
+    EXPECT_NE(ErrorDescription().find(L"\"purple\""), std::wstring::npos);
+    EXPECT_TRUE(FAILED(combo->select(Arg(7L))));
+    EXPECT_NE(ErrorDescription().find(L"7"), std::wstring::npos);
+    EXPECT_TRUE(FAILED(combo->select(Arg(2.5))));
+    combo->get_curSel(&sel);
+    EXPECT_STREQ(sel.bstrVal, L"green");
+    ::VariantClear(&sel);
+}
+
 // ---- tab ----
 
 TEST_F(ListWrappers, TabTextsAndSelectionByIndexAndPattern) {
@@ -584,6 +617,27 @@ TEST_F(ListWrappers, TreeNewItemsStatesAndSelection) {
     tree->put_expanded(Arg(L"Root B"), 0, VARIANT_TRUE);
     tree->get_expanded(Arg(L"Root B"), 0, &flag);
     EXPECT_EQ(flag, VARIANT_TRUE);
+    tree->put_expanded(Arg(L"Root B"), 0, VARIANT_FALSE);
+    tree->get_expanded(Arg(L"Root B"), 0, &flag);
+    EXPECT_EQ(flag, VARIANT_FALSE);
+
+    // expand and collapse do it as the user does: the application hears of it before and
+    // after; the state alone (above) it does not hear of.
+    const std::string stateOnly = target.log();
+    EXPECT_EQ(stateOnly.find("tree expanding Root B"), std::string::npos) << stateOnly;
+    ComPtr<ITreeViewCtrl2> later;
+    ASSERT_EQ(tree->QueryInterface(IID_ITreeViewCtrl2, reinterpret_cast<void**>(later.GetAddressOf())), S_OK);
+    EXPECT_EQ(later->expand(Arg(L"Root B"), 0), S_OK);
+    later->get_expanded(Arg(L"Root B"), 0, &flag);
+    EXPECT_EQ(flag, VARIANT_TRUE);
+    EXPECT_TRUE(target.waitForLog("tree expanding Root B"));
+    EXPECT_TRUE(target.waitForLog("tree expanded Root B"));
+    EXPECT_EQ(later->collapse(Arg(L"Root B"), 0), S_OK);
+    later->get_expanded(Arg(L"Root B"), 0, &flag);
+    EXPECT_EQ(flag, VARIANT_FALSE);
+    EXPECT_TRUE(target.waitForLog("tree collapsed Root B"));
+    EXPECT_TRUE(FAILED(later->expand(Arg(L"No Such Root"), 0)));
+    EXPECT_NE(ErrorDescription().find(L"\"No Such Root\""), std::wstring::npos);
 
     EXPECT_EQ(tree->put_curSel(0, Arg(L"Child A2")), S_OK);
     VARIANT sel;

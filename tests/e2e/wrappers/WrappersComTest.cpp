@@ -206,6 +206,41 @@ TEST_F(WrappersComTest, EveryWrapperClassAnswersTheLaterMembersAndKeepsItsOwnInt
               DISP_E_MEMBERNOTFOUND);
 }
 
+TEST_F(WrappersComTest, TheComboBoxWrapperAnswersItsLaterInterfaceAndKeepsItsOwnTypeName) {
+    ComPtr<IDispatch> combo = child(L"combobox", {});
+    ASSERT_TRUE(combo);
+    EXPECT_TRUE(answers<IComboBoxCtrl2>(combo.Get()));
+    EXPECT_TRUE(answers<IComboBoxCtrl>(combo.Get()));
+    EXPECT_TRUE(answers<IWNDWrapper2>(combo.Get()));
+    // Its members by name through the one IDispatch: the later one, its own, and keys.
+    for (const auto& member : {std::make_pair(L"select", 130), std::make_pair(L"curSel", 128),
+                               std::make_pair(L"keys", 30)}) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(member.first)};
+        DISPID id = 0;
+        EXPECT_EQ(combo->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK) << member.first;
+        EXPECT_EQ(id, member.second) << member.first;
+    }
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(combo->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info), S_OK);
+    BSTR name = nullptr;
+    info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
+    EXPECT_EQ(std::wstring(name ? name : L""), L"IComboBoxCtrl");
+    ::SysFreeString(name);
+    ComPtr<IUnknown> one, two;
+    ComPtr<IComboBoxCtrl2> later;
+    ASSERT_EQ(combo->QueryInterface(IID_PPV_ARGS(&later)), S_OK);
+    combo->QueryInterface(IID_PPV_ARGS(&one));
+    later->QueryInterface(IID_PPV_ARGS(&two));
+    EXPECT_EQ(one.Get(), two.Get());
+    // Other classes do not claim it.
+    ComPtr<IDispatch> edit = child(L"edit", {});
+    ASSERT_TRUE(edit);
+    EXPECT_FALSE(answers<IComboBoxCtrl2>(edit.Get()));
+    LPOLESTR select[] = {const_cast<LPOLESTR>(L"select")};
+    DISPID id = 0;
+    EXPECT_EQ(edit->GetIDsOfNames(IID_NULL, select, 1, LOCALE_USER_DEFAULT, &id), DISP_E_UNKNOWNNAME);
+}
+
 TEST_F(WrappersComTest, ValueReadsAndWritesTheWindowText) {
     ComPtr<IDispatch> edit = child(L"edit", {});
     ASSERT_TRUE(put(edit.Get(), L"value", {}, Variant(L"typed by wrappers")).ok());

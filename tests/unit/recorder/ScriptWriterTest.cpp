@@ -222,11 +222,58 @@ TEST(ScriptWriterSessionTest, SelectionsUseItemTextsAndIndicesWhereTextsRepeat) 
     EXPECT_EQ(L"Sync.async = True", all[2]);
     EXPECT_EQ(0u, all[3].find(L"app.button(\"Open\").push"));
     EXPECT_EQ(0u, all[4].find(L"Set dlg = app.waitForWindow("));
-    EXPECT_EQ(0u, all[5].find(L"dlg.combobox(2).curSel = \"All files\"   ' ComboBox in \"Save As\""));
+    EXPECT_EQ(0u, all[5].find(L"dlg.combobox(2).select \"All files\"   ' ComboBox in \"Save As\""));
     EXPECT_EQ(0u, all[6].find(L"dlg.tabctrl(0).curSel = \"Audio\""));
-    EXPECT_EQ(0u, all[7].find(L"dlg.combobox(2).curSel = 4"));
+    EXPECT_EQ(0u, all[7].find(L"dlg.combobox(2).select 4"));
     EXPECT_EQ(0u, all[8].find(L"dlg.listview(0).selected(\"out.txt\") = True"));
     EXPECT_EQ(0u, all[9].find(L"dlg.treectrl(0).curSel = \"HKEY_CURRENT_USER\""));
+}
+
+// Regedit's main window (process 200, window 3000) with its tree (31).
+ActionRecord InRegeditTree(const std::wstring& kind, const std::wstring& item) {
+    ActionRecord r;
+    r.set(L"kind", kind);
+    r.set(L"pid", L"200");
+    r.set(L"exe", L"regedit.exe");
+    r.set(L"top", L"3000");
+    r.set(L"topTitle", L"Registry Editor");
+    r.set(L"topClass", L"RegEdit_RegEdit");
+    r.set(L"root", L"3000");
+    r.set(L"rootTitle", L"Registry Editor");
+    SetControl(r, 31, L"SysTreeView32", L"", 0);
+    r.set(L"item", item);
+    return r;
+}
+
+ActionRecord Expanded(const std::wstring& item, bool open) {
+    ActionRecord r = InRegeditTree(L"expand", item);
+    r.set(L"expand", open ? L"1" : L"0");
+    return r;
+}
+
+TEST(ScriptWriterSessionTest, OpeningAndClosingTreeItemsAreLinesOfTheirOwnByItemText) {
+    ScriptWriter writer;
+    Lines all;
+    // A click on an item, then on its button: the selection and the opening each stay.
+    Append(all, writer.Add(InRegeditTree(L"tree", L"HKEY_CURRENT_USER")));
+    Append(all, writer.Add(Expanded(L"HKEY_CURRENT_USER", true)));
+    // The button of an item that is not selected: no selection is written for it.
+    Append(all, writer.Add(Expanded(L"HKEY_LOCAL_MACHINE", true)));
+    Append(all, writer.Add(Expanded(L"HKEY_LOCAL_MACHINE", false)));
+    // A text with a leading backslash is matched exactly, not as an expression.
+    Append(all, writer.Add(Expanded(L"\\server", true)));
+    Append(all, writer.Add(InRegeditTree(L"tree", L"Software")));
+    Append(all, writer.Flush());
+    ASSERT_EQ(8u, all.size());
+    EXPECT_EQ(0u, all[2].find(L"app.treectrl(0).curSel = \"HKEY_CURRENT_USER\""));
+    EXPECT_EQ(L"app.treectrl(0).expand \"HKEY_CURRENT_USER\"   ' SysTreeView32 in \"Registry Editor\"",
+              all[3]);
+    EXPECT_EQ(0u, all[4].find(L"app.treectrl(0).expand \"HKEY_LOCAL_MACHINE\""));
+    EXPECT_EQ(0u, all[5].find(L"app.treectrl(0).collapse \"HKEY_LOCAL_MACHINE\""));
+    EXPECT_EQ(0u, all[6].find(L"app.treectrl(0).expand \"\\\\\\server\""));
+    EXPECT_EQ(0u, all[7].find(L"app.treectrl(0).curSel = \"Software\""));
+    // An opening is a change the application hears of, not a command: nothing is posted.
+    for (const std::wstring& line : all) EXPECT_NE(L"Sync.async = True", line);
 }
 
 TEST(ScriptWriterSessionTest, ChecksToolbarsAndUnnameableClicks) {
