@@ -62,6 +62,8 @@ void FillException(EXCEPINFO* excep, const ScriptError& e) {
     excep->scode = e.hr;
     excep->bstrSource = Alloc(e.source);
     excep->bstrDescription = Alloc(e.description);
+    if (!e.helpFile.empty()) excep->bstrHelpFile = Alloc(e.helpFile);
+    excep->dwHelpContext = e.helpContext;
 }
 
 } // namespace
@@ -80,8 +82,8 @@ void ErrObject::set(const ScriptError& error) {
     hr_ = error.hr;
     source_ = error.source;
     description_ = error.description;
-    helpFile_.clear();
-    helpContext_ = 0;
+    helpFile_ = error.helpFile;
+    helpContext_ = static_cast<LONG>(error.helpContext);
 }
 
 void ErrObject::clear() {
@@ -111,7 +113,7 @@ ScriptError ErrObject::raise(LONG number, const Value* source, const Value* desc
     else if (description_.empty()) description_ = ErrorMessage(NumberOf(code));
     if (Given(helpFile)) helpFile_ = ToText(*helpFile);
     if (Given(helpContext)) helpContext_ = ToLong(*helpContext);
-    return ScriptError{hr_, source_, description_};
+    return ScriptError{hr_, source_, description_, {}, helpFile_, static_cast<DWORD>(helpContext_)};
 }
 
 STDMETHODIMP ErrObject::GetTypeInfoCount(UINT* count) {

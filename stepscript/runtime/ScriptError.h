@@ -13,6 +13,10 @@ struct ScriptError {
     std::wstring source;
     std::wstring description;
     std::wstring name = {};
+    // The help topic the error names (Err.HelpFile and Err.HelpContext): given by
+    // Err.Raise or by a component's EXCEPINFO.
+    std::wstring helpFile = {};
+    DWORD helpContext = 0;
 
     // "Variable is undefined: 'x'"
     std::wstring reportText() const { return name.empty() ? description : description + L": '" + name + L"'"; }
