@@ -40,20 +40,8 @@ bool Given(const Value* v) { return v && !v->isEmpty() && !(v->type() == VT_ERRO
 // Windows HRESULTs that have a number of the language's own: Err.Raise of one of them
 // raises that number.
 HRESULT LanguageHresult(HRESULT hr) {
-    static const struct {
-        HRESULT system;
-        int number;
-    } kMapped[] = {
-        {E_OUTOFMEMORY, 7},          {E_INVALIDARG, 5},           {DISP_E_OVERFLOW, 6},
-        {DISP_E_DIVBYZERO, 11},      {DISP_E_TYPEMISMATCH, 13},   {DISP_E_BADINDEX, 9},
-        {DISP_E_ARRAYISLOCKED, 10},  {DISP_E_PARAMNOTOPTIONAL, 449}, {DISP_E_BADPARAMCOUNT, 450},
-        {DISP_E_MEMBERNOTFOUND, 438}, {DISP_E_UNKNOWNNAME, 438},  {DISP_E_NOTACOLLECTION, 451},
-        {E_NOTIMPL, 445},
-    };
-    for (const auto& m : kMapped) {
-        if (m.system == hr) return ScriptHr(m.number);
-    }
-    return hr;
+    int number = LanguageErrorOf(hr);
+    return number ? ScriptHr(number) : hr;
 }
 
 void FillException(EXCEPINFO* excep, const ScriptError& e) {

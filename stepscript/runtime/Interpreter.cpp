@@ -50,23 +50,8 @@ thread_local std::optional<ScriptAbort> t_notedAbort;
         }
     }
     if (description.empty()) {
-        int number = 0;
-        switch (code) {
-        case DISP_E_MEMBERNOTFOUND:
-        case DISP_E_UNKNOWNNAME: number = errors::kNoSuchMember; break;
-        case DISP_E_BADPARAMCOUNT:
-        case DISP_E_PARAMNOTOPTIONAL: number = errors::kWrongArgumentCount; break;
-        case DISP_E_TYPEMISMATCH:
-        case DISP_E_BADVARTYPE: number = errors::kTypeMismatch; break;
-        case DISP_E_OVERFLOW: number = errors::kOverflow; break;
-        case DISP_E_DIVBYZERO: number = errors::kDivisionByZero; break;
-        default:
-            // A component's failure in the language's own range (a missing file is
-            // 0x800A0035) reads as the language's error of that number.
-            if ((static_cast<ULONG>(code) & 0xFFFF0000u) == 0x800A0000u && IsKnownError(code & 0xFFFF))
-                number = code & 0xFFFF;
-            break;
-        }
+        // Failures the language reads as its own errors take its number and text.
+        int number = code == DISP_E_PARAMNOTOPTIONAL ? errors::kWrongArgumentCount : LanguageErrorOf(code);
         if (number) {
             code = ScriptHr(number);
             description = ErrorMessage(number);

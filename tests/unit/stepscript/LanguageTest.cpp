@@ -203,6 +203,9 @@ TEST(Language, ErrKeepsAComponentsFailureAndTheHelpTopic) {
                      L"Out.FailWith &H800A0035\n"
                      L"Out.Log Err.Number & \"|\" & Err.Description\n"
                      L"Err.Clear\n"
+                     L"Out.FailWith &H80004001\n"
+                     L"Out.Log Err.Number & \"|\" & Err.Description\n"
+                     L"Err.Clear\n"
                      L"Out.FailWith &H80070005\n"
                      L"Out.Log Err.Number & \"|\" & (Err.Description <> \"\")\n"
                      L"Err.Clear\n"
@@ -215,7 +218,7 @@ TEST(Language, ErrKeepsAComponentsFailureAndTheHelpTopic) {
                      L"Err.Clear\n"
                      L"Out.Log Err.HelpFile & \"|\" & Err.HelpContext\n"),
               (Lines{L"-2147467259|Recorder|failed on purpose|recorder.chm|1207", L"|0", L"53|File not found",
-                     L"-2147024891|True", L"my.chm|77", L"1001|my.chm|77", L"other.chm|5", L"|0"}));
+                     L"445|Object doesn't support this action", L"-2147024891|True", L"my.chm|77", L"1001|my.chm|77", L"other.chm|5", L"|0"}));
 }
 
 TEST(Language, NumericConversionsCannotStandAsStatements) {
