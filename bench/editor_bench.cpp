@@ -1,8 +1,9 @@
-// Colouring cost of the script editor beside the bare regular-expression search it is
-// built on, measured in one run over the same 10 000-line VBScript text, in an editor
-// whose host forwards the control's notifications as a script view does:
-//   one scrolled screen (WM_VSCROLL page down and the paint that follows) against
-//   regex_grep over one screen's lines;
+// Colouring cost of the script editor, measured in one run over the same 10 000-line
+// VBScript text, in an editor whose host forwards the control's notifications as a
+// script view does:
+//   one scrolled screen (WM_VSCROLL page down and the paint that follows) and one
+//   keystroke in the middle of a line (and its paint), each against the same rich edit
+//   holding the same text with no colouring, and against regex_grep over one screen;
 //   one caret move (the caret to the next line, and the paint that follows);
 //   one screen by ColorVisible, and the whole file by ColorAll, against regex_grep over
 //   the same text.
@@ -78,6 +79,63 @@ double Median(std::vector<double> values) {
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
+const int kPages = 40;
+const int kKeys = 20;
+
+// A host window and its rich edit holding the script, shown and painted.
+struct EditWindow {
+    HWND host = nullptr;
+    HWND edit = nullptr;
+};
+
+EditWindow CreateEditWindow(const std::wstring& script) {
+    EditWindow w;
+    w.host = ::CreateWindowW(L"EditorBenchHost", L"editor bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
+                             nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    RECT client{};
+    ::GetClientRect(w.host, &client);
+    w.edit = ::CreateWindowExW(0, L"RichEdit20W", L"",
+                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                               0, 0, client.right, client.bottom, w.host, nullptr, nullptr, nullptr);
+    ::SendMessageW(w.edit, EM_EXLIMITTEXT, 0, 64 * 1024 * 1024);
+    ::SetWindowTextW(w.edit, script.c_str());
+    return w;
+}
+
+// Milliseconds per page down from the top of the file, each with the paint that follows.
+double PageDowns(HWND edit) {
+    ::SendMessageW(edit, WM_VSCROLL, SB_TOP, 0);
+    Pump();
+    ::UpdateWindow(edit);
+    auto t0 = Clock::now();
+    for (int i = 0; i < kPages; ++i) {
+        ::SendMessageW(edit, WM_VSCROLL, SB_PAGEDOWN, 0);
+        Pump();
+        ::UpdateWindow(edit);
+    }
+    return Millis(t0, Clock::now()) / kPages;
+}
+
+// Milliseconds per character typed in the middle of a line of the middle of the file,
+// each with the paint that follows. The characters start a comment-free word, so the
+// line's colours change as they are typed.
+double Keystrokes(HWND edit, long lines) {
+    ::SendMessageW(edit, WM_VSCROLL, SB_TOP, 0);
+    ::SendMessageW(edit, EM_LINESCROLL, 0, lines / 2);
+    const long first = static_cast<long>(::SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
+    const long at = static_cast<long>(::SendMessageW(edit, EM_LINEINDEX, first + 5, 0)) + 4;
+    ::SendMessageW(edit, EM_SETSEL, at, at);
+    Pump();
+    ::UpdateWindow(edit);
+    auto t0 = Clock::now();
+    for (int i = 0; i < kKeys; ++i) {
+        ::SendMessageW(edit, WM_CHAR, L"If x Then "[i % 10], 1);
+        Pump();
+        ::UpdateWindow(edit);
+    }
+    return Millis(t0, Clock::now()) / kKeys;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -88,22 +146,28 @@ int main(int argc, char** argv) {
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = L"EditorBenchHost";
     ::RegisterClassW(&wc);
-    HWND host = ::CreateWindowW(L"EditorBenchHost", L"editor bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
-                                nullptr, nullptr, wc.hInstance, nullptr);
-    RECT client{};
-    ::GetClientRect(host, &client);
-    HWND edit = ::CreateWindowExW(0, L"RichEdit20W", L"",
-                                  WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                                  0, 0, client.right, client.bottom, host, nullptr, nullptr, nullptr);
+    const int kLines = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const std::wstring script = MakeScript(kLines);
+
+    // The plain control first, alone on the screen.
+    double plainPage = 0, plainKey = 0;
+    {
+        EditWindow plain = CreateEditWindow(script);
+        ::SetFocus(plain.edit);
+        Pump();
+        plainPage = PageDowns(plain.edit);
+        plainKey = Keystrokes(plain.edit, kLines);
+        ::DestroyWindow(plain.host);
+        Pump();
+    }
+
+    EditWindow window = CreateEditWindow(script);
+    HWND host = window.host, edit = window.edit;
     editor::CSyntaxEditor editor;
     if (FAILED(editor.Attach(edit, L"languages", L"tagclass", nullptr, nullptr))) {
         std::fprintf(stderr, "editor_bench: languages.ini and tagclass.ini must lie beside the program\n");
         return 1;
     }
-    const int kLines = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const std::wstring script = MakeScript(kLines);
-    ::SendMessageW(edit, EM_EXLIMITTEXT, 0, 64 * 1024 * 1024);
-    ::SetWindowTextW(edit, script.c_str());
     editor.SetLanguageByExtension(L"vbs");
     ::SetFocus(edit);
     g_editor = &editor;
@@ -133,19 +197,9 @@ int main(int argc, char** argv) {
     const long screenLines = text.LineFromChar(screenEnd - 1) - text.LineFromChar(screenStart) + 1;
 
     // Scrolled screens: page down from the top of the file, each followed by its paint.
-    ::SendMessageW(edit, WM_VSCROLL, SB_TOP, 0);
     editor.ForgetColored(0, -1);
-    Pump();
-    ::UpdateWindow(edit);
-    const int kPages = 40;
     const unsigned long passesBeforeScroll = editor.ColorPasses();
-    auto s0 = Clock::now();
-    for (int i = 0; i < kPages; ++i) {
-        ::SendMessageW(edit, WM_VSCROLL, SB_PAGEDOWN, 0);
-        Pump();
-        ::UpdateWindow(edit);
-    }
-    const double perScreen = Millis(s0, Clock::now()) / kPages;
+    const double perScreen = PageDowns(edit);
     const unsigned long scrollPasses = editor.ColorPasses() - passesBeforeScroll;
 
     // Caret moves: down one line at a time through the screen now shown, each followed
@@ -163,8 +217,11 @@ int main(int argc, char** argv) {
     const double perMove = Millis(m0, Clock::now()) / kMoves;
     const unsigned long movePasses = editor.ColorPasses() - passesBeforeMoves;
 
+    const double perKey = Keystrokes(edit, kLines);
+
     // ColorVisible of one screen and ColorAll of the whole file, forced.
-    ::SendMessageW(edit, EM_LINESCROLL, 0, kLines / 2 - firstVisible);
+    ::SendMessageW(edit, WM_VSCROLL, SB_TOP, 0);
+    ::SendMessageW(edit, EM_LINESCROLL, 0, kLines / 2);
     Pump();
     std::vector<double> visibleTimes;
     for (int i = 0; i < 5; ++i) {
@@ -182,6 +239,10 @@ int main(int argc, char** argv) {
                 perScreen, grepScreen > 0 ? perScreen / grepScreen : 0.0, scrollPasses, kPages);
     std::printf("caret move (+ paint):                   %8.2f ms  ratio %.1f  (%lu colouring passes in %d moves)\n",
                 perMove, grepScreen > 0 ? perMove / grepScreen : 0.0, movePasses, kMoves);
+    std::printf("plain control: page down + paint %.2f ms, keystroke + paint %.2f ms\n", plainPage, plainKey);
+    std::printf("coloured keystroke (+ paint):           %8.2f ms\n", perKey);
+    std::printf("ratio coloured page down / plain page down: %.2f\n", plainPage > 0 ? perScreen / plainPage : 0.0);
+    std::printf("ratio coloured keystroke / plain keystroke: %.2f\n", plainKey > 0 ? perKey / plainKey : 0.0);
     std::printf("ColorVisible of one screen:             %8.2f ms  ratio %.1f\n", screen,
                 grepScreen > 0 ? screen / grepScreen : 0.0);
     // The whole-file pass can take long: show the screen figures first.

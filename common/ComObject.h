@@ -46,7 +46,7 @@ public:
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (riid == __uuidof(IUnknown)) {
-            *ppv = static_cast<typename ComBaseTraits<First>::Interface*>(this);
+            *ppv = static_cast<typename ComBaseTraits<First>::Interface*>(static_cast<First*>(this));
         } else if (!(Find<Interfaces>(riid, ppv) || ...) && !QueryExtra(riid, ppv)) {
             return E_NOINTERFACE;
         }
@@ -89,7 +89,8 @@ private:
     template <typename Base>
     bool Find(REFIID riid, void** ppv) {
         if (!ComBaseTraits<Base>::Answers(riid)) return false;
-        *ppv = static_cast<typename ComBaseTraits<Base>::Interface*>(this);
+        // Through the base itself: an interface may be reached by more than one base.
+        *ppv = static_cast<typename ComBaseTraits<Base>::Interface*>(static_cast<Base*>(this));
         return true;
     }
 

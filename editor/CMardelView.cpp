@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 #include <algorithm>
+#include <cwchar>
 #include <map>
 #include <mutex>
 
@@ -42,6 +43,9 @@ CMardelView::CMardelView() : editor_(std::make_unique<editor::CSyntaxEditor>()) 
     AddCommand(kFindCommand, [this] {
         bool handled = false;
         if (editor_) editor_->OnMessage(WM_COMMAND, kFindCommand, 0, &handled);
+    });
+    AddCommand(kPropertiesCommand, [this] {
+        if (CApplication* app = CApplication::Get()) app->DoMessageBox(PropertiesText(), MB_OK | MB_ICONINFORMATION);
     });
     AddCommand(kReplaceCommand, [this] {
         bool handled = false;
@@ -279,6 +283,40 @@ bool CMardelView::SynchronizeBreakpointLines() {
     }
     if (changed) GiveMarkersToEditor();
     return changed;
+}
+
+std::wstring CMardelView::PropertiesText() const {
+    const CMardelDoc* doc = mardelDoc();
+    const std::wstring path = doc ? doc->GetPathName() : std::wstring();
+    GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LRESULT characters = ::SendMessageW(hwnd_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    const LRESULT lines = ::SendMessageW(hwnd_, EM_GETLINECOUNT, 0, 0);
+    // The editor knows a language by its section in languages.ini.
+    std::wstring language = editor_ ? editor_->Language() : std::wstring();
+    static const std::pair<const wchar_t*, const wchar_t*> kLanguageNames[] = {
+        {L"vbs", L"VBScript"}, {L"js", L"JScript"}, {L"cpp", L"C++"}, {L"vb", L"Visual Basic"}, {L"pas", L"Pascal"}};
+    for (const auto& [section, name] : kLanguageNames)
+        if (_wcsicmp(language.c_str(), section) == 0) language = name;
+    std::wstring text = L"File: " + (path.empty() ? std::wstring(L"not saved yet") : path) + L"\n";
+    text += L"Language: " + (language.empty() ? std::wstring(L"plain text") : language) + L"\n";
+    text += L"Lines: " + std::to_wstring(lines) + L"\n";
+    text += L"Characters: " + std::to_wstring(characters) + L"\n";
+    text += L"Breakpoints: " + std::to_wstring(anchors_.size()) + L"\n";
+    text += std::wstring(L"Unsaved changes: ") + (doc && doc->IsModified() ? L"yes" : L"no");
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    SYSTEMTIME utc{}, local{};
+    if (!path.empty() && ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+        ::FileTimeToSystemTime(&data.ftLastWriteTime, &utc) && ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+        const ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        wchar_t saved[64];
+        std::swprintf(saved, 64, L"%04u-%02u-%02u %02u:%02u:%02u", local.wYear, local.wMonth, local.wDay, local.wHour,
+                      local.wMinute, local.wSecond);
+        text += L"\nOn disk: " + std::to_wstring(size) + L" bytes, written " + saved;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) text += L", read-only";
+    } else if (!path.empty()) {
+        text += L"\nOn disk: the file is missing";
+    }
+    return text;
 }
 
 void CMardelView::ToggleBreakpoint() {

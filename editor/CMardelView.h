@@ -39,6 +39,8 @@ public:
     static constexpr UINT kToggleBreakpointCommand = 32782;
     static constexpr UINT kFindCommand = 32786;
     static constexpr UINT kReplaceCommand = 32787;
+    // Alt+Enter: the script's properties.
+    static constexpr UINT kPropertiesCommand = 0xE20D;
     // Update hints.
     static constexpr LPARAM kHintBreakpoints = 0;
     static constexpr LPARAM kHintCurrentPosition = 1;
@@ -69,6 +71,9 @@ public:
     void DropBreakpointAnchors() { anchors_.clear(); }
     // Brings the records' lines up to their anchors; true when any record changed.
     bool SynchronizeBreakpointLines();
+    // What Alt+Enter shows of the script: its file, language, lines, characters,
+    // breakpoints, whether it has unsaved changes, and the file's size and time on disk.
+    std::wstring PropertiesText() const;
     // Language from the path's extension, then everything is coloured again.
     void OnPathChanged(const std::wstring& path);
 

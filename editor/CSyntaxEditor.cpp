@@ -182,20 +182,32 @@ HRESULT CSyntaxEditor::GuardedPass(Pass&& pass) {
         busy_ = true;
         const bool modified = ::SendMessageW(window_, EM_GETMODIFY, 0, 0) != 0;
         const bool readOnly = (::GetWindowLongPtrW(window_, GWL_STYLE) & ES_READONLY) != 0;
+        // Turning drawing off may drop what was waiting to be painted (the text an edit
+        // moved, say): it is painted afterwards, beside what the pass changed.
+        HRGN pending = ::CreateRectRgn(0, 0, 0, 0);
+        if (pending && ::GetUpdateRgn(window_, pending, FALSE) == NULLREGION) {
+            ::DeleteObject(pending);
+            pending = nullptr;
+        }
         text_.Freeze();
         text_.SuspendUndo();
         if (readOnly) ::SendMessageW(window_, EM_SETREADONLY, FALSE, 0);
         struct Restore {
             CSyntaxEditor* self;
             bool readOnly, modified;
+            HRGN pending;
             ~Restore() {
                 if (readOnly) ::SendMessageW(self->window_, EM_SETREADONLY, TRUE, 0);
                 self->text_.ResumeUndo();
                 self->text_.Unfreeze();
+                if (pending) {
+                    ::InvalidateRgn(self->window_, pending, FALSE);
+                    ::DeleteObject(pending);
+                }
                 ::SendMessageW(self->window_, EM_SETMODIFY, modified, 0);
                 self->busy_ = false;
             }
-        } restore{this, readOnly, modified};
+        } restore{this, readOnly, modified, pending};
         pass();
         return S_OK;
     });
@@ -231,9 +243,16 @@ void CSyntaxEditor::ForgetColored(long, long) { colored_.Clear(); }
 void CSyntaxEditor::ColorVisibleUnguarded(bool useColoredRanges) {
     long start = 0, end = 0;
     text_.VisibleRange(start, end);
-    if (!useColoredRanges || colored_.Add(start, end)) {
-        ColorLines(start, end);
-        // The pass ran with drawing off: show the new formatting.
+    // Only the lines not coloured yet: after a keystroke, the edited line alone.
+    const std::vector<std::pair<long, long>> gaps =
+        useColoredRanges ? colored_.Gaps(start, end) : std::vector<std::pair<long, long>>{{start, end}};
+    if (gaps.empty()) return;
+    colored_.Add(start, end);
+    for (const auto& [from, to] : gaps) ColorLines(from, std::max(to, from + 1));
+    // The pass ran with drawing off: show the new formatting, where it changed.
+    if (gaps.size() == 1 && useColoredRanges) {
+        InvalidateLines(gaps.front().first, gaps.front().second);
+    } else {
         Invalidate();
     }
 }
@@ -721,6 +740,22 @@ void CSyntaxEditor::OnVScroll(WPARAM wParam) {
 
 void CSyntaxEditor::Invalidate() const {
     if (window_) ::InvalidateRect(window_, nullptr, FALSE);
+}
+
+void CSyntaxEditor::InvalidateLines(long start, long end) const {
+    if (!window_) return;
+    RECT band{};
+    ::GetClientRect(window_, &band);
+    // The band from the top of start's line to the top of the line after end's.
+    POINTL top{}, below{};
+    const long next = text_.LineFromChar(end) + 1;
+    ::SendMessageW(window_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&top), text_.LineStart(text_.LineFromChar(start)));
+    if (next < text_.LineCount()) {
+        ::SendMessageW(window_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&below), text_.LineStart(next));
+        if (below.y > top.y) band.bottom = std::min(band.bottom, static_cast<LONG>(below.y));
+    }
+    band.top = std::max(band.top, static_cast<LONG>(top.y));
+    if (band.top < band.bottom) ::InvalidateRect(window_, &band, FALSE);
 }
 
 void CSyntaxEditor::SetBreakpoints(const std::map<int, bool>& breakpoints) {

@@ -99,6 +99,8 @@ private:
     void PaintMargin();
     void UpdateLineStep();
     void Invalidate() const;
+    // Only the lines from start's to end's, the control's whole width.
+    void InvalidateLines(long start, long end) const;
 
     HWND window_ = nullptr;
     WNDPROC previousProc_ = nullptr;

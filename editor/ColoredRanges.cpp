@@ -47,6 +47,21 @@ bool ColoredRanges::Add(long& start, long end) {
     return true;
 }
 
+std::vector<std::pair<long, long>> ColoredRanges::Gaps(long start, long end) const {
+    std::vector<std::pair<long, long>> gaps;
+    long from = start;
+    // The interval that may hold start, then every one that begins inside [start, end].
+    auto it = intervals_.upper_bound(start);
+    if (it != intervals_.begin()) --it;
+    for (; it != intervals_.end() && it->first <= end && from <= end; ++it) {
+        if (it->second < from) continue;
+        if (it->first > from) gaps.emplace_back(from, it->first - 1);
+        from = it->second + 1;
+    }
+    if (from <= end) gaps.emplace_back(from, end);
+    return gaps;
+}
+
 void ColoredRanges::Replaced(long start, long oldEnd, long newEnd) {
     const long shift = newEnd - oldEnd;
     std::map<long, long> kept;

@@ -1,5 +1,7 @@
 #pragma once
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace editor {
 
@@ -9,6 +11,8 @@ public:
     // Records [start, end]. Returns true when part of it still needs colouring; start is
     // then moved past the part already covered. end is never changed.
     bool Add(long& start, long end);
+    // The parts of [start, end] that no recorded interval covers, in order.
+    std::vector<std::pair<long, long>> Gaps(long start, long end) const;
     void Clear() { intervals_.clear(); }
     // The text [start, oldEnd) was replaced by the text now at [start, newEnd): the new
     // text is not coloured, and what lay after the old one moves by newEnd - oldEnd.

@@ -2,13 +2,12 @@
 #include "common/GdiOwners.h"
 #include "framework/DockDrag.h"
 #include "framework/Application.h"
+#include "framework/BarPlaces.h"
 #include "framework/Dialog.h"
 #include "framework/MDIFrameWnd.h"
 #include "framework/MiniDockFrame.h"
 #include "framework/Profile.h"
 #include <algorithm>
-#include <tuple>
-#include <climits>
 #include <cwchar>
 
 namespace {
@@ -104,76 +103,7 @@ void CDockPane::SaveState(const wchar_t* profileName, const CProfile* profile) c
     profile->WriteInt(section.c_str(), L"sizeVertCY", sizeVert_.cy);
     profile->WriteInt(section.c_str(), L"sizeFloatCX", sizeFloat_.cx);
     profile->WriteInt(section.c_str(), L"sizeFloatCY", sizeFloat_.cy);
-    // Where it is.
-    if (!dockSide_) return;
-    profile->WriteInt(section.c_str(), L"dockSide", static_cast<int>(dockSide_));
-    if (IsFloating() && floatFrame_ && floatFrame_->hwnd()) {
-        const RECT r = floatFrame_->WindowRect();
-        profile->WriteInt(section.c_str(), L"floatX", r.left);
-        profile->WriteInt(section.c_str(), L"floatY", r.top);
-    } else if (frame_) {
-        const auto& rows = frame_->Rows(dockSide_);
-        for (size_t row = 0; row < rows.size(); ++row) {
-            const auto at = std::find(rows[row].begin(), rows[row].end(), this);
-            if (at == rows[row].end()) continue;
-            profile->WriteInt(section.c_str(), L"dockRow", static_cast<int>(row));
-            profile->WriteInt(section.c_str(), L"dockOrder", static_cast<int>(at - rows[row].begin()));
-        }
-    }
-}
-
-void CDockPane::LoadPlaces(CMDIFrameWnd* frame, const std::vector<std::pair<CDockPane*, const wchar_t*>>& panes,
-                           const CProfile* profile) {
-    if (!frame) return;
-    if (!profile) {
-        CApplication* app = CApplication::Get();
-        if (!app) return;
-        profile = &app->profile();
-    }
-    struct Place {
-        CDockPane* pane;
-        UINT side;
-        int row, order;
-    };
-    std::vector<Place> docked;
-    for (const auto& [pane, name] : panes) {
-        const std::wstring section = pane->SectionName(name);
-        const UINT side = static_cast<UINT>(profile->GetInt(section.c_str(), L"dockSide", 0));
-        if (side == IDW_DOCKBAR_FLOAT) {
-            const int x = profile->GetInt(section.c_str(), L"floatX", INT_MIN);
-            const int y = profile->GetInt(section.c_str(), L"floatY", INT_MIN);
-            // Its caption must be on a screen, or the user could never reach it.
-            const RECT caption{x, y, x + std::max<LONG>(pane->sizeFloat_.cx, 40), y + 20};
-            if (x != INT_MIN && y != INT_MIN && ::MonitorFromRect(&caption, MONITOR_DEFAULTTONULL))
-                frame->FloatControlBar(pane, POINT{x, y});
-            continue;
-        }
-        const DWORD mask = side == IDW_DOCKBAR_TOP ? DOCK_TOP : side == IDW_DOCKBAR_BOTTOM ? DOCK_BOTTOM
-                           : side == IDW_DOCKBAR_LEFT ? DOCK_LEFT : side == IDW_DOCKBAR_RIGHT ? DOCK_RIGHT : 0;
-        if (!mask || !(pane->dockMask() & mask)) continue;
-        docked.push_back(Place{pane, side, profile->GetInt(section.c_str(), L"dockRow", 0),
-                               profile->GetInt(section.c_str(), L"dockOrder", 0)});
-    }
-    std::sort(docked.begin(), docked.end(), [](const Place& a, const Place& b) {
-        return std::tie(a.side, a.row, a.order) < std::tie(b.side, b.row, b.order);
-    });
-    // Rows are built again from the outside in; a row's panes follow each other along it.
-    for (size_t i = 0; i < docked.size(); ++i) {
-        const Place& place = docked[i];
-        const bool sameRow = i > 0 && docked[i - 1].side == place.side && docked[i - 1].row == place.row;
-        if (!sameRow) {
-            frame->DockControlBar(place.pane, place.side);
-            continue;
-        }
-        frame->RecalcLayout();
-        RECT beside = docked[i - 1].pane->layoutRect;
-        if (CControlBar::IsHorzSide(place.side))
-            ::OffsetRect(&beside, beside.right - beside.left + 1, 0);
-        else
-            ::OffsetRect(&beside, 0, beside.bottom - beside.top + 1);
-        frame->DockControlBar(place.pane, place.side, &beside);
-    }
-    frame->RecalcLayout();
+    SaveBarPlace(*this, section, profile);
 }
 
 void CDockPane::OnLayoutSize(SIZE size, bool floating) {

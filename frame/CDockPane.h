@@ -45,14 +45,8 @@ public:
     std::wstring SectionName(const wchar_t* profileName) const;
     // With no profile given, the application's.
     void LoadState(const wchar_t* profileName, const CProfile* profile = nullptr);
-    // Also saves where the pane is: its side, row and place in the row, or the position
-    // of its floating frame.
+    // Also saves where the pane is (framework/BarPlaces.h); LoadBarPlaces puts it back.
     void SaveState(const wchar_t* profileName, const CProfile* profile = nullptr) const;
-    // Puts panes back where SaveState found them, rows in their saved order. A pane with
-    // no saved place, or one that no longer fits (a side it may not dock on, a floating
-    // position off every screen), keeps the place the program gave it.
-    static void LoadPlaces(CMDIFrameWnd* frame, const std::vector<std::pair<CDockPane*, const wchar_t*>>& panes,
-                           const CProfile* profile = nullptr);
 
     SIZE CalcFixedLayout(bool horz) override { return horz ? sizeHorz_ : sizeVert_; }
     SIZE MinimumSize(bool horz) override { return horz ? minHorz_ : minVert_; }

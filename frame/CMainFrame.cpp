@@ -6,6 +6,7 @@
 #include "debugger/DebugPanes.h"
 #include "explorer/ExplorerCommands.h"
 #include "framework/Application.h"
+#include "framework/BarPlaces.h"
 #include "framework/Dialog.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
@@ -13,8 +14,11 @@
 #include "framework/View.h"
 #include "host/ResultsPane.h"
 #include "host/ScriptHost.h"
+#include "recorder/Recorder.h"
 #include "resources/frame/frameids.h"
 #include "resources/panes/panesids.h"
+#include <commdlg.h>
+#include <richedit.h>
 #include <cwchar>
 #include <mutex>
 #include <set>
@@ -56,7 +60,10 @@ const CMainFrame::PaneIndex kSaveOrder[] = {CMainFrame::CallStack, CMainFrame::V
 
 } // namespace
 
-CMainFrame::CMainFrame(host::ScriptHost& host) : host_(host) {
+CMainFrame::CMainFrame(host::ScriptHost& host)
+    : host_(host),
+      recorder_(std::make_unique<recorder::Recorder>(
+          [this](const std::vector<std::wstring>& lines) { InsertRecordedLines(lines); })) {
     for (int i = 0; i < PaneCount; ++i) {
         const PaneIndex index = static_cast<PaneIndex>(i);
         AddCommand(kPanes[i].viewCommand, [this, index] { TogglePane(index); });
@@ -65,6 +72,14 @@ CMainFrame::CMainFrame(host::ScriptHost& host) : host_(host) {
     AddCommand(ID_NEXT_PANE, [this] { FocusNextPane(true); });
     AddCommand(ID_PREV_PANE, [this] { FocusNextPane(false); });
     AddCommand(ID_TOOLS_EXPLORER, [this] { ToggleExplorer(); });
+    AddCommand(ID_TOOLS_RECORD, [this] { StartRecording(); });
+    AddUpdate(ID_TOOLS_RECORD, [this](CCmdUI& ui) {
+        ui.Enable(!recorder_->recording());
+        ui.SetCheck(recorder_->recording());
+    });
+    AddCommand(ID_TOOLS_STOP_RECORDING, [this] { StopRecording(); });
+    AddUpdate(ID_TOOLS_STOP_RECORDING, [this](CCmdUI& ui) { ui.Enable(recorder_->recording()); });
+    AddCommand(ID_TOOLS_START_APPLICATION, [this] { StartApplicationForRecording(); });
     AddUpdate(ID_TOOLS_EXPLORER, [this](CCmdUI& ui) {
         ui.Enable(explorer_ != nullptr);
         ui.SetCheck(explorer_ && explorer_->IsVisible());
@@ -72,6 +87,79 @@ CMainFrame::CMainFrame(host::ScriptHost& host) : host_(host) {
 }
 
 CMainFrame::~CMainFrame() = default;
+
+CView* CMainFrame::ActiveScriptView(bool create) {
+    auto active = [this]() -> CView* {
+        CMDIChildWnd* child = MDIGetActive();
+        CView* view = child ? child->view() : nullptr;
+        return AsScriptView(view) ? view : nullptr;
+    };
+    CView* view = active();
+    if (!view && create) {
+        if (CApplication* app = CApplication::Get()) app->OnFileNew();
+        view = active();
+    }
+    return view;
+}
+
+void CMainFrame::StartRecording() {
+    if (recorder_->recording()) {
+        SetMessageText(L"A recording is already running.");
+        return;
+    }
+    if (!ActiveScriptView(true)) {
+        ::MessageBoxW(hwnd(), L"Recording needs a script document, and none could be made.", L"Tevrin",
+                      MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    std::wstring error;
+    if (!recorder_->Start(error)) {
+        ::MessageBoxW(hwnd(), error.c_str(), L"Tevrin", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    SetMessageText(L"Recording: what you do in other applications is written at the caret.");
+}
+
+void CMainFrame::StopRecording() {
+    if (!recorder_->recording()) return;
+    recorder_->Stop();
+    SetMessageText(L"Recording stopped.");
+}
+
+void CMainFrame::StartApplicationForRecording() {
+    wchar_t file[MAX_PATH] = {};
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = hwnd();
+    ofn.lpstrFilter = L"Programs (*.exe)\0*.exe\0All files (*.*)\0*.*\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrTitle = L"Start Application";
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!::GetOpenFileNameW(&ofn)) return;
+    std::wstring commandLine = file;
+    if (commandLine.find(L' ') != std::wstring::npos) commandLine = L"\"" + commandLine + L"\"";
+    if (!recorder_->recording()) StartRecording();
+    if (!recorder_->recording()) return;
+    std::wstring error;
+    if (!recorder_->StartApplication(commandLine, error))
+        ::MessageBoxW(hwnd(), error.c_str(), L"Tevrin", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CMainFrame::InsertRecordedLines(const std::vector<std::wstring>& lines) {
+    CView* view = ActiveScriptView(true);
+    if (!view || lines.empty()) return;
+    const HWND edit = view->hwnd();
+    std::wstring text;
+    // Lines start at the start of a line even when the caret is inside one.
+    CHARRANGE selection = {};
+    ::SendMessageW(edit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const LRESULT line = ::SendMessageW(edit, EM_EXLINEFROMCHAR, 0, selection.cpMin);
+    const LRESULT lineStart = ::SendMessageW(edit, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+    if (lineStart >= 0 && selection.cpMin != lineStart) text = L"\r\n";
+    for (const std::wstring& recorded : lines) text += recorded + L"\r\n";
+    ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
 
 const wchar_t* CMainFrame::ProfileName(PaneIndex index) { return kPanes[index].profileName; }
 
@@ -168,17 +256,20 @@ bool CMainFrame::CreatePanes() {
 }
 
 void CMainFrame::LoadPaneStates() {
-    std::vector<std::pair<CDockPane*, const wchar_t*>> places;
+    std::vector<std::pair<CControlBar*, std::wstring>> places{
+        {&mainBar_, BarSectionName(mainBar_.Title(), mainBar_.id())},
+        {&debugBar_, BarSectionName(debugBar_.Title(), debugBar_.id())}};
     for (int i = 0; i < PaneCount; ++i) {
         panes_[i].LoadState(kPanes[i].profileName);
-        places.emplace_back(&panes_[i], kPanes[i].profileName);
+        places.emplace_back(&panes_[i], panes_[i].SectionName(kPanes[i].profileName));
     }
-    CDockPane::LoadPlaces(this, places);
+    LoadBarPlaces(this, places);
     RecalcLayout();
 }
 
 void CMainFrame::SavePaneStates() {
     for (PaneIndex index : kSaveOrder) panes_[index].SaveState(kPanes[index].profileName);
+    for (const CToolBar* bar : {&mainBar_, &debugBar_}) SaveBarPlace(*bar, BarSectionName(bar->Title(), bar->id()));
 }
 
 int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
@@ -193,6 +284,8 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
 }
 
 void CMainFrame::OnClose() {
+    // The lines still held back go into the document before it is offered for saving.
+    StopRecording();
     SavePaneStates();
     CMDIFrameWnd::OnClose();
 }
@@ -200,6 +293,7 @@ void CMainFrame::OnClose() {
 void CMainFrame::OnDestroy() {
     // Late requests from other threads find no window to send to.
     thread_ = 0;
+    StopRecording();
     // The explorer goes with the frame (it deletes itself).
     explorer_ = nullptr;
     if (auto* app = dynamic_cast<CTevrinApp*>(CApplication::Get()))

@@ -17,8 +17,10 @@
 #include <vector>
 
 namespace host { class ScriptHost; class ResultsPane; }
+namespace recorder { class Recorder; }
 namespace debugger { class DebugPanes; }
 class CDialog;
+class CView;
 
 // wParam: const ShowPositionRequest*; returns 1.
 const UINT WM_SHOW_POSITION = WM_USER + 1234;
@@ -50,6 +52,16 @@ public:
     CToolBar& mainToolBar() { return mainBar_; }
     CToolBar& debugToolBar() { return debugBar_; }
     CDialog* explorer() const { return explorer_; }
+    recorder::Recorder& recorder() { return *recorder_; }
+
+    // Record, Stop Recording and Start Application: the tester's actions in other
+    // applications become lines of the active script document, at the caret (a new
+    // document when none is open). Record while recording changes nothing.
+    void StartRecording();
+    void StopRecording();
+    void StartApplicationForRecording();
+    // Writes recorded lines at the caret of the active script view, each on its own line.
+    void InsertRecordedLines(const std::vector<std::wstring>& lines);
 
     // Shows or hides a pane (the View commands).
     void TogglePane(PaneIndex index);
@@ -86,6 +98,8 @@ private:
     void LoadPaneStates();
     LRESULT OnShowPosition(const ShowPositionRequest* request);
     void ToggleExplorer();
+    // The active script view; with `create`, a new script document when none is active.
+    CView* ActiveScriptView(bool create);
     void DoRefreshDebugPanes();
     void DoUpdateScriptViews(int hint);
     void DoRefreshBreakpointViews();
@@ -100,5 +114,6 @@ private:
     std::unique_ptr<host::ResultsPane> results_;
     std::unique_ptr<debugger::DebugPanes> debugPanes_;
     CDialog* explorer_ = nullptr;
+    std::unique_ptr<recorder::Recorder> recorder_;
     DWORD thread_ = 0;
 };

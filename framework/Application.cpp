@@ -95,6 +95,11 @@ void CApplication::LoadStdProfileSettings(size_t recentFiles) {
     profileLoaded_ = true;
 }
 
+void CApplication::SetPreviewPages(int pages) {
+    previewPages_ = pages == 2 ? 2 : 1;
+    profile_.WriteInt(L"Settings", L"PreviewPages", previewPages_);
+}
+
 int CApplication::GetProfileInt(const wchar_t* section, const wchar_t* entry, int defaultValue) const {
     return profile_.GetInt(section, entry, defaultValue);
 }

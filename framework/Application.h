@@ -60,6 +60,8 @@ public:
     CRecentFileList& recentFiles() { return recentFiles_; }
     // The print-preview page count of the profile's "Settings" section.
     int previewPages() const { return previewPages_; }
+    // Keeps the count (1 or 2) in the profile for the next preview and the next session.
+    void SetPreviewPages(int pages);
     void AddToRecentFileList(const std::wstring& path);
 
     // Documents.

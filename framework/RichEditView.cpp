@@ -5,6 +5,7 @@
 #include "framework/Document.h"
 #include "framework/FrameworkIds.h"
 #include "framework/MDIChildWnd.h"
+#include "framework/PrintPreview.h"
 #include "framework/PrintedPages.h"
 #include "framework/RichEditDoc.h"
 #include <commdlg.h>
@@ -24,6 +25,7 @@ CRichEditView::CRichEditView() {
     });
     AddCommand(ID_EDIT_SELECT_ALL, [this] { ::SendMessageW(hwnd_, EM_SETSEL, 0, -1); });
     AddCommand(ID_FILE_PRINT, [this] { Print(); });
+    AddCommand(ID_FILE_PRINT_PREVIEW, [this] { CPrintPreview::Open(this); });
     auto selection = [this](CCmdUI& ui) { ui.Enable(HasSelection() && (ui.id() == ID_EDIT_COPY || !TextLocked())); };
     AddUpdate(ID_EDIT_CUT, selection);
     AddUpdate(ID_EDIT_COPY, selection);
@@ -118,6 +120,12 @@ int CRichEditView::LayOutPages(HDC dc, SIZE pageTwips, int drawPage, bool printi
         if (::EndPage(dc) <= 0) return 0;
     }
     return count;
+}
+
+std::unique_ptr<CPrintedPages> CRichEditView::PreparePages(HDC dc, SIZE pageTwips) {
+    if (!hwnd_ || !dc) return nullptr;
+    OnPreparePrinting();
+    return std::make_unique<CPrintedPages>(hwnd_, dc, pageTwips, PrintMargins());
 }
 
 void CRichEditView::Print() {

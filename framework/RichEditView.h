@@ -8,7 +8,10 @@
 // the text of the others, and every change made in one view is made in the others
 // (CRichEditDoc::OnViewTextChanged), so any view's text is the document's.
 #include "framework/View.h"
+#include <memory>
 #include <string>
+
+class CPrintedPages;
 
 class CRichEditView : public CView {
 public:
@@ -37,6 +40,9 @@ public:
     // returns their number; draws page drawPage (0-based) when it is one of them, or
     // every page, each between StartPage and EndPage, when printing.
     int LayOutPages(HDC dc, SIZE pageTwips, int drawPage, bool printing = false);
+    // The text laid out in pages of pageTwips on dc, prepared as for printing: what a
+    // print preview shows. Null without a control.
+    std::unique_ptr<CPrintedPages> PreparePages(HDC dc, SIZE pageTwips);
     // Margins of the printed page, in twips.
     virtual RECT PrintMargins() const { return RECT{720, 720, 720, 720}; }
 

@@ -128,7 +128,10 @@ LRESULT CALLBACK CWindow::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         LRESULT r = ::DefSubclassProc(hwnd, msg, wParam, lParam);
         ::RemovePropW(hwnd, kObjectProp);
         self->hwnd_ = nullptr;
-        self->PostNcDestroy();
+        // Inside a message of its own (a close that destroys), the object may be deleted
+        // only once that message is done with it.
+        if (self->dispatchDepth_ > 0) self->destroyed_ = true;
+        else self->PostNcDestroy();
         return r;
     }
     return self->Dispatch(msg, wParam, lParam);
@@ -137,11 +140,19 @@ LRESULT CALLBACK CWindow::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 LRESULT CWindow::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     CurrentMessage saved = current_;
     current_ = {msg, wParam, lParam};
+    ++dispatchDepth_;
     LRESULT r = WindowProc(msg, wParam, lParam);
+    --dispatchDepth_;
     current_ = saved;
     if (msg == WM_NCDESTROY && !subclassed_) {
         ::RemovePropW(hwnd_, kObjectProp);
         hwnd_ = nullptr;
+        destroyed_ = true;
+    }
+    // The window went while one of its messages was handled (WM_CLOSE, a button that
+    // closes): the object goes when the outermost of them is done with it.
+    if (destroyed_ && dispatchDepth_ == 0) {
+        destroyed_ = false;
         PostNcDestroy();
     }
     return r;

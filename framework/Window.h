@@ -77,6 +77,8 @@ protected:
 private:
     struct CurrentMessage { UINT msg; WPARAM wParam; LPARAM lParam; };
     CurrentMessage current_{};
+    int dispatchDepth_ = 0;   // messages of this window being handled, nested
+    bool destroyed_ = false;  // the window is gone; PostNcDestroy waits for the outermost message
 };
 
 // This module's instance handle (the program or the test).

@@ -37,6 +37,19 @@ OSTREL_API LONG WINAPI OstrelTreeItemDeletions();
 // GetProcAddress, never through a plain extern (that would be the import thunk).
 OSTREL_API LRESULT CALLBACK CallWndProc(int code, WPARAM wParam, LPARAM lParam);
 
+// Recording: while a recorder is registered, two process-wide hooks of this library
+// (message retrieval and sent messages) watch what the tester does in every other
+// process and report each action to the recorder's window with WM_COPYDATA, dwData
+// kOstrelRecordTag, the data a list of UTF-16 strings "key", "value", "key", "value"...,
+// each zero-terminated. The hooks only look; they never change, drop or delay a message
+// of the application beyond the short report. The reporting process itself is skipped.
+// Returns false when the hooks cannot be installed (or a recording is already running).
+OSTREL_API BOOL WINAPI OstrelStartRecording(HWND sink);
+OSTREL_API void WINAPI OstrelStopRecording();
+OSTREL_API LRESULT CALLBACK RecordCallWndProc(int code, WPARAM wParam, LPARAM lParam);
+OSTREL_API LRESULT CALLBACK RecordGetMsgProc(int code, WPARAM wParam, LPARAM lParam);
+const ULONG_PTR kOstrelRecordTag = 0x52435254;
+
 // Request block of g_nMsgSendMessage, g_nMsgUnknownFromWndData and
 // g_nMsgGetRichEditInterface; it lives in a block allocated through g_nMsgAllocMem.
 // Handles and addresses travel in it, so every field is pointer-sized

@@ -36,6 +36,9 @@
 #define ID_TOOLS_EXPLORER 32785
 #define ID_EDIT_FIND 32786
 #define ID_EDIT_REPLACE 32787
+#define ID_TOOLS_RECORD 32788
+#define ID_TOOLS_STOP_RECORDING 32789
+#define ID_TOOLS_START_APPLICATION 32791
 
 // Keyboard commands of the accelerator table without menu entries.
 #define ID_NEXT_PANE 0xE150

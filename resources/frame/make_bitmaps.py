@@ -5,7 +5,7 @@
 
 main_toolbar.bmp / main_toolbar_hot.bmp: New, Open, Save, Cut, Copy, Paste, Help.
 debug_toolbar.bmp / debug_toolbar_hot.bmp: Go, Step Into, Step Over, Break, Stop,
-Toggle Breakpoint. Normal strips use white as the mask colour, hot strips
+Toggle Breakpoint, Record, Stop Recording. Normal strips use white as the mask colour, hot strips
 RGB(255,128,64); hot images are the same shapes in livelier colours."""
 import math
 import struct
@@ -207,6 +207,17 @@ def debug_images(hot):
     img.disc(10, 10, 7, INK)
     img.disc(10, 10, 6, p['red'])
     img.disc(8, 8, 1.6, (255, 170, 160))
+    out.append(img)
+
+    img = Image()  # Record: a red dot on a tape.
+    img.box(1, 4, 19, 16, p['grey'])
+    img.disc(10, 10, 4.6, INK)
+    img.disc(10, 10, 3.6, p['red'])
+    out.append(img)
+
+    img = Image()  # Stop Recording: a square on the same tape.
+    img.box(1, 4, 19, 16, p['grey'])
+    img.box(6, 6, 14, 14, INK)
     out.append(img)
     return out
 

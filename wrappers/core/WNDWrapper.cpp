@@ -17,7 +17,7 @@ public:
         if (outer) return CLASS_E_NOAGGREGATION;
         return WrapperCall([&] {
             Microsoft::WRL::ComPtr<IWNDWrapper> wrapper;
-            wrapper = common::Adopt(new WNDWrapper());
+            wrapper = common::Adopt((new WNDWrapper())->wrapperInterface());
             return wrapper->QueryInterface(riid, ppv);
         });
     }

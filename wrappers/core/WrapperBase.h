@@ -1,7 +1,7 @@
 #pragma once
 // Base of every wrapper class: reference counting, QueryInterface, IDispatch from the
-// type library, ISupportErrorInfo, the module lock, and every member of IWNDWrapper and
-// ITevrinAcc (forwarded to the shared WrapperCore). Wrappers are free-threaded: a
+// type library, ISupportErrorInfo, the module lock, and every member of IWNDWrapper2,
+// IWNDWrapper and ITevrinAcc (forwarded to the shared WrapperCore). Wrappers are free-threaded: a
 // script's apartment calls the object itself, never a proxy, so every member is safe on
 // any thread and what the binding holds is usable from any apartment.
 //
@@ -39,19 +39,48 @@
 
 namespace wrappers {
 
+// Every class also implements IWNDWrapper2, the members added to all wrappers later: its
+// own interface stays what it was for clients built against it, and its IDispatch (whose
+// type information, and so TypeName, stays that of its own interface) resolves the names
+// its own interface lacks through IWNDWrapper2.
 template <typename Interface>
-class WrapperBase : public common::FreeThreaded<DispatchImpl<Interface, ITevrinAcc, IWNDWrapper>, ISupportErrorInfo>,
-                    public WrapperObject {
+class WrapperBase
+    : public common::FreeThreaded<DispatchImpl<Interface, ITevrinAcc, IWNDWrapper>, IWNDWrapper2, ISupportErrorInfo>,
+      public WrapperObject {
+    using Dispatch = DispatchImpl<Interface, ITevrinAcc, IWNDWrapper>;
+
 public:
     WrapperBase() : module_(WrappersModule::locks()) {}
 
     // ISupportErrorInfo
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
-        return riid == IID_ITevrinAcc || riid == IID_IWNDWrapper || riid == __uuidof(Interface) ? S_OK : S_FALSE;
+        return riid == IID_ITevrinAcc || riid == IID_IWNDWrapper || riid == IID_IWNDWrapper2 ||
+                       riid == __uuidof(Interface)
+                   ? S_OK
+                   : S_FALSE;
+    }
+
+    // IDispatch, for both the class's own interface and IWNDWrapper2.
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return Dispatch::GetTypeInfoCount(count); }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
+        return Dispatch::GetTypeInfo(index, lcid, info);
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
+        HRESULT hr = Dispatch::GetIDsOfNames(riid, names, count, lcid, ids);
+        if (hr == DISP_E_UNKNOWNNAME) hr = idsOfNamesThroughTypeInfo(IID_IWNDWrapper2, names, count, ids);
+        return hr;
+    }
+    STDMETHODIMP Invoke(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argError) override {
+        HRESULT hr = Dispatch::Invoke(member, riid, lcid, flags, params, result, exception, argError);
+        if (hr == DISP_E_MEMBERNOTFOUND)
+            hr = invokeThroughTypeInfo(static_cast<IWNDWrapper2*>(this), IID_IWNDWrapper2, member, flags, params,
+                                       result, exception, argError);
+        return hr;
     }
 
     // WrapperObject
-    IWNDWrapper* wrapperInterface() override { return static_cast<Interface*>(this); }
+    IWNDWrapper* wrapperInterface() override { return static_cast<Interface*>(static_cast<Dispatch*>(this)); }
     WrapperCore& core() override { return core_; }
 
     // ITevrinAcc
@@ -170,6 +199,9 @@ public:
     STDMETHODIMP get_exists(VARIANT wndID, BSTR strClassName, VARIANT_BOOL* pVal) override {
         return core_.exists(wndID, strClassName, pVal);
     }
+
+    // IWNDWrapper2
+    STDMETHODIMP keys(BSTR strKeys) override { return core_.keys(strKeys); }
 
 protected:
     ~WrapperBase() override = default;

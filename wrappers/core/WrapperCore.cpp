@@ -339,6 +339,13 @@ HRESULT WrapperCore::click(LONG button, LONG x, LONG y, LONG shift, LONG ctrl, L
     });
 }
 
+HRESULT WrapperCore::keys(BSTR keys) {
+    return WrapperCall([&] {
+        TypeKeys(window(), common::BstrText(keys));
+        return S_OK;
+    });
+}
+
 HRESULT WrapperCore::screenshot(VARIANT_BOOL windowOnly, BSTR fileName) {
     return common::ComBoundary([&] {
         // Failures carry no error information, not even a stale one from an earlier call.

@@ -42,6 +42,9 @@ public:
     HRESULT appAttach(BSTR appTitle);
     HRESULT appRelease(VARIANT_BOOL terminate, LONG* exitCode);
 
+    // IWNDWrapper2
+    HRESULT keys(BSTR keys);
+
     // ITevrinAcc: the IAccessible members forward to the bound accessible object.
     HRESULT accParent(IDispatch** result);
     HRESULT accChildCount(LONG* result);

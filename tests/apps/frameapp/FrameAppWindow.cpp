@@ -1,6 +1,7 @@
 #include "FrameAppWindow.h"
 #include "FrameAppIds.h"
 #include "frame/CDockPaneFloatFrame.h"
+#include "framework/BarPlaces.h"
 #include "framework/DocTemplate.h"
 #include "framework/MDIChildWnd.h"
 #include "framework/RichEditDoc.h"
@@ -115,13 +116,17 @@ void CFrameAppWindow::SavePaneState() {
     outputPane.SaveState(L"Output");
     watchPane.SaveState(L"Watch");
     treePane.SaveState(L"Tree");
+    SaveBarPlace(toolBar, BarSectionName(L"Standard", toolBar.id()));
 }
 
 void CFrameAppWindow::LoadPaneState() {
     outputPane.LoadState(L"Output");
     watchPane.LoadState(L"Watch");
     treePane.LoadState(L"Tree");
-    CDockPane::LoadPlaces(this, {{&outputPane, L"Output"}, {&watchPane, L"Watch"}, {&treePane, L"Tree"}});
+    LoadBarPlaces(this, {{&toolBar, BarSectionName(L"Standard", toolBar.id())},
+                         {&outputPane, outputPane.SectionName(L"Output")},
+                         {&watchPane, watchPane.SectionName(L"Watch")},
+                         {&treePane, treePane.SectionName(L"Tree")}});
     RecalcLayout();
 }
 

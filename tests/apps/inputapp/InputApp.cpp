@@ -1,6 +1,7 @@
 // Application under test for input simulation, screenshots, toolbars, tooltips and
 // menus. It writes one line per event to the file given with /log:
-//   key down|up SHIFT|CONTROL|MENU
+//   key down|up SHIFT|CONTROL|MENU|<virtual key in decimal>   (on the click pad)
+//   char <character code in decimal>                          (on the click pad)
 //   move X,Y                          (screen position; repeats of one position once)
 //   down|up|dblclick left|middle|right X,Y mods=shift+ctrl+alt|none
 //   initmenupopup File|Edit|Help|Recent|Options pos=N
@@ -108,10 +109,14 @@ LRESULT CALLBACK PadProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
         // Auto-repeat of a held key is not a new press.
         if (down && (lParam & (1 << 30))) return 0;
-        if (const wchar_t* name = KeyName(wParam)) Record(std::wstring(L"key ") + (down ? L"down " : L"up ") + name);
+        const wchar_t* name = KeyName(wParam);
+        Record(std::wstring(L"key ") + (down ? L"down " : L"up ") + (name ? name : std::to_wstring(wParam).c_str()));
         // Alt is handled here so that pressing it alone does not open the menu bar.
         return 0;
     }
+    case WM_CHAR:
+        Record(L"char " + std::to_wstring(wParam));
+        return 0;
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = ::BeginPaint(window, &paint);

@@ -54,3 +54,19 @@ TEST(InputVBScript, ToolbarMenusClicksAndScreenshot) {
     ::DeleteFileW(log.c_str());
     ::DeleteFileW(shot.c_str());
 }
+
+// keys in a script that Tevrin.exe runs from the command line against Wine's notepad.
+TEST(InputVBScript, KeysTypedByAScriptThatTevrinRuns) {
+    e2e::ProcessRunner tevrin;
+    const std::wstring command = L"\"" + e2e::DistPath(L"Tevrin.exe") + L"\" \"" + std::wstring(TEVRIN_SOURCE_DIR) +
+                                 L"\\tests\\e2e\\input\\scripts\\keys.vbs\"";
+    ASSERT_TRUE(tevrin.start(command));
+    ASSERT_TRUE(tevrin.wait(120000));
+    const std::string output = tevrin.output() + tevrin.errors();
+    EXPECT_EQ(tevrin.exitCode(), 0u) << output;
+    for (const char* expected :
+         {"typed=Hello|World", "replaced=Replaced|TEXT", "unknown=Unknown key name: {FOO}|Runtime Error",
+          "unbalanced=Unbalanced braces in keys: '{' at position 1 is not closed; type a literal { as {{}",
+          "released=Cannot type keys: the window no longer exists", "Script ended with no errors."})
+        EXPECT_NE(output.find(expected), std::string::npos) << "missing " << expected << " in\n" << output;
+}

@@ -163,6 +163,49 @@ TEST_F(WrappersComTest, PropertyDecidesTheClassDlgItemAndWaitForWindowTheWindowC
     EXPECT_TRUE(answers<IDialogCtrl>(call(root_, L"waitForWindow", {Variant(kTitle), Variant(L"#32770"), Variant(0L)}).object().Get()));
 }
 
+// Members added later live in IWNDWrapper2: every class answers it and resolves its
+// names through IDispatch, while each class's own interface, and the type information
+// (TypeName) scripts see, stay as clients built earlier know them.
+TEST_F(WrappersComTest, EveryWrapperClassAnswersTheLaterMembersAndKeepsItsOwnInterface) {
+    struct Kind {
+        const wchar_t* property;
+        const wchar_t* typeName;
+    };
+    for (const Kind& kind : {Kind{L"wnd", L"IWNDWrapper"}, Kind{L"edit", L"IEditCtrl"}, Kind{L"button", L"IButtonCtrl"},
+                             Kind{L"label", L"IStaticCtrl"}, Kind{L"listview", L"IListViewCtrl"},
+                             Kind{L"listbox", L"IListBoxCtrl"}, Kind{L"combobox", L"IComboBoxCtrl"},
+                             Kind{L"richedit", L"IRichEditCtrl"}}) {
+        ComPtr<IDispatch> wrapper = child(kind.property, {});
+        ASSERT_TRUE(wrapper) << kind.property;
+        EXPECT_TRUE(answers<IWNDWrapper2>(wrapper.Get())) << kind.property;
+        EXPECT_TRUE(answers<IWNDWrapper>(wrapper.Get())) << kind.property;
+        LPOLESTR names[] = {const_cast<LPOLESTR>(L"keys")};
+        DISPID id = 0;
+        EXPECT_EQ(wrapper->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK) << kind.property;
+        EXPECT_EQ(id, 30) << kind.property;
+        LPOLESTR missing[] = {const_cast<LPOLESTR>(L"noSuchMember")};
+        EXPECT_EQ(wrapper->GetIDsOfNames(IID_NULL, missing, 1, LOCALE_USER_DEFAULT, &id), DISP_E_UNKNOWNNAME);
+        ComPtr<ITypeInfo> info;
+        ASSERT_EQ(wrapper->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info), S_OK);
+        BSTR name = nullptr;
+        info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
+        EXPECT_EQ(std::wstring(name ? name : L""), kind.typeName);
+        ::SysFreeString(name);
+        // The same object behind both interfaces.
+        ComPtr<IUnknown> one, two;
+        ComPtr<IWNDWrapper2> extended;
+        wrapper->QueryInterface(IID_PPV_ARGS(&extended));
+        wrapper->QueryInterface(IID_PPV_ARGS(&one));
+        extended->QueryInterface(IID_PPV_ARGS(&two));
+        EXPECT_EQ(one.Get(), two.Get());
+    }
+    // The root object made by its ProgID too, and an unknown member number still fails.
+    EXPECT_TRUE(answers<IWNDWrapper2>(root_));
+    DISPPARAMS none = {};
+    EXPECT_EQ(root_->Invoke(4242, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
+}
+
 TEST_F(WrappersComTest, ValueReadsAndWritesTheWindowText) {
     ComPtr<IDispatch> edit = child(L"edit", {});
     ASSERT_TRUE(put(edit.Get(), L"value", {}, Variant(L"typed by wrappers")).ok());

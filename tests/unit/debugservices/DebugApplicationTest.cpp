@@ -482,6 +482,53 @@ TEST_F(DebugApplicationTest, StackFramesComeFromTheThreadsSniffers) {
     EXPECT_EQ(application->RemoveStackFrameSniffer(12345), E_INVALIDARG);
 }
 
+TEST_F(DebugApplicationTest, FramesAreMadeOnlyAsFarAsTheyAreFetched) {
+    Connect();
+    application->CauseBreak();
+    EngineThread::Options options{-1, {}, {}, true};
+    options.callers = 50;
+    EngineThread engine(application, options);
+    ASSERT_TRUE(debugger->WaitForBreak());
+    ComPtr<IEnumDebugStackFrames> frames;
+    ASSERT_EQ(engine.thread()->EnumStackFrames(frames.GetAddressOf()), S_OK);
+    const auto nameOf = [](common::StackFrameDescriptor& d) {
+        common::Bstr name;
+        d.frame()->GetDescriptionString(TRUE, name.put());
+        return name.str();
+    };
+    // The top frame, as the stop decision reads it at every statement.
+    common::StackFrameDescriptor d;
+    ULONG fetched = 0;
+    ASSERT_EQ(frames->Next(1, d.put(), &fetched), S_OK);
+    EXPECT_EQ(nameOf(d), L"Inner 0");
+    EXPECT_EQ(engine.sniffer()->framesMade, 1);
+
+    // A clone goes on from where its original stood, reading only what it fetches.
+    ComPtr<IEnumDebugStackFrames> clone;
+    ASSERT_EQ(frames->Clone(clone.GetAddressOf()), S_OK);
+    ASSERT_EQ(clone->Next(1, d.put(), &fetched), S_OK);
+    EXPECT_EQ(nameOf(d), L"Caller 1");
+    EXPECT_EQ(engine.sniffer()->framesMade, 2);
+
+    // Counting the stack reads it all, once: a second pass makes no frame again.
+    EXPECT_EQ(frames->Skip(100), S_FALSE);
+    EXPECT_EQ(engine.sniffer()->framesMade, 52);
+    ASSERT_EQ(frames->Reset(), S_OK);
+    std::vector<DebugStackFrameDescriptor> raw(60);
+    EXPECT_EQ(frames->Next(60, raw.data(), &fetched), S_FALSE);
+    EXPECT_EQ(fetched, 52u);
+    for (ULONG i = 0; i < fetched; ++i) {
+        if (raw[i].pdsf) raw[i].pdsf->Release();
+        if (raw[i].punkFinal) raw[i].punkFinal->Release();
+    }
+    EXPECT_EQ(engine.sniffer()->framesMade, 52);
+
+    application->ResumeFromBreakPoint(engine.thread().Get(), BREAKRESUMEACTION_CONTINUE,
+                                      ERRORRESUMEACTION_SkipErrorStatement);
+    engine.Stop();
+    ASSERT_TRUE(engine.Finish());
+}
+
 TEST_F(DebugApplicationTest, DebuggerSeesTheFramesInsideTheBreak) {
     Connect();
     std::vector<std::wstring> seen;

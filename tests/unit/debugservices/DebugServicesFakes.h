@@ -170,12 +170,15 @@ private:
 
 class FakeFrameEnum : public common::ComObject<IEnumDebugStackFrames> {
 public:
-    explicit FakeFrameEnum(std::vector<std::wstring> names) : names_(std::move(names)) {}
+    // Counts in `made` every frame it makes.
+    FakeFrameEnum(std::vector<std::wstring> names, std::atomic<int>* made = nullptr)
+        : names_(std::move(names)), made_(made) {}
     STDMETHODIMP Next(ULONG count, DebugStackFrameDescriptor* out, ULONG* fetched) override {
         ULONG n = 0;
         while (n < count && next_ < names_.size()) {
             out[n] = {};
             out[n].pdsf = new FakeFrame(names_[next_]);
+            if (made_) ++*made_;
             out[n].dwMin = static_cast<DWORD>(1000 - next_);
             out[n].dwLim = static_cast<DWORD>(1001 - next_);
             ++next_;
@@ -197,6 +200,7 @@ public:
 private:
     std::vector<std::wstring> names_;
     size_t next_ = 0;
+    std::atomic<int>* made_;
 };
 
 // Describes the stack of the engine that added it; records the threads it was asked on.
@@ -205,10 +209,11 @@ public:
     explicit FakeSniffer(std::function<std::vector<std::wstring>()> frames) : frames_(std::move(frames)) {}
     STDMETHODIMP EnumStackFrames(IEnumDebugStackFrames** frames) override {
         askedOn.push_back(::GetCurrentThreadId());
-        *frames = new FakeFrameEnum(frames_());
+        *frames = new FakeFrameEnum(frames_(), &framesMade);
         return S_OK;
     }
     std::vector<DWORD> askedOn;
+    std::atomic<int> framesMade{0};
 
 private:
     std::function<std::vector<std::wstring>()> frames_;
@@ -252,6 +257,7 @@ public:
         std::set<int> breakpoints;    // statements with an enabled code breakpoint
         std::set<int> errorAt;
         bool withSniffer = false;
+        int callers = 0;              // frames between the innermost one and the global code
     };
 
     EngineThread(ComPtr<IDebugApplication> application, Options options)
@@ -297,8 +303,11 @@ private:
         DWORD cookie = 0;
         if (options_.withSniffer) {
             sniffer_ = common::Adopt(new FakeSniffer([this] {
-                int at = statement_;
-                return std::vector<std::wstring>{L"Inner " + std::to_wstring(at), L"Global code"};
+                std::vector<std::wstring> frames{L"Inner " + std::to_wstring(statement_)};
+                for (int caller = 1; caller <= options_.callers; ++caller)
+                    frames.push_back(L"Caller " + std::to_wstring(caller));
+                frames.push_back(L"Global code");
+                return frames;
             }));
             application_->AddStackFrameSniffer(sniffer_.Get(), &cookie);
         }

@@ -1,5 +1,6 @@
 #include "DocAppFixture.h"
 #include "editor/LanguageDefinitions.h"
+#include "framework/PrintPreview.h"
 #include <algorithm>
 #include <map>
 
@@ -398,6 +399,98 @@ TEST_F(ViewTest, PrintedPagesKeepHalfInchMarginsAndTheScriptsColours) {
     EXPECT_LE(ink.bottom, page.PixelsY(letter.cy - 720) + 1);
     // The screen's text is where it was.
     EXPECT_EQ(0, ::SendMessageW(EditOf(doc), EM_GETFIRSTVISIBLELINE, 0, 0));
+}
+
+TEST_F(ViewTest, PrintPreviewShowsThePagesAsTheyPrintOneOrTwoAtATime) {
+    std::string text;
+    for (int i = 1; i <= 300; ++i) text += "Dim value" + std::to_string(i) + "\t' line " + std::to_string(i) + "\n";
+    CMardelDoc* doc = Open(L"preview.vbs", text);
+    ASSERT_NE(nullptr, doc);
+    const auto command = [&](UINT id) {
+        ::SendMessageW(app->frame()->hwnd(), WM_COMMAND, id, 0);
+        Pump();
+    };
+    command(ID_FILE_PRINT_PREVIEW);
+    CPrintPreview* preview = CPrintPreview::Current();
+    ASSERT_NE(nullptr, preview);
+    const int pages = preview->PageCount();
+    EXPECT_GE(pages, 3);
+    EXPECT_EQ(1, preview->PagesShown());
+    EXPECT_EQ(L"Print Preview - Page 1 of " + std::to_wstring(pages), preview->GetText());
+
+    // A page far below the screen's lines keeps its colours and its margins.
+    const SIZE letter{12240, 15840};
+    PageBitmap page(letter);
+    {
+        const common::UniqueGdiObject rendered = preview->RenderPage(2);
+        ASSERT_TRUE(rendered);
+        const HDC source = ::CreateCompatibleDC(page.dc());
+        const HGDIOBJ old = ::SelectObject(source, rendered.get());
+        ::BitBlt(page.dc(), 0, 0, page.PixelsX(letter.cx), page.PixelsY(letter.cy), source, 0, 0, SRCCOPY);
+        ::SelectObject(source, old);
+        ::DeleteDC(source);
+    }
+    page.Keep(L"preview-page-3");
+    const CMardelView* view = ViewOf(doc);
+    EXPECT_TRUE(page.Has(static_cast<COLORREF>(view->syntaxEditor().Definitions().Style(editor::kKeyword).ForeColor)));
+    EXPECT_GE(page.Ink().top, page.PixelsY(720) - 1);
+
+    // Its buttons and keys: next page, two pages (kept for the next preview), Escape.
+    const HWND window = preview->hwnd();
+    ::SendMessageW(window, WM_COMMAND, CPrintPreview::kNext, 0);
+    EXPECT_EQ(1, preview->FirstPage());
+    ::SendMessageW(window, WM_COMMAND, CPrintPreview::kPageCount, 0);
+    EXPECT_EQ(2, preview->PagesShown());
+    EXPECT_EQ(L"Print Preview - Pages 2-3 of " + std::to_wstring(pages), preview->GetText());
+    ::SendMessageW(window, WM_KEYDOWN, VK_PRIOR, 0);
+    EXPECT_EQ(0, preview->FirstPage());
+    for (int i = 0; i < pages; ++i) ::SendMessageW(window, WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_LT(preview->FirstPage(), pages);
+    ::SendMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    Pump();
+    EXPECT_EQ(nullptr, CPrintPreview::Current());
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(2, app->previewPages());
+    command(ID_FILE_PRINT_PREVIEW);
+    ASSERT_NE(nullptr, CPrintPreview::Current());
+    EXPECT_EQ(2, CPrintPreview::Current()->PagesShown());
+
+    // Closing the script leaves no preview of it behind to print.
+    ::SendMessageW(CPrintPreview::Current()->hwnd(), WM_COMMAND, CPrintPreview::kClose, 0);
+    Pump();
+    EXPECT_EQ(nullptr, CPrintPreview::Current());
+}
+
+TEST_F(ViewTest, AltEnterShowsTheScriptsPropertiesAsTheyAreNow) {
+    CMardelDoc* doc = Open(L"props.vbs", "Dim a\nDim b\nEnv.LogInfo a\n");
+    ASSERT_NE(nullptr, doc);
+    HWND edit = EditOf(doc);
+    ToggleOnLine(doc, 2);
+    const auto properties = [&] {
+        app->messages.clear();
+        ::SendMessageW(app->frame()->hwnd(), WM_COMMAND, CMardelView::kPropertiesCommand, 0);
+        Pump();
+        return app->messages.empty() ? std::wstring() : app->messages.back();
+    };
+    std::wstring shown = properties();
+    EXPECT_NE(std::wstring::npos, shown.find(L"File: " + PathOf(L"props.vbs"))) << shown;
+    EXPECT_NE(std::wstring::npos, shown.find(L"Language: VBScript\n")) << shown;
+    EXPECT_NE(std::wstring::npos, shown.find(L"Breakpoints: 1\n")) << shown;
+    EXPECT_NE(std::wstring::npos, shown.find(L"Unsaved changes: no")) << shown;
+    EXPECT_NE(std::wstring::npos, shown.find(L"On disk: 26 bytes, written ")) << shown;
+
+    // An edit shows at once; the disk keeps its size until the script is saved.
+    Select(edit, 0, 0);
+    TypeChars(edit, L"' x");
+    PressKey(edit, VK_RETURN);
+    shown = properties();
+    EXPECT_NE(std::wstring::npos, shown.find(L"Lines: 5\n")) << shown;
+    EXPECT_NE(std::wstring::npos, shown.find(L"Unsaved changes: yes")) << shown;
+    EXPECT_NE(std::wstring::npos, shown.find(L"On disk: 26 bytes")) << shown;
+
+    // The file gone from under the editor.
+    ASSERT_TRUE(::DeleteFileW(PathOf(L"props.vbs").c_str()));
+    EXPECT_NE(std::wstring::npos, properties().find(L"On disk: the file is missing"));
 }
 
 TEST_F(ViewTest, PrintMarginsAreHalfAnInch) {

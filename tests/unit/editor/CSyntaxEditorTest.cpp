@@ -181,6 +181,30 @@ TEST_F(Colouring, AnOpenedCommentReachesLinesScrolledIntoViewLater) {
     EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(250)));
 }
 
+TEST_F(Colouring, APassAfterAnEditColoursItsLineAndKeepsWhatWaitsToBePainted) {
+    editor_->SetLanguageByExtension(L"vbs");
+    SetText(NumberedLines(100, L"Dim x"));
+    Pump();
+    ASSERT_EQ(S_OK, editor_->ColorVisible());
+    ::UpdateWindow(edit_);
+    // Something else waits to be painted (a scroll, say) when a typed character makes
+    // its line a gap in the colouring; the pass colours that line alone and the whole
+    // window is still painted afterwards.
+    ::InvalidateRect(edit_, nullptr, FALSE);
+    Select(LineStart(3), LineStart(3));
+    ::SendMessageW(edit_, WM_CHAR, L'x', 1);
+    const unsigned long passes = editor_->ColorPasses();
+    ASSERT_EQ(S_OK, editor_->ColorVisible());
+    EXPECT_EQ(passes + 1, editor_->ColorPasses());
+    EXPECT_NE(kKeywordColor, ForeColorAt(LineStart(3)));  // "xDim"
+    EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(4)));
+    RECT client{}, waiting{};
+    ::GetClientRect(edit_, &client);
+    ::GetUpdateRect(edit_, &waiting, FALSE);
+    EXPECT_EQ(client.top, waiting.top);
+    EXPECT_EQ(client.bottom, waiting.bottom);
+}
+
 TEST_F(Colouring, BlockCommentLookBackReaches500Lines) {
     editor_->SetLanguageByExtension(L"cpp");
     for (int above : {400, 600}) {

@@ -19,6 +19,23 @@ TEST(ColoredRanges, ReportsOnlyTheUncoveredPart) {
     EXPECT_EQ(260, ranges.Intervals().at(100));
 }
 
+TEST(ColoredRanges, GapsAreThePartsNoIntervalCovers) {
+    ColoredRanges ranges;
+    EXPECT_EQ((std::vector<std::pair<long, long>>{{0, 99}}), ranges.Gaps(0, 99));
+    long s = 0;
+    ranges.Add(s, 40);
+    s = 50;
+    ranges.Add(s, 60);  // an edited line [41, 49] between two coloured parts
+    s = 90;
+    ranges.Add(s, 200);
+    EXPECT_EQ((std::vector<std::pair<long, long>>{{41, 49}, {61, 89}}), ranges.Gaps(10, 150));
+    EXPECT_EQ((std::vector<std::pair<long, long>>{{41, 45}}), ranges.Gaps(41, 45));
+    EXPECT_TRUE(ranges.Gaps(50, 60).empty());
+    EXPECT_TRUE(ranges.Gaps(95, 120).empty());
+    EXPECT_EQ((std::vector<std::pair<long, long>>{{201, 250}}), ranges.Gaps(150, 250));
+    EXPECT_EQ((std::vector<std::pair<long, long>>{{45, 45}}), ranges.Gaps(45, 45));
+}
+
 TEST(ColoredRanges, MergesIntervalsItReaches) {
     ColoredRanges ranges;
     long s = 0;

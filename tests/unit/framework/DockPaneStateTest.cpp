@@ -1,10 +1,26 @@
 #include "FrameFixture.h"
+#include "framework/BarPlaces.h"
 #include "framework/MiniDockFrame.h"
 #include "framework/Profile.h"
 #include <algorithm>
 #include <functional>
 
-using DockPaneStateTest = FrameFixture;
+class DockPaneStateTest : public FrameFixture {
+protected:
+    // Closes the frame (which saves the bars), runs `meanwhile`, starts a new frame.
+    void Restart(const std::function<void()>& meanwhile = [] {}) {
+        ::SendMessageW(frame->hwnd(), WM_CLOSE, 0, 0);
+        Pump();
+        meanwhile();
+        frame = new CFrameAppWindow;
+        frame->deleteOnDestroy = true;
+        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, L"Frame Test"));
+        app->SetMainWnd(frame);
+        ::SetWindowPos(frame->hwnd(), nullptr, 0, 0, 1000, 750, SWP_NOZORDER);
+        ::ShowWindow(frame->hwnd(), SW_SHOW);
+        Pump();
+    }
+};
 
 TEST_F(DockPaneStateTest, SaveAndLoadRoundTripUnderTheSectionName) {
     CDockPane& pane = frame->outputPane;
@@ -75,21 +91,7 @@ TEST_F(DockPaneStateTest, EveryPanesPlaceSurvivesARestartUnlessItIsOffTheScreen)
     frame->FloatControlBar(&frame->watchPane, POINT{300, 200});
     Pump();
     const RECT floating = frame->watchPane.floatFrame()->WindowRect();
-    // Closes the frame (which saves the panes), changes the profile, starts a new frame.
-    const auto restart = [this](const std::function<void()>& meanwhile) {
-        ::SendMessageW(frame->hwnd(), WM_CLOSE, 0, 0);
-        Pump();
-        meanwhile();
-        frame = new CFrameAppWindow;
-        frame->deleteOnDestroy = true;
-        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, L"Frame Test"));
-        app->SetMainWnd(frame);
-        ::SetWindowPos(frame->hwnd(), nullptr, 0, 0, 1000, 750, SWP_NOZORDER);
-        ::ShowWindow(frame->hwnd(), SW_SHOW);
-        Pump();
-    };
-    const auto nothing = [] {};
-    restart(nothing);
+    Restart();
     EXPECT_EQ(frame->treePane.dockSide(), static_cast<UINT>(IDW_DOCKBAR_LEFT));
     ASSERT_TRUE(frame->watchPane.IsFloating());
     const RECT again = frame->watchPane.floatFrame()->WindowRect();
@@ -102,7 +104,7 @@ TEST_F(DockPaneStateTest, EveryPanesPlaceSurvivesARestartUnlessItIsOffTheScreen)
     ::OffsetRect(&beside, beside.right - beside.left + 1, 0);
     frame->DockControlBar(&frame->treePane, IDW_DOCKBAR_BOTTOM, &beside);
     ASSERT_EQ(frame->RowOf(&frame->treePane), frame->RowOf(&frame->outputPane));
-    restart(nothing);
+    Restart();
     const auto* row = frame->RowOf(&frame->treePane);
     ASSERT_NE(row, nullptr);
     ASSERT_EQ(row, frame->RowOf(&frame->outputPane));
@@ -111,6 +113,38 @@ TEST_F(DockPaneStateTest, EveryPanesPlaceSurvivesARestartUnlessItIsOffTheScreen)
 
     // A floating place off every screen gives way to the program's own layout.
     const std::wstring section = frame->watchPane.SectionName(L"Watch");
-    restart([&] { app->profile().WriteInt(section.c_str(), L"floatX", -20000); });
+    Restart([&] { app->profile().WriteInt(section.c_str(), L"floatX", -20000); });
     EXPECT_EQ(frame->watchPane.dockSide(), static_cast<UINT>(IDW_DOCKBAR_BOTTOM));
+}
+
+TEST_F(DockPaneStateTest, AToolBarsPlaceSurvivesARestartBesideThePanes) {
+    // The toolbar on the left, in one row with the tree pane.
+    CToolBar& bar = frame->toolBar;
+    frame->DockControlBar(&frame->treePane, IDW_DOCKBAR_LEFT);
+    frame->RecalcLayout();
+    RECT below = frame->treePane.layoutRect;
+    ::OffsetRect(&below, 0, below.bottom - below.top + 1);
+    frame->DockControlBar(&bar, IDW_DOCKBAR_LEFT, &below);
+    ASSERT_EQ(frame->RowOf(&bar), frame->RowOf(&frame->treePane));
+    Restart();
+    EXPECT_EQ(frame->toolBar.dockSide(), static_cast<UINT>(IDW_DOCKBAR_LEFT));
+    const auto* row = frame->RowOf(&frame->toolBar);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row, frame->RowOf(&frame->treePane));
+    EXPECT_LT(std::find(row->begin(), row->end(), &frame->treePane) - row->begin(),
+              std::find(row->begin(), row->end(), &frame->toolBar) - row->begin());
+
+    // Floating, it comes back where it floated.
+    frame->FloatControlBar(&frame->toolBar, POINT{250, 300});
+    Pump();
+    const RECT floating = frame->toolBar.floatFrame()->WindowRect();
+    Restart();
+    ASSERT_TRUE(frame->toolBar.IsFloating());
+    EXPECT_EQ(frame->toolBar.floatFrame()->WindowRect().left, floating.left);
+    EXPECT_EQ(frame->toolBar.floatFrame()->WindowRect().top, floating.top);
+
+    // A place off every screen gives way to the program's own: the top.
+    const std::wstring section = BarSectionName(L"Standard", frame->toolBar.id());
+    Restart([&] { app->profile().WriteInt(section.c_str(), L"floatY", 30000); });
+    EXPECT_EQ(frame->toolBar.dockSide(), static_cast<UINT>(IDW_DOCKBAR_TOP));
 }
