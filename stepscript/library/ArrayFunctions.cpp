@@ -27,12 +27,25 @@ std::wstring ItemText(const Value& v) {
     return ToText(DefaultValue(v));
 }
 
+// Join takes its list by value: an object gives its default value (which must be an
+// array), a list of more than one dimension is an invalid argument, and each item
+// converts as CStr converts it, so a Null item is an invalid use of Null.
 Value JoinFn(const std::wstring&, Args& a, ErrObject*) {
-    std::vector<Value> items = ListArg(a, 0);
-    std::wstring delimiter = Given(a, 1) ? Text(a, 1) : L" ";
+    const Value& list = Arg(a, 0);
+    if (list.isNull()) RaiseError(errors::kInvalidUseOfNull);
+    if (!list.isArray()) RaiseError(errors::kTypeMismatch);
+    SAFEARRAY* array = list.array();
+    if (array && ::SafeArrayGetDim(array) != 1) InvalidCall();
+    std::vector<Value> items = ArrayItems(list);
+    std::wstring delimiter = L" ";
+    if (Given(a, 1)) {
+        if (Arg(a, 1).isNull()) RaiseError(errors::kInvalidUseOfNull);
+        delimiter = Text(a, 1);
+    }
     std::wstring out;
     for (size_t i = 0; i < items.size(); ++i) {
         if (i) out += delimiter;
+        if (items[i].isNull()) RaiseError(errors::kInvalidUseOfNull);
         out += ItemText(items[i]);
     }
     return Value::String(out);

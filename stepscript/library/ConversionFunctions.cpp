@@ -2,6 +2,7 @@
 #include "stepscript/runtime/Operators.h"
 #include <cmath>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace stepscript {
@@ -120,7 +121,7 @@ Value RoundFn(const std::wstring&, Args& a, ErrObject*) {
     switch (v.type()) {
     case VT_EMPTY: return Value::Int(0);
     case VT_I2: case VT_I4: case VT_UI1: return v;
-    case VT_BOOL: return Value::Int(v.variant().boolVal ? -1 : 0);
+    case VT_BOOL: return v;
     case VT_R4: return Value::Single(static_cast<float>(RoundHalfEven(v.variant().fltVal, places)));
     case VT_CY: {
         VARIANT out;
@@ -134,56 +135,60 @@ Value RoundFn(const std::wstring&, Args& a, ErrObject*) {
     }
 }
 
-// Rnd's generator: the 24-bit linear congruential sequence of the language, so that a
-// seeded sequence repeats.
+// Rnd's generator: the language's 24-bit linear congruential sequence,
+// x = (x * 1140671485 + 12820163) mod 2^24, each value x / 2^24. Scripts rely on a
+// seeded sequence repeating the numbers Windows gives, so the state and the ways
+// Rnd(negative) and Randomize set it follow the language's own.
 struct Generator {
-    unsigned long seed = 0x50000;
-    float last = 0;
-    bool started = false;
+    unsigned long state = 0x50000;
 };
 Generator& Rnd() {
     static thread_local Generator g;
     return g;
 }
 
+float Current(const Generator& g) { return static_cast<float>(g.state) / 16777216.0f; }
+
 float NextRandom(Generator& g) {
-    g.seed = (g.seed * 0x43FD43FDul + 0xC39EC3ul) & 0xFFFFFFul;
-    g.last = static_cast<float>(g.seed) / 16777216.0f;
-    g.started = true;
-    return g.last;
+    g.state = (g.state * 1140671485ul + 12820163ul) & 0xFFFFFFul;
+    return Current(g);
 }
 
 Value RndFn(const std::wstring&, Args& a, ErrObject*) {
     Generator& g = Rnd();
     if (!Given(a, 0)) return Value::Single(NextRandom(g));
     float n = static_cast<float>(Dbl(a, 0));
-    if (n == 0) return Value::Single(g.started ? g.last : NextRandom(g));
+    // Zero repeats the number the state stands for: the last one, or the seed itself.
+    if (n == 0) return Value::Single(Current(g));
     if (n < 0) {
-        // A negative argument seeds from its own bits: the same number gives the same value.
-        unsigned long bits = 0;
-        static_assert(sizeof(bits) >= sizeof(n), "float bits");
+        // A negative argument seeds from the bits of its Single: the same number gives
+        // the same value.
+        uint32_t bits = 0;
         std::memcpy(&bits, &n, sizeof n);
-        g.seed = (bits + (bits >> 24)) & 0xFFFFFFul;
+        g.state = (bits + (bits >> 24)) & 0xFFFFFFul;
     }
     return Value::Single(NextRandom(g));
 }
 
+// Randomize mixes the high 32 bits of the seed's Double (or of the Single of the time
+// of day) into the middle 16 bits of the state; the low byte stays, so Randomize n
+// repeats a sequence only after Rnd with a negative argument has reset the state.
 Value RandomizeFn(const std::wstring&, Args& a, ErrObject*) {
     Generator& g = Rnd();
-    double d = 0;
+    uint32_t high = 0;
     if (Given(a, 0)) {
-        d = Dbl(a, 0);
+        double d = Dbl(a, 0);
+        uint64_t bits = 0;
+        std::memcpy(&bits, &d, sizeof d);
+        high = static_cast<uint32_t>(bits >> 32);
     } else {
         SYSTEMTIME t;
         ::GetLocalTime(&t);
-        d = t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
+        float seconds = static_cast<float>(t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0);
+        std::memcpy(&high, &seconds, sizeof seconds);
     }
-    unsigned long long bits = 0;
-    std::memcpy(&bits, &d, sizeof d);
-    unsigned long high = static_cast<unsigned long>(bits >> 32);
-    unsigned long mix = ((high & 0xFFFFul) ^ (high >> 16)) << 8;
-    g.seed = (g.seed & 0xFF0000FFul) | (mix & 0xFFFF00ul);
-    g.seed &= 0xFFFFFFul;
+    unsigned long mix = ((high & 0xFFFFu) << 8) ^ ((high >> 8) & 0xFFFF00u);
+    g.state = (mix | (g.state & 0xFF0000FFul)) & 0xFFFFFFul;
     return Value();
 }
 

@@ -40,20 +40,8 @@ bool Given(const Value* v) { return v && !v->isEmpty() && !(v->type() == VT_ERRO
 // Windows HRESULTs that have a number of the language's own: Err.Raise of one of them
 // raises that number.
 HRESULT LanguageHresult(HRESULT hr) {
-    static const struct {
-        HRESULT system;
-        int number;
-    } kMapped[] = {
-        {E_OUTOFMEMORY, 7},          {E_INVALIDARG, 5},           {DISP_E_OVERFLOW, 6},
-        {DISP_E_DIVBYZERO, 11},      {DISP_E_TYPEMISMATCH, 13},   {DISP_E_BADINDEX, 9},
-        {DISP_E_ARRAYISLOCKED, 10},  {DISP_E_PARAMNOTOPTIONAL, 449}, {DISP_E_BADPARAMCOUNT, 450},
-        {DISP_E_MEMBERNOTFOUND, 438}, {DISP_E_UNKNOWNNAME, 438},  {DISP_E_NOTACOLLECTION, 451},
-        {E_NOTIMPL, 445},
-    };
-    for (const auto& m : kMapped) {
-        if (m.system == hr) return ScriptHr(m.number);
-    }
-    return hr;
+    int number = LanguageErrorOf(hr);
+    return number ? ScriptHr(number) : hr;
 }
 
 void FillException(EXCEPINFO* excep, const ScriptError& e) {
@@ -62,6 +50,8 @@ void FillException(EXCEPINFO* excep, const ScriptError& e) {
     excep->scode = e.hr;
     excep->bstrSource = Alloc(e.source);
     excep->bstrDescription = Alloc(e.description);
+    if (!e.helpFile.empty()) excep->bstrHelpFile = Alloc(e.helpFile);
+    excep->dwHelpContext = e.helpContext;
 }
 
 } // namespace
@@ -80,8 +70,8 @@ void ErrObject::set(const ScriptError& error) {
     hr_ = error.hr;
     source_ = error.source;
     description_ = error.description;
-    helpFile_.clear();
-    helpContext_ = 0;
+    helpFile_ = error.helpFile;
+    helpContext_ = static_cast<LONG>(error.helpContext);
 }
 
 void ErrObject::clear() {
@@ -111,7 +101,7 @@ ScriptError ErrObject::raise(LONG number, const Value* source, const Value* desc
     else if (description_.empty()) description_ = ErrorMessage(NumberOf(code));
     if (Given(helpFile)) helpFile_ = ToText(*helpFile);
     if (Given(helpContext)) helpContext_ = ToLong(*helpContext);
-    return ScriptError{hr_, source_, description_};
+    return ScriptError{hr_, source_, description_, {}, helpFile_, static_cast<DWORD>(helpContext_)};
 }
 
 STDMETHODIMP ErrObject::GetTypeInfoCount(UINT* count) {

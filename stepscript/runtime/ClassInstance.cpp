@@ -218,6 +218,8 @@ HRESULT ReturnScriptError(const ScriptError& error, EXCEPINFO* excep) {
     excep->scode = error.hr;
     excep->bstrSource = Alloc(error.source);
     excep->bstrDescription = Alloc(error.description);
+    if (!error.helpFile.empty()) excep->bstrHelpFile = Alloc(error.helpFile);
+    excep->dwHelpContext = error.helpContext;
     return DISP_E_EXCEPTION;
 }
 

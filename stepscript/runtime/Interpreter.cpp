@@ -28,13 +28,16 @@ thread_local std::optional<ScriptAbort> t_notedAbort;
         ei.clear();
         throw abort;
     }
-    std::wstring source, description, detail;
+    std::wstring source, description, detail, helpFile;
+    DWORD helpContext = 0;
     HRESULT code = hr;
     if (hr == DISP_E_EXCEPTION) {
         ei.fillIn();
         code = ei->scode ? ei->scode : (ei->wCode ? ScriptHr(ei->wCode) : E_FAIL);
         source = ei.source();
         description = ei.description();
+        helpFile = ei.helpFile();
+        helpContext = ei->dwHelpContext;
     }
     ei.clear();
     if (description.empty()) {
@@ -47,18 +50,8 @@ thread_local std::optional<ScriptAbort> t_notedAbort;
         }
     }
     if (description.empty()) {
-        int number = 0;
-        switch (code) {
-        case DISP_E_MEMBERNOTFOUND:
-        case DISP_E_UNKNOWNNAME: number = errors::kNoSuchMember; break;
-        case DISP_E_BADPARAMCOUNT:
-        case DISP_E_PARAMNOTOPTIONAL: number = errors::kWrongArgumentCount; break;
-        case DISP_E_TYPEMISMATCH:
-        case DISP_E_BADVARTYPE: number = errors::kTypeMismatch; break;
-        case DISP_E_OVERFLOW: number = errors::kOverflow; break;
-        case DISP_E_DIVBYZERO: number = errors::kDivisionByZero; break;
-        default: break;
-        }
+        // Failures the language reads as its own errors take its number and text.
+        int number = code == DISP_E_PARAMNOTOPTIONAL ? errors::kWrongArgumentCount : LanguageErrorOf(code);
         if (number) {
             code = ScriptHr(number);
             description = ErrorMessage(number);
@@ -72,7 +65,7 @@ thread_local std::optional<ScriptAbort> t_notedAbort;
         }
     }
     if (source.empty()) source = kRuntimeSource;
-    throw ScriptError{code, source, description, detail};
+    throw ScriptError{code, source, description, detail, helpFile, helpContext};
 }
 
 IUnknown* Identity(const Value& v, ComPtr<IUnknown>& holder) {
@@ -80,6 +73,12 @@ IUnknown* Identity(const Value& v, ComPtr<IUnknown>& holder) {
     if (!unk) return nullptr;
     unk->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(holder.GetAddressOf()));
     return holder.Get();
+}
+
+bool IsDiscardedConversion(const std::wstring& lower) {
+    if (lower.size() < 4 || lower.size() > 5 || lower[0] != L'c') return false;
+    return lower == L"cbyte" || lower == L"ccur" || lower == L"cdate" || lower == L"cdbl" || lower == L"cint" ||
+           lower == L"clng" || lower == L"csng";
 }
 
 } // namespace
@@ -334,7 +333,16 @@ Interpreter::Flow Interpreter::execInner(const Stmt& s, Frame& f) {
     switch (s.kind) {
     case StmtKind::Let: assign(*s.target, letValue(eval(*s.value, f)), false, f); return Flow::Normal;
     case StmtKind::Set: assign(*s.target, eval(*s.value, f), true, f); return Flow::Normal;
-    case StmtKind::Call: call(*s.target, f); return Flow::Normal;
+    case StmtKind::Call:
+        call(*s.target, f);
+        // The numeric conversions give a value of their own subtype that a statement
+        // cannot drop: the language raises "Variable uses an Automation type not
+        // supported" for CInt 1 or Call CDbl(x). CBool and CStr are exempt.
+        if (s.target->kind == ExprKind::Call && s.target->left->kind == ExprKind::Name &&
+            IsDiscardedConversion(s.target->left->lower) && !findVariable(s.target->left->lower, f) &&
+            !findProcedure(s.target->left->lower))
+            RaiseError(errors::kUnsupportedType, s.target->left->name);
+        return Flow::Normal;
     case StmtKind::If:
         for (size_t i = 0; i < s.clauses.size(); ++i) {
             const IfClause& c = s.clauses[i];

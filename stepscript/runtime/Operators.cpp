@@ -211,6 +211,15 @@ int Compare(const Value& left, const Value& right) {
         long long x = left.variant().cyVal.int64, y = right.variant().cyVal.int64;
         return x < y ? -1 : x > y ? 1 : 0;
     }
+    if ((lk == Kind::Single) != (rk == Kind::Single) && lk != Kind::Date && rk != Kind::Date) {
+        // A Single meets another number at the Single's precision: CSng(0.1) = 0.1.
+        double other = lk == Kind::Single ? b.d : a.d;
+        if (std::fabs(other) <= FLT_MAX) {
+            float x = lk == Kind::Single ? left.variant().fltVal : static_cast<float>(a.d);
+            float y = rk == Kind::Single ? right.variant().fltVal : static_cast<float>(b.d);
+            return x < y ? -1 : x > y ? 1 : 0;
+        }
+    }
     return a.d < b.d ? -1 : a.d > b.d ? 1 : 0;
 }
 

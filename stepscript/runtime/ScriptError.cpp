@@ -87,6 +87,24 @@ std::wstring ErrorMessage(int number) {
 
 bool IsKnownError(int number) { return ErrorMessage(number) != L"Unknown runtime error"; }
 
+int LanguageErrorOf(HRESULT hr) {
+    static const struct {
+        HRESULT system;
+        int number;
+    } kMapped[] = {
+        {E_OUTOFMEMORY, 7},           {E_INVALIDARG, 5},             {DISP_E_OVERFLOW, 6},
+        {DISP_E_DIVBYZERO, 11},       {DISP_E_TYPEMISMATCH, 13},     {DISP_E_BADVARTYPE, 13},
+        {DISP_E_BADINDEX, 9},         {DISP_E_ARRAYISLOCKED, 10},    {DISP_E_PARAMNOTOPTIONAL, 449},
+        {DISP_E_BADPARAMCOUNT, 450},  {DISP_E_MEMBERNOTFOUND, 438},  {DISP_E_UNKNOWNNAME, 438},
+        {DISP_E_NOTACOLLECTION, 451}, {E_NOTIMPL, 445},
+    };
+    for (const auto& m : kMapped) {
+        if (m.system == hr) return m.number;
+    }
+    if ((static_cast<ULONG>(hr) & 0xFFFF0000u) == 0x800A0000u && IsKnownError(hr & 0xFFFF)) return hr & 0xFFFF;
+    return 0;
+}
+
 void RaiseError(int number, const std::wstring& name) {
     throw ScriptError{ScriptHr(number), kRuntimeSource, ErrorMessage(number), name};
 }

@@ -13,6 +13,10 @@ struct ScriptError {
     std::wstring source;
     std::wstring description;
     std::wstring name = {};
+    // The help topic the error names (Err.HelpFile and Err.HelpContext): given by
+    // Err.Raise or by a component's EXCEPINFO.
+    std::wstring helpFile = {};
+    DWORD helpContext = 0;
 
     // "Variable is undefined: 'x'"
     std::wstring reportText() const { return name.empty() ? description : description + L": '" + name + L"'"; }
@@ -33,5 +37,8 @@ extern const wchar_t* const kCompileSource;
 // The message of a run-time error number.
 std::wstring ErrorMessage(int number);
 bool IsKnownError(int number);
+// The language's error number for a Windows HRESULT it reads as its own (E_OUTOFMEMORY
+// is 7, DISP_E_TYPEMISMATCH 13, E_NOTIMPL 445, 0x800A0035 53), or 0 for one it keeps.
+int LanguageErrorOf(HRESULT hr);
 
 } // namespace stepscript

@@ -226,6 +226,52 @@ TEST_F(Builtins, RndFollowsTheLanguagesSequence) {
     }
 }
 
+TEST_F(Builtins, SeededRndRepeatsTheSequenceWindowsGives) {
+    // Rnd with a negative argument and then Randomize n: the repeatable form scripts use.
+    EXPECT_EQ(ToText(call(L"Rnd", {I(-1)})), L"0.224007");
+    call(L"Randomize", {I(10)});
+    std::wstring seq;
+    for (int i = 0; i < 5; ++i) seq += ToText(call(L"Rnd")) + L" ";
+    EXPECT_EQ(seq, L"0.1436949 0.200305 0.509906 0.08030951 0.05897933 ");
+    call(L"Rnd", {I(-1)});
+    call(L"Randomize", {I(-7)});
+    EXPECT_EQ(ToText(call(L"Rnd")), L"0.5190611");
+    EXPECT_EQ(ToText(call(L"Rnd")), L"0.4492064");
+    // Rnd(0) answers the state itself, also straight after Randomize.
+    call(L"Rnd", {I(-1)});
+    call(L"Randomize", {D(1.5)});
+    EXPECT_EQ(ToText(call(L"Rnd", {I(0)})), L"0.2498859");
+    EXPECT_EQ(ToText(call(L"Rnd")), L"0.4582091");
+    EXPECT_EQ(ToText(call(L"Rnd", {I(0)})), L"0.4582091");
+}
+
+TEST_F(Builtins, RoundKeepsBooleansAndConversionsKeepSingles) {
+    EXPECT_EQ(TypeNameOf(call(L"Round", {Value::Bool(true)})), L"Boolean");
+    EXPECT_EQ(text(L"Round", {Value::Bool(true), I(1)}), L"True");
+    EXPECT_EQ(text(L"Round", {Value::Bool(false)}), L"False");
+    EXPECT_EQ(TypeNameOf(call(L"Round", {Value::Byte(3)})), L"Byte");
+    // A Single prints with seven significant digits.
+    EXPECT_EQ(text(L"CSng", {D(0.001 * 0.001)}), L"1E-06");
+    EXPECT_EQ(text(L"CSng", {D(1.0 / 3)}), L"0.3333333");
+    EXPECT_EQ(text(L"CSng", {D(123456789)}), L"1.234568E+08");
+}
+
+TEST_F(Builtins, JoinRaisesForWhatItCannotJoin) {
+    EXPECT_EQ(error(L"Join", {call(L"Array", {I(1), NullValue(), I(2)})}), 94);
+    EXPECT_EQ(error(L"Join", {call(L"Array", {I(1)}), NullValue()}), 94);
+    EXPECT_EQ(error(L"Join", {NullValue()}), 94);
+    EXPECT_EQ(error(L"Join", {I(5)}), 13);
+    EXPECT_EQ(error(L"Join", {Missing()}), 450);
+    SAFEARRAYBOUND bounds[2] = {{2, 0}, {2, 0}};
+    Value square;
+    square.variant().vt = VT_ARRAY | VT_VARIANT;
+    square.variant().parray = ::SafeArrayCreate(VT_VARIANT, 2, bounds);
+    EXPECT_EQ(error(L"Join", {square}), 5);
+    // Empty items join as nothing; an empty list as the empty string.
+    EXPECT_EQ(text(L"Join", {call(L"Array", {I(1), Value(), I(2)}), S(L",")}), L"1,,2");
+    EXPECT_EQ(text(L"Join", {call(L"Array")}), L"");
+}
+
 TEST_F(Builtins, DateSerialRollsOverAndPartsReadBack) {
     EXPECT_EQ(text(L"DateSerial", {I(2024), I(14), I(1)}), L"2/1/2025");
     EXPECT_EQ(text(L"DateSerial", {I(2024), I(3), I(0)}), L"2/29/2024");

@@ -194,6 +194,44 @@ TEST(Language, FailingCallsCarryTheCalleesError) {
     EXPECT_EQ(Eval(L"Out.Log(1, 2)"), L"error: Wrong number of arguments or invalid property assignment: 'Log'");
 }
 
+TEST(Language, ErrKeepsAComponentsFailureAndTheHelpTopic) {
+    EXPECT_EQ(Logged(L"On Error Resume Next\n"
+                     L"Out.Fail\n"
+                     L"Out.Log Err.Number & \"|\" & Err.Source & \"|\" & Err.Description & \"|\" & Err.HelpFile & \"|\" & Err.HelpContext\n"
+                     L"Err.Clear\n"
+                     L"Out.Log Err.HelpFile & \"|\" & Err.HelpContext\n"
+                     L"Out.FailWith &H800A0035\n"
+                     L"Out.Log Err.Number & \"|\" & Err.Description\n"
+                     L"Err.Clear\n"
+                     L"Out.FailWith &H80004001\n"
+                     L"Out.Log Err.Number & \"|\" & Err.Description\n"
+                     L"Err.Clear\n"
+                     L"Out.FailWith &H80070005\n"
+                     L"Out.Log Err.Number & \"|\" & (Err.Description <> \"\")\n"
+                     L"Err.Clear\n"
+                     L"Err.Raise 1000, \"src\", \"text\", \"my.chm\", 77\n"
+                     L"Out.Log Err.HelpFile & \"|\" & Err.HelpContext\n"
+                     L"Err.Raise 1001\n"
+                     L"Out.Log Err.Number & \"|\" & Err.HelpFile & \"|\" & Err.HelpContext\n"
+                     L"Err.HelpFile = \"other.chm\" : Err.HelpContext = 5\n"
+                     L"Out.Log Err.HelpFile & \"|\" & Err.HelpContext\n"
+                     L"Err.Clear\n"
+                     L"Out.Log Err.HelpFile & \"|\" & Err.HelpContext\n"),
+              (Lines{L"-2147467259|Recorder|failed on purpose|recorder.chm|1207", L"|0", L"53|File not found",
+                     L"445|Object doesn't support this action", L"-2147024891|True", L"my.chm|77", L"1001|my.chm|77", L"other.chm|5", L"|0"}));
+}
+
+TEST(Language, NumericConversionsCannotStandAsStatements) {
+    EXPECT_EQ(Logged(L"On Error Resume Next\n"
+                     L"Call CInt(5) : Out.Log Err.Number : Err.Clear\n"
+                     L"CLng 5 : Out.Log Err.Number : Err.Clear\n"
+                     L"Call CDbl(\"x\") : Out.Log Err.Number : Err.Clear\n"
+                     L"Call CStr(5) : CBool 1 : Call Len(\"a\") : Out.Log Err.Number\n"
+                     L"Sub CSng(x) : Out.Log \"own \" & x : End Sub\n"
+                     L"Call CSng(2) : Out.Log Err.Number\n"),
+              (Lines{L"458", L"458", L"13", L"0", L"own 2", L"0"}));
+}
+
 TEST(Language, CallsOnNothingAndOnPlainValues) {
     Harness h;
     h.run(L"Dim o\nSet o = Nothing\no.Log 1\n");

@@ -165,5 +165,19 @@ TEST_F(Operators, ValuesConvertAsTheLanguageDoes) {
     }
 }
 
+TEST_F(Operators, ASingleComparesAtItsOwnPrecision) {
+    const Value tiny = Value::Single(static_cast<float>(0.001 * 0.001));
+    EXPECT_EQ(op(Op::Eq, tiny, D(0.000001)), L"Boolean:True");
+    EXPECT_EQ(op(Op::Eq, D(0.000001), tiny), L"Boolean:True");
+    EXPECT_EQ(op(Op::Lt, Value::Single(0.1f), D(0.1)), L"Boolean:False");
+    EXPECT_EQ(op(Op::Ne, Value::Single(0.1f), D(0.1)), L"Boolean:False");
+    EXPECT_EQ(op(Op::Eq, Value::Single(16777216.0f), L(16777217)), L"Boolean:True");
+    EXPECT_EQ(op(Op::Lt, Value::Single(1.0f), D(1e300)), L"Boolean:True");
+    EXPECT_EQ(op(Op::Gt, Value::Single(0.5f), D(0.25)), L"Boolean:True");
+    // Two Doubles still compare exactly, and arithmetic with a Double stays a Double.
+    EXPECT_EQ(op(Op::Eq, D(static_cast<float>(0.1)), D(0.1)), L"Boolean:False");
+    EXPECT_EQ(op(Op::Add, Value::Single(0.1f), D(0.2)), L"Double:0.300000001490116");
+}
+
 } // namespace
 } // namespace stepscript

@@ -19,14 +19,15 @@ std::wstring Lower(std::wstring s) {
 }
 
 
-enum : DISPID { kLog = 1, kValue = 2, kFail = 3, kFailInfo = 4, kSelf = 5, kCount = 6 };
+enum : DISPID { kLog = 1, kValue = 2, kFail = 3, kFailInfo = 4, kSelf = 5, kCount = 6, kFailWith = 7 };
 
 } // namespace
 
 STDMETHODIMP Recorder::GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) {
     static const std::map<std::wstring, DISPID> kNames = {{L"log", kLog},   {L"value", kValue},
                                                           {L"fail", kFail}, {L"failwitherrorinfo", kFailInfo},
-                                                          {L"self", kSelf}, {L"count", kCount}};
+                                                          {L"self", kSelf}, {L"count", kCount},
+                                                          {L"failwith", kFailWith}};
     auto it = kNames.find(Lower(names[0]));
     if (it == kNames.end()) return DISP_E_UNKNOWNNAME;
     *ids = it->second;
@@ -66,8 +67,19 @@ STDMETHODIMP Recorder::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p
             excep->scode = E_FAIL;
             excep->bstrSource = ::SysAllocString(L"Recorder");
             excep->bstrDescription = ::SysAllocString(L"failed on purpose");
+            excep->bstrHelpFile = ::SysAllocString(L"recorder.chm");
+            excep->dwHelpContext = 1207;
         }
         return DISP_E_EXCEPTION;
+    case kFailWith: {
+        // Fails with the HRESULT given, without EXCEPINFO or error object.
+        if (argc != 1) return DISP_E_BADPARAMCOUNT;
+        VARIANT code;
+        ::VariantInit(&code);
+        if (FAILED(::VariantChangeType(&code, &params->rgvarg[0], 0, VT_I4))) return DISP_E_TYPEMISMATCH;
+        ::SetErrorInfo(0, nullptr);
+        return code.lVal;
+    }
     case kFailInfo: {
         ComPtr<ICreateErrorInfo> create;
         ::CreateErrorInfo(create.GetAddressOf());

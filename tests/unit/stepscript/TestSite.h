@@ -23,8 +23,9 @@ struct ReportedError {
 };
 
 // "Out": Log(value) records the value as text; Value is a read/write property; Fail
-// raises through EXCEPINFO, FailWithErrorInfo through the error object; Self answers
-// the object; Count(...) answers how many arguments were given and not left out.
+// raises through EXCEPINFO (with a help topic), FailWithErrorInfo through the error
+// object, FailWith(hr) with a bare HRESULT; Self answers the object; Count(...) answers
+// how many arguments were given and not left out.
 class Recorder : public common::ComObject<IDispatch> {
 public:
     std::vector<std::wstring> lines;
