@@ -6,6 +6,7 @@
 // start, at a break and with a floating pane.
 #include "tests/apps/ScreenBitmap.h"
 #include "tests/e2e/ProcessRunner.h"
+#include "tests/e2e/frame/WindowText.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -21,7 +22,7 @@ using e2e::ProcessRunner;
 
 namespace {
 
-const DWORD kTimeout = 60000;  // the first programs in a fresh prefix are slow
+using frame_e2e::kTimeout;
 const wchar_t kProfileKey[] = L"Software\\Norwend\\Tevrin";
 const wchar_t kFrameClass[] = L"TevrinFrame";
 const wchar_t kBarClass[] = L"TevrinControlBar";
@@ -48,33 +49,9 @@ enum : UINT {
 enum : UINT { THREADS = 130, VARIABLES = 131, CALLSTACK = 132, APPLICATIONS = 133, BREAKPOINTS = 134, WATCH = 135,
               RESULTS = 141 };
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds = kTimeout) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        if (condition()) return true;
-        if (::GetTickCount() - start >= milliseconds) return false;
-        ::Sleep(50);
-    }
-}
-
-std::wstring TextOf(HWND window) {
-    DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length) ||
-        length > (1u << 20))
-        return {};
-    std::wstring text(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, 5000,
-                          &copied);
-    text.resize(copied);
-    return text;
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[128] = {};
-    ::GetClassNameW(window, name, 128);
-    return name;
-}
+using frame_e2e::ClassOf;
+using frame_e2e::TextOf;
+using frame_e2e::WaitUntil;
 
 struct WindowsOfProcess {
     DWORD pid;
