@@ -464,42 +464,47 @@ void ScriptHost::setBreakPosition(BreakPosition position) {
 
 // The stop decision at one break. The script thread waits inside the break until it is
 // resumed, so the position taken there still holds; nothing here calls back into it.
+// The script is resumed after the lock is given back: resumed under it, the script's
+// next break would find the lock still held and wait for it, a second hand-over between
+// the two threads at every statement.
 void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, const SynchronizerCall* synchronize,
                              bool stepPass) {
-    HostLockGuard lock(hostLock_);
     const BreakPosition at = breakPosition();
     ComPtr<IDebugApplication> application = run->application();
     // Without its thread or its stack the break cannot be judged: the script stays held.
     if (!at.thread || !at.framesRead || !application) return;
     try {
-        if (at.located) {
-            setCurrentFile(at.file);
-            if (at.line > 0) currentLine_ = at.line;
-        }
-        if (synchronize) common::ThrowIfFailed((*synchronize)());
+        {
+            HostLockGuard lock(hostLock_);
+            if (at.located) {
+                setCurrentFile(at.file);
+                if (at.line > 0) currentLine_ = at.line;
+            }
+            if (synchronize) common::ThrowIfFailed((*synchronize)());
 
-        bool stop = !stepPass || atBreak_;
-        if (!stop) {
-            const bool hit = BreakpointHit(currentFile(), currentLine_ - 1);
-            if (stepOverDepth_ != -1 && at.depth >= 0 && at.depth <= stepOverDepth_) {
+            bool stop = !stepPass || atBreak_;
+            if (!stop) {
+                const bool hit = BreakpointHit(currentFile(), currentLine_ - 1);
+                if (stepOverDepth_ != -1 && at.depth >= 0 && at.depth <= stepOverDepth_) {
+                    stepOverDepth_ = -1;
+                    stop = true;
+                }
+                stop = stop || hit || stepping_;
+            }
+            if (stop) {
+                // Any stop ends a pending step over: Go after a breakpoint inside the
+                // stepped-over call runs on instead of stopping again on the way out.
                 stepOverDepth_ = -1;
-                stop = true;
+                atBreak_ = true;
+                if (!consoleMode_ && application_) {
+                    application_->ShowPosition(currentFile(), currentLine_, false);
+                    application_->RefreshDebugPanes();
+                }
+                return;
             }
-            stop = stop || hit || stepping_;
         }
-        if (stop) {
-            // Any stop ends a pending step over: Go after a breakpoint inside the
-            // stepped-over call runs on instead of stopping again on the way out.
-            stepOverDepth_ = -1;
-            atBreak_ = true;
-            if (!consoleMode_ && application_) {
-                application_->ShowPosition(currentFile(), currentLine_, false);
-                application_->RefreshDebugPanes();
-            }
-        } else {
-            common::ThrowIfFailed(application->ResumeFromBreakPoint(at.thread.Get(), BREAKRESUMEACTION_STEP_INTO,
-                                                                    ERRORRESUMEACTION_SkipErrorStatement));
-        }
+        common::ThrowIfFailed(application->ResumeFromBreakPoint(at.thread.Get(), BREAKRESUMEACTION_STEP_INTO,
+                                                                ERRORRESUMEACTION_SkipErrorStatement));
     } catch (...) {
         // The script stays held at this break until the user acts.
     }
@@ -507,34 +512,34 @@ void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, const Synch
 
 void ScriptHost::OnHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAKREASON reason,
                                     IActiveScriptErrorDebug* error) {
-    HostLockGuard lock(hostLock_);
-    if (thread) {
-        common::Bstr description, state;
-        if (SUCCEEDED(thread->GetDescription(description.put(), state.put()))) {
-            std::lock_guard<std::mutex> guard(stateMutex_);
-            breakThreadName_ = description.str();
+    {
+        HostLockGuard lock(hostLock_);
+        if (thread) {
+            common::Bstr description, state;
+            if (SUCCEEDED(thread->GetDescription(description.put(), state.put()))) {
+                std::lock_guard<std::mutex> guard(stateMutex_);
+                breakThreadName_ = description.str();
+            }
+        }
+        selectedFrame_ = 0;
+        // The watcher judges the break from what is read here, on the waiting thread.
+        if (reason != BREAKREASON_ERROR) setBreakPosition(ReadBreakPosition(thread, stepOverDepth_ != -1));
+        if (reason == BREAKREASON_ERROR) {
+            Log(RecordKind::FatalError, RuntimeErrorText(error));
+            std::shared_ptr<RunContext> run = currentRun();
+            ComPtr<IDebugApplication> application = run ? run->application() : nullptr;
+            if (application && thread)
+                application->ResumeFromBreakPoint(thread, BREAKRESUMEACTION_ABORT, ERRORRESUMEACTION_SkipErrorStatement);
+            return;
         }
     }
-    selectedFrame_ = 0;
-    // The watcher judges the break from what is read here, on the waiting thread.
-    if (reason != BREAKREASON_ERROR) setBreakPosition(ReadBreakPosition(thread, stepOverDepth_ != -1));
-    switch (reason) {
-    case BREAKREASON_STEP:
-    case BREAKREASON_DEBUGGER_HALT:
+    // Signalled after the lock is given back, so that the watcher does not wake only to
+    // wait for it.
+    if (reason == BREAKREASON_STEP || reason == BREAKREASON_DEBUGGER_HALT) {
         ::SetEvent(stepEvent_);
         ::SetEvent(pauseEvent_);
-        break;
-    case BREAKREASON_ERROR: {
-        Log(RecordKind::FatalError, RuntimeErrorText(error));
-        std::shared_ptr<RunContext> run = currentRun();
-        ComPtr<IDebugApplication> application = run ? run->application() : nullptr;
-        if (application && thread)
-            application->ResumeFromBreakPoint(thread, BREAKRESUMEACTION_ABORT, ERRORRESUMEACTION_SkipErrorStatement);
-        break;
-    }
-    default:
+    } else {
         ::SetEvent(breakEvent_);
-        break;
     }
 }
 
