@@ -90,10 +90,15 @@ void DebugApplication::WaitOnThread(DebugThread& thread, Done done) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (done()) break;
+            thread.asleep_ = true;
         }
         // Every change a waiter looks at sets the thread's wake event, so this wait ends.
         HANDLE wake = thread.wakeEvent();
         DWORD r = ::MsgWaitForMultipleObjectsEx(1, &wake, INFINITE, quit ? 0 : QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            thread.asleep_ = false;
+        }
         if (r == WAIT_OBJECT_0 + 1) {
             MSG msg;
             while (!quit && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -225,6 +230,7 @@ STDMETHODIMP DebugApplication::ResumeFromBreakPoint(IRemoteDebugApplicationThrea
             if (FAILED(hr)) return hr;
         }
         ComPtr<DebugThread> resumed;
+        bool asleep = false;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (breakOwner_ == 0) return E_UNEXPECTED;  // nothing is at a break
@@ -234,6 +240,8 @@ STDMETHODIMP DebugApplication::ResumeFromBreakPoint(IRemoteDebugApplicationThrea
             resumed->resumeRequested_ = true;
             resumed->resumeAction_ = action;
             resumed->errorAction_ = errorAction;
+            // A thread that has not gone to sleep yet sees the request before it would.
+            asleep = resumed->asleep_;
             if (IsStep(action)) {
                 flags_ |= APPBREAKFLAG_STEP;
                 steppingThread_ = focusId ? focusId : breakOwner_;
@@ -243,7 +251,7 @@ STDMETHODIMP DebugApplication::ResumeFromBreakPoint(IRemoteDebugApplicationThrea
             }
         }
         // Woken after the lock is free, so that it does not at once wait for the lock.
-        resumed->Wake();
+        if (asleep) resumed->Wake();
         return S_OK;
     });
 }

@@ -79,6 +79,7 @@ private:
     bool atBreak_ = false;
     bool waitingForBreak_ = false;  // another thread holds the break
     bool resumeRequested_ = false;
+    bool asleep_ = false;           // waits on its wake event, woken by a resume
     BREAKRESUMEACTION resumeAction_ = BREAKRESUMEACTION_CONTINUE;
     ERRORRESUMEACTION errorAction_ = ERRORRESUMEACTION_AbortCallAndReturnErrorToCaller;
     std::deque<std::shared_ptr<PendingCall>> calls_;

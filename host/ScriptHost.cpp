@@ -496,6 +496,7 @@ void ScriptHost::WatcherPass(const std::shared_ptr<RunContext>& run, const Synch
                 // stepped-over call runs on instead of stopping again on the way out.
                 stepOverDepth_ = -1;
                 atBreak_ = true;
+                ::SetEvent(pauseEvent_);
                 if (!consoleMode_ && application_) {
                     application_->ShowPosition(currentFile(), currentLine_, false);
                     application_->RefreshDebugPanes();
@@ -537,7 +538,9 @@ void ScriptHost::OnHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAK
     // wait for it.
     if (reason == BREAKREASON_STEP || reason == BREAKREASON_DEBUGGER_HALT) {
         ::SetEvent(stepEvent_);
-        ::SetEvent(pauseEvent_);
+        // Only a Break request waits for the pause (it sets atBreak first); a request
+        // made after this test is answered by the watcher's stop.
+        if (atBreak_) ::SetEvent(pauseEvent_);
     } else {
         ::SetEvent(breakEvent_);
     }

@@ -251,6 +251,31 @@ TEST_F(Stepping, BreakDuringALongSleepAsksAndNoStopsTheScript) {
     EXPECT_FALSE(app_->HasText(L"woke"));
 }
 
+// A Break given while statements run one after the other stops at one of them without
+// asking, however its request falls between the script's breaks and the watcher's
+// decisions. Repeated, since the request lands at a different point each time.
+TEST_F(Stepping, BreakInARunningLoopStopsAtOnceWithoutAsking) {
+    const std::string path = WriteScript("tevrin_busy.vbs",
+                                         "#language StepScript\r\n"
+                                         "Dim i\r\n"
+                                         "Do\r\n"
+                                         "  i = i + 1\r\n"
+                                         "Loop\r\n");
+    Start(path);
+    for (int round = 0; round < 20; ++round) {
+        ASSERT_TRUE(WaitFor([&] { return host_.running() && !host_.atBreak(); }));
+        ::Sleep(round % 7);
+        const size_t shown = app_->shownLines_.size();
+        EXPECT_EQ(host_.Break(), S_OK);
+        ASSERT_TRUE(app_->questions_.empty()) << "round " << round;
+        ASSERT_TRUE(AtBreak());
+        ASSERT_TRUE(WaitFor([&] { return app_->shownLines_.size() > shown; })) << "round " << round;
+        EXPECT_EQ(host_.Continue(), S_OK);
+    }
+    EXPECT_EQ(host_.Stop(), S_OK);
+    ASSERT_TRUE(Ended());
+}
+
 TEST_F(Stepping, KillThenAnImmediateNewRunIsNotDisturbedByTheOldThread) {
     const std::string slow = WriteScript("tevrin_slow.vbs",
                                          "#language StepScript\r\n"
