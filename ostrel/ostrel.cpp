@@ -25,6 +25,7 @@ UINT g_nMsgUnknownFromWndData = 0;
 UINT g_nMsgSendMessage = 0;
 UINT g_nMsgTerminate = 0;
 UINT g_nMsgMenuInfo = 0;
+UINT g_nMsgTreeItems = 0;
 
 namespace {
 
@@ -86,6 +87,7 @@ void RegisterMessages() {
     g_nMsgSendMessage = ::RegisterWindowMessageA("Tevrin.Ostrel.SendMessage");
     g_nMsgTerminate = ::RegisterWindowMessageA("Tevrin.Ostrel.Terminate");
     g_nMsgMenuInfo = ::RegisterWindowMessageA("Tevrin.Ostrel.MenuInfo");
+    g_nMsgTreeItems = ::RegisterWindowMessageA("Tevrin.Ostrel.TreeItems");
     g_nMsgHtmlGetObject = ::RegisterWindowMessageA("WM_HTML_GETOBJECT");
 }
 
@@ -242,6 +244,53 @@ void PinLibrary() {
                                   reinterpret_cast<LPCWSTR>(&PinLibrary), &self) != FALSE;
 }
 
+// Lists a tree's items for a g_nMsgTreeItems request (see ostrel.h); false when the
+// tree did not answer in time.
+bool ListTreeItems(HWND tree, OstrelRequest& request) {
+    auto send = [&](UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
+        return ::SendMessageTimeoutA(tree, message, wParam, lParam, SMTO_NORMAL, kInnerSendTimeout, result) != 0;
+    };
+    auto next = [&](UINT relation, ULONG_PTR item, ULONG_PTR* found) {
+        DWORD_PTR result = 0;
+        if (!send(TVM_GETNEXTITEM, relation, static_cast<LPARAM>(item), &result)) return false;
+        *found = result;
+        return true;
+    };
+    DWORD_PTR count = 0;
+    if (!send(TVM_GETCOUNT, 0, 0, &count)) return false;
+    const ULONG_PTR room = request.wParam;
+    const ULONG_PTR slots = static_cast<ULONG_PTR>(request.lParam);
+    {
+        Lock lock;
+        if (room > kOstrelMaxBlockSize / sizeof(ULONG_PTR) || !InsideBlock(slots, room * sizeof(ULONG_PTR)))
+            return false;
+    }
+    std::vector<ULONG_PTR> handles;
+    std::vector<ULONG_PTR> pending;  // next siblings still to visit, innermost last
+    ULONG_PTR item = 0;
+    if (!next(TVGN_ROOT, 0, &item)) return false;
+    while (item && handles.size() <= count) {
+        handles.push_back(item);
+        ULONG_PTR sibling = 0, child = 0;
+        if (!next(TVGN_NEXT, item, &sibling) || !next(TVGN_CHILD, item, &child)) return false;
+        if (child) {
+            if (sibling) pending.push_back(sibling);
+            item = child;
+        } else if (sibling) {
+            item = sibling;
+        } else if (!pending.empty()) {
+            item = pending.back();
+            pending.pop_back();
+        } else {
+            item = 0;
+        }
+    }
+    const ULONG_PTR written = std::min<ULONG_PTR>(room, handles.size());
+    if (written && !WriteOwn(slots, handles.data(), written * sizeof(ULONG_PTR))) return false;
+    request.wParam = handles.size();
+    return true;
+}
+
 void OnSendMessage(WPARAM wParam, LPARAM lParam) {
     const ULONG_PTR address = static_cast<ULONG_PTR>(lParam);
     OstrelRequest request{};
@@ -264,6 +313,12 @@ void OnSendMessage(WPARAM wParam, LPARAM lParam) {
         return;
     }
     if (wParam != 0) return;
+    if (request.message == g_nMsgTreeItems) {
+        if (!ListTreeItems(window, request)) return;
+        request.unused[0] = 1;
+        WriteOwn(address, &request, sizeof request);
+        return;
+    }
     DWORD_PTR result = 0;
     if (!::SendMessageTimeoutA(window, static_cast<UINT>(request.message), static_cast<WPARAM>(request.wParam),
                                static_cast<LPARAM>(request.lParam), SMTO_NORMAL, kInnerSendTimeout, &result))

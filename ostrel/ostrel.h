@@ -26,6 +26,15 @@ OSTREL_API UINT g_nMsgTerminate;
 // text query writes the item's ANSI text, zero-terminated, into the block whose address
 // is in lParam, of unused[1] bytes.
 OSTREL_API UINT g_nMsgMenuInfo;
+// Not a request of its own but a message id for g_nMsgSendMessage: the hook lists the
+// item handles of the tree view in the request's window field, depth first and parents
+// before their children, walking the tree from inside its process (one request where a
+// walk from outside costs two messages an item). In: wParam the room for handles, lParam
+// the address (inside a block) of that many ULONG_PTR slots. Out: wParam the number of
+// items the tree has, also when it is more than the room (ask again with more room).
+// The walk is bounded by the tree's item count, so a tree changing meanwhile cannot hold
+// the hook.
+OSTREL_API UINT g_nMsgTreeItems;
 
 // How many tree view item deletions the hook has seen so far, in any process where it
 // runs (the count lives in memory shared by every process that loads the library, the

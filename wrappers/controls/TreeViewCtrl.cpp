@@ -65,25 +65,6 @@ HTREEITEM walk(HWND tree, HTREEITEM start, const std::function<bool(HTREEITEM)>&
     return nullptr;
 }
 
-// The item a script's number stands for, if the tree has it. Numbers are checked against
-// the tree's own items: the control does not check handles itself, and a wrong number
-// must not reach it. Items seen before are known from the cache (which forgets them when
-// an item may have been deleted); any other number costs a walk, which fills the cache.
-// This also widens a number back to a full 64-bit handle.
-HTREEITEM itemOfNumber(HWND tree, LONG number, TreeItemCache* cache) {
-    if (number == 0) return nullptr;
-    if (!cache) return walk(tree, nullptr, [&](HTREEITEM item) { return handleNumber(item) == number; }, nullptr);
-    if (HTREEITEM known = cache->find(tree, number)) return known;
-    // The walk goes on past the item: a script visiting the items in order would
-    // otherwise walk again up to each next one.
-    HTREEITEM found = nullptr;
-    walk(tree, nullptr, [&](HTREEITEM item) {
-        if (handleNumber(item) == number) found = item;
-        return false;
-    }, cache);
-    return found;
-}
-
 // The tree's items for one operation. Reads and synchronous writes go through the
 // binding's session block (one hook request each); posted writes are read by the target
 // later, so their data goes into blocks of their own.
@@ -136,6 +117,30 @@ public:
         return lease.send(tree, TVM_INSERTITEMA, 0, data.data(), data.size(), nullptr, 0);
     }
 
+    // Every item handle of the tree, listed by the hook inside the application in one
+    // request. False when it cannot: an empty tree, a hook of an older release that does
+    // not know the request, or a tree too large for one block.
+    bool list(HWND tree, std::vector<HTREEITEM>& handles) {
+        size_t room = 0;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            RemoteSession::Lease lease(binding_.session(), room * sizeof(ULONG_PTR));
+            room = lease.size() / sizeof(ULONG_PTR);
+            const size_t count = static_cast<size_t>(lease.send(tree, g_nMsgTreeItems, room, nullptr, 0, nullptr, 0));
+            if (count == 0) return false;
+            if (count <= room) {
+                std::vector<ULONG_PTR> slots(count);
+                lease.read(slots.data(), count * sizeof(ULONG_PTR));
+                handles.clear();
+                for (ULONG_PTR slot : slots) handles.push_back(reinterpret_cast<HTREEITEM>(slot));
+                return true;
+            }
+            // Grown once, with room for a few items added meanwhile.
+            room = count + 64;
+            if (room > kOstrelMaxBlockSize / sizeof(ULONG_PTR) - 64) return false;
+        }
+        return false;
+    }
+
     std::wstring text(HWND tree, HTREEITEM handle) {
         if (!handle) return L"";
         TVITEMA item{};
@@ -171,6 +176,42 @@ private:
     std::unique_ptr<RemoteProcess> process_;
 };
 
+// The item a script's number stands for, if the tree has it. Numbers are checked against
+// the tree's own items: the control does not check handles itself, and a wrong number
+// must not reach it. Items seen before are known from the cache (which forgets them when
+// an item may have been deleted); any other number has the hook list the tree's items,
+// which fills the cache, or where it cannot, costs a walk. This also widens a number
+// back to a full 64-bit handle.
+HTREEITEM itemOfNumber(TreeItems& items, HWND tree, LONG number) {
+    if (number == 0) return nullptr;
+    TreeItemCache* cache = items.cache();
+    if (!cache) return walk(tree, nullptr, [&](HTREEITEM item) { return handleNumber(item) == number; }, nullptr);
+    if (HTREEITEM known = cache->find(tree, number)) return known;
+    HTREEITEM found = nullptr;
+    const LONG seenAt = cache->now();
+    std::vector<HTREEITEM> all;
+    bool listed = false;
+    try {
+        listed = items.list(tree, all);
+    } catch (const RemoteError&) {
+        // The walk below tells a dead window from a hook that could not answer.
+    }
+    if (listed) {
+        for (HTREEITEM item : all) {
+            cache->remember(tree, item, seenAt);
+            if (handleNumber(item) == number) found = item;
+        }
+        return found;
+    }
+    // The walk goes on past the item: a script visiting the items in order would
+    // otherwise walk again up to each next one.
+    walk(tree, nullptr, [&](HTREEITEM item) {
+        if (handleNumber(item) == number) found = item;
+        return false;
+    }, cache);
+    return found;
+}
+
 std::wstring itemText(TreeItems& items, HWND tree, HTREEITEM handle) { return items.text(tree, handle); }
 
 HTREEITEM findText(TreeItems& items, HWND tree, const std::wstring& pattern, HTREEITEM start) {
@@ -181,12 +222,12 @@ HTREEITEM findText(TreeItems& items, HWND tree, const std::wstring& pattern, HTR
 // An item argument: a number is a handle, a string a pattern searched below `parent`.
 HTREEITEM resolve(TreeItems& items, HWND tree, const VARIANT& item, LONG parent) {
     LONG number = 0;
-    if (variantInteger(item, &number)) return itemOfNumber(tree, number, items.cache());
+    if (variantInteger(item, &number)) return itemOfNumber(items, tree, number);
     std::wstring pattern;
     if (!variantString(item, &pattern)) return nullptr;
     HTREEITEM start = nullptr;
     if (parent != 0) {
-        start = itemOfNumber(tree, parent, items.cache());
+        start = itemOfNumber(items, tree, parent);
         if (!start) return nullptr;  // a parent the tree does not have holds nothing
     }
     return findText(items, tree, pattern, start);
@@ -327,7 +368,7 @@ STDMETHODIMP TreeViewCtrl::newItem(BSTR strVal, LONG parent, LONG* pVal) {
         TreeItems items(binding(), cache());
         HTREEITEM under = TVI_ROOT;
         if (parent != 0) {
-            under = itemOfNumber(tree, parent, items.cache());
+            under = itemOfNumber(items, tree, parent);
             if (!under) return S_OK;  // no such parent: nothing is added
         }
         TVINSERTSTRUCTA insert{};
@@ -398,7 +439,7 @@ STDMETHODIMP TreeViewCtrl::get_findItem(BSTR strVal, LONG parent, LONG* pVal) {
         TreeItems items(binding(), cache());
         HTREEITEM start = nullptr;
         if (parent != 0) {
-            start = itemOfNumber(tree, parent, items.cache());
+            start = itemOfNumber(items, tree, parent);
             if (!start) return S_OK;
         }
         *pVal = handleNumber(findText(items, tree, bstrText(strVal), start));

@@ -707,6 +707,41 @@ TEST_F(ListWrappers, TreeRefusesWrongAndDeletedHandlesAfterSeeingThem) {
     EXPECT_EQ(n, 3);
 }
 
+// Handles a wrapper has never handed out (read here with plain messages) are checked
+// against the tree as the hook lists it: each is taken for its own item, a wrong number
+// or a deleted item's handle is refused without reaching the control.
+TEST_F(ListWrappers, TreeHandlesFromElsewhereAreCheckedAgainstTheTree) {
+    HWND control = ::GetDlgItem(target.dialog(), IDC_TREE);
+    auto next = [&](UINT relation, LONG item) {
+        return static_cast<LONG>(::SendMessageW(control, TVM_GETNEXTITEM, relation, static_cast<LPARAM>(item)));
+    };
+    const LONG rootA = next(TVGN_ROOT, 0);
+    const LONG childA1 = next(TVGN_CHILD, rootA);
+    const LONG leaf = next(TVGN_CHILD, childA1);
+    const LONG rootB = next(TVGN_NEXT, rootA);
+    ASSERT_TRUE(rootA && childA1 && leaf && rootB);
+    auto text = [&](LONG handle) {
+        auto fresh = Item<ITreeViewCtrl>(IDC_TREE, IID_ITreeViewCtrl);  // has seen no handle
+        Str t;
+        EXPECT_EQ(fresh->get_item(Arg(handle), 0, t.put()), S_OK);
+        return t.str();
+    };
+    EXPECT_EQ(text(rootA), L"Root A");
+    EXPECT_EQ(text(childA1), L"Child A1");
+    EXPECT_EQ(text(leaf), L"Leaf A1x");
+    EXPECT_EQ(text(rootB), L"Root B");
+    for (LONG bad : {leaf + 4, leaf - 4, 12345L, -1L}) EXPECT_EQ(text(bad), L"") << bad;
+
+    auto tree = Item<ITreeViewCtrl>(IDC_TREE, IID_ITreeViewCtrl);
+    Str t;
+    ASSERT_EQ(tree->get_item(Arg(leaf), 0, t.put()), S_OK);  // the whole tree is known now
+    ::SendMessageW(control, TVM_DELETEITEM, 0, static_cast<LPARAM>(childA1));
+    ASSERT_EQ(tree->get_item(Arg(leaf), 0, t.put()), S_OK);
+    EXPECT_EQ(t.str(), L"");
+    EXPECT_EQ(text(childA1), L"");
+    EXPECT_EQ(text(rootB), L"Root B");
+}
+
 // ---- the application going away ----
 
 TEST_F(ListWrappers, TargetThatExitedGivesRuntimeErrorsNotCrashes) {

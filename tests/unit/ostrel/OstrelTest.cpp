@@ -19,14 +19,14 @@ TEST(OstrelExports, MessageIdsAreRegisteredAndDistinct) {
     std::set<UINT> ids;
     for (const char* name : {"g_nMsgAllocMem", "g_nMsgAllocShared", "g_nMsgFreeMem", "g_nMsgGetRichEditInterface",
                              "g_nMsgUnknownFromWndData", "g_nMsgSendMessage", "g_nMsgTerminate",
-                             "g_nMsgMenuInfo"}) {
+                             "g_nMsgMenuInfo", "g_nMsgTreeItems"}) {
         auto* id = reinterpret_cast<const UINT*>(::GetProcAddress(module, name));
         ASSERT_NE(id, nullptr) << name;
         EXPECT_GE(*id, 0xC000u) << name;  // registered window messages
         EXPECT_LE(*id, 0xFFFFu) << name;
         ids.insert(*id);
     }
-    EXPECT_EQ(ids.size(), 8u);
+    EXPECT_EQ(ids.size(), 9u);
     EXPECT_NE(::GetProcAddress(module, "CallWndProc"), nullptr);
     ::FreeLibrary(module);
 }
