@@ -2,9 +2,11 @@
 #include "tests/unit/hook/ControlsTarget.h"
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 using testing_hook::ControlsTarget;
 
@@ -239,6 +241,63 @@ TEST_F(OstrelInTarget, SentMessageRunsInsideTheTargetAndReturnsItsResult) {
     // A window of another process is refused: its pointers would mean nothing there.
     back = SendRequest(::GetDesktopWindow(), WM_NULL, 0, 0);
     EXPECT_EQ(back.unused[0], 0u);
+}
+
+TEST_F(OstrelInTarget, TreeItemsAreListedInOrderAndCountedBeyondTheRoom) {
+    HWND tree = target.control(IDC_TREE);
+    // The order a walk from outside gives: depth first, parents before their children.
+    std::vector<ULONG_PTR> expected;
+    std::vector<ULONG_PTR> pending;
+    auto next = [&](UINT relation, ULONG_PTR item) {
+        return static_cast<ULONG_PTR>(::SendMessageW(tree, TVM_GETNEXTITEM, relation, static_cast<LPARAM>(item)));
+    };
+    for (ULONG_PTR item = next(TVGN_ROOT, 0); item;) {
+        expected.push_back(item);
+        ULONG_PTR sibling = next(TVGN_NEXT, item), child = next(TVGN_CHILD, item);
+        if (sibling) pending.push_back(sibling);
+        if (child) {
+            item = child;
+        } else if (!pending.empty()) {
+            item = pending.back();
+            pending.pop_back();
+        } else {
+            item = 0;
+        }
+    }
+    ASSERT_EQ(expected.size(), 6u);
+
+    HANDLE dup = DuplicateSelf();
+    const ULONG_PTR room = 16;
+    ULONG_PTR slots = Alloc(dup, room * sizeof(ULONG_PTR));
+    ASSERT_NE(slots, 0u);
+    auto read = [&] {
+        std::vector<ULONG_PTR> back(room);
+        ReadTarget(slots, back.data(), room * sizeof(ULONG_PTR));
+        return back;
+    };
+    OstrelRequest back = SendRequest(tree, g_nMsgTreeItems, room, static_cast<LPARAM>(slots));
+    EXPECT_EQ(back.unused[0], 1u);
+    EXPECT_EQ(back.wParam, 6u);
+    std::vector<ULONG_PTR> listed = read();
+    EXPECT_EQ(std::vector<ULONG_PTR>(listed.begin(), listed.begin() + 6), expected);
+
+    // Less room: the count is still the tree's, and nothing is written past the room.
+    const std::vector<ULONG_PTR> marks(room, 7);
+    WriteTarget(slots, marks.data(), room * sizeof(ULONG_PTR));
+    back = SendRequest(tree, g_nMsgTreeItems, 2, static_cast<LPARAM>(slots));
+    EXPECT_EQ(back.wParam, 6u);
+    listed = read();
+    EXPECT_EQ(listed[0], expected[0]);
+    EXPECT_EQ(listed[1], expected[1]);
+    EXPECT_EQ(listed[2], 7u);
+
+    // Room beyond the block, or slots outside any block: refused, nothing written.
+    back = SendRequest(tree, g_nMsgTreeItems, room + 1, static_cast<LPARAM>(slots));
+    EXPECT_EQ(back.unused[0], 0u);
+    back = SendRequest(tree, g_nMsgTreeItems, 4, 0x10000);
+    EXPECT_EQ(back.unused[0], 0u);
+    EXPECT_EQ(read()[2], 7u);
+    Send(g_nMsgFreeMem, reinterpret_cast<WPARAM>(dup), static_cast<LPARAM>(slots));
 }
 
 TEST_F(OstrelInTarget, TwoHooksOnOneThreadCarryOutARequestOnce) {
