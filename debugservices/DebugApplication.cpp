@@ -1,6 +1,7 @@
 #include "debugservices/DebugApplication.h"
 #include "common/DebugOwners.h"
 #include "common/Bstr.h"
+#include "common/SpinWait.h"
 #include "common/ComError.h"
 #include "debugservices/ApplicationNode.h"
 #include "debugservices/DebugThread.h"
@@ -87,6 +88,13 @@ void DebugApplication::WaitOnThread(DebugThread& thread, Done done) {
     WPARAM quitCode = 0;
     for (;;) {
         thread.ServiceCalls();
+        const unsigned pokes = thread.pokes();
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (done()) break;
+        }
+        // A resume usually comes within microseconds: spin for it before sleeping.
+        if (common::SpinWhile([&] { return thread.pokes() == pokes; })) continue;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (done()) break;
@@ -242,6 +250,7 @@ STDMETHODIMP DebugApplication::ResumeFromBreakPoint(IRemoteDebugApplicationThrea
             resumed->errorAction_ = errorAction;
             // A thread that has not gone to sleep yet sees the request before it would.
             asleep = resumed->asleep_;
+            resumed->Poke();
             if (IsStep(action)) {
                 flags_ |= APPBREAKFLAG_STEP;
                 steppingThread_ = focusId ? focusId : breakOwner_;

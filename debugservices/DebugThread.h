@@ -2,6 +2,7 @@
 #include "common/ScriptingGuids.h"
 #include "common/UniqueHandle.h"
 #include "debugservices/FreeThreadedObject.h"
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -31,7 +32,13 @@ public:
     DWORD id() const { return id_; }
     // The system thread has ended (or cannot be watched any more).
     bool Ended() const;
-    void Wake() const { ::SetEvent(wake_.get()); }
+    void Wake() {
+        Poke();
+        ::SetEvent(wake_.get());
+    }
+    // Tells a spinning waiter that something changed, without the event.
+    void Poke() { pokes_.fetch_add(1); }
+    unsigned pokes() const { return pokes_.load(); }
     HANDLE wakeEvent() const { return wake_.get(); }
 
     // Runs the calls queued for this thread; only on this thread.
@@ -71,6 +78,7 @@ private:
     const DWORD id_;
     common::UniqueHandle handle_;
     common::UniqueHandle wake_;
+    std::atomic<unsigned> pokes_{0};
 
     // Under the application's lock.
     std::wstring description_;

@@ -1,4 +1,5 @@
 #include "host/ScriptHost.h"
+#include "common/SpinWait.h"
 #include "common/ComObject.h"
 #include "host/Components.h"
 #include "host/ScriptLoader.h"
@@ -199,6 +200,7 @@ HRESULT ScriptHost::Run(const std::string& path) {
         run_ = run;
     }
     for (HANDLE event : {breakEvent_, stepEvent_, endEvent_, pauseEvent_, startedEvent_}) ::ResetEvent(event);
+    pendingBreak_ = 0;
 
     run->threadActive = true;
     auto* start = new ThreadStart{this, run};
@@ -386,19 +388,33 @@ void ScriptHost::WatcherMain(const std::shared_ptr<RunContext>& run) {
         ComPtr<IDispatch> dispatch;
         if (ComPtr<IUnknown> object = CreateSynchronizerObject()) object.As(&dispatch);
         SynchronizerCall synchronize(dispatch);
-        // Auto-reset events: the wait that returns one has reset it. One break is handled
-        // at a time (the script waits in it), so no other event is pending beside it.
+        // The break to judge comes through pendingBreak_; the events only wake a sleeping
+        // watcher (a break signals them when the watcher sleeps), so one left set by a
+        // break already judged wakes it to find nothing pending.
         HANDLE events[3] = {endEvent_, stepEvent_, breakEvent_};
         for (;;) {
-            // An apartment thread keeps its messages moving while it waits.
-            DWORD r = ::MsgWaitForMultipleObjects(3, events, FALSE, INFINITE, QS_ALLINPUT);
-            if (r == WAIT_OBJECT_0 + 3) {
-                if (!DispatchWaitingMessages()) break;
-                continue;
+            int pending = 0;
+            // The script's next break usually follows within microseconds.
+            common::SpinWhile([&] { return (pending = pendingBreak_.exchange(0)) == 0; });
+            if (pending == 0) {
+                watcherAsleep_ = true;
+                pending = pendingBreak_.exchange(0);
+                if (pending == 0) {
+                    // An apartment thread keeps its messages moving while it waits.
+                    DWORD r = ::MsgWaitForMultipleObjects(3, events, FALSE, INFINITE, QS_ALLINPUT);
+                    watcherAsleep_ = false;
+                    if (r == WAIT_OBJECT_0 + 3) {
+                        if (!DispatchWaitingMessages()) break;
+                        continue;
+                    }
+                    if (r != WAIT_OBJECT_0 + 1 && r != WAIT_OBJECT_0 + 2) break;
+                    pending = pendingBreak_.exchange(0);
+                    if (pending == 0) continue;
+                }
+                watcherAsleep_ = false;
             }
-            if (r != WAIT_OBJECT_0 + 1 && r != WAIT_OBJECT_0 + 2) break;
             if (!IsCurrent(*run)) break;
-            WatcherPass(run, synchronize.available() ? &synchronize : nullptr, r == WAIT_OBJECT_0 + 1);
+            WatcherPass(run, synchronize.available() ? &synchronize : nullptr, pending == kStepPass);
         }
     }
 }
@@ -536,14 +552,12 @@ void ScriptHost::OnHandleBreakPoint(IRemoteDebugApplicationThread* thread, BREAK
     }
     // Signalled after the lock is given back, so that the watcher does not wake only to
     // wait for it.
-    if (reason == BREAKREASON_STEP || reason == BREAKREASON_DEBUGGER_HALT) {
-        ::SetEvent(stepEvent_);
-        // Only a Break request waits for the pause (it sets atBreak first); a request
-        // made after this test is answered by the watcher's stop.
-        if (atBreak_) ::SetEvent(pauseEvent_);
-    } else {
-        ::SetEvent(breakEvent_);
-    }
+    const bool step = reason == BREAKREASON_STEP || reason == BREAKREASON_DEBUGGER_HALT;
+    pendingBreak_ = step ? kStepPass : kBreakPass;
+    if (watcherAsleep_) ::SetEvent(step ? stepEvent_ : breakEvent_);
+    // Only a Break request waits for the pause (it sets atBreak first); a request made
+    // after this test is answered by the watcher's stop.
+    if (step && atBreak_) ::SetEvent(pauseEvent_);
 }
 
 ComPtr<IRemoteDebugApplicationThread> ScriptHost::FindScriptThread() {

@@ -188,6 +188,11 @@ private:
 
     std::atomic<bool> running_{false};
     std::atomic<bool> atBreak_{true};
+    // The break waiting for the watcher's judgement (a step or halt, or any other
+    // reason), taken by the watcher; and whether the watcher sleeps on the events.
+    static constexpr int kStepPass = 1, kBreakPass = 2;
+    std::atomic<int> pendingBreak_{0};
+    std::atomic<bool> watcherAsleep_{false};
     std::atomic<bool> stepping_{false};
     std::atomic<bool> consoleMode_{false};
     std::atomic<bool> breakpointsDisabled_{false};
