@@ -1,6 +1,7 @@
 // Cost of a debugged, single-stepped run per statement, measured in one run beside:
-//   a plain two-thread event round trip (the floor of one hand-over between the script
-//   thread and the watcher),
+//   a plain two-thread event round trip (one hand-over between the script thread and the
+//   watcher when each sleeps on an event; they spin briefly for each other first, so a
+//   run of quick statements hands over below it),
 //   StepScript stepping on its own thread (a debugger that resumes every break at once,
 //   on the breaking thread: the engine's and debug services' share of a stepped statement),
 //   the same loop run by the engine alone, without a debugger.
