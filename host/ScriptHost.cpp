@@ -394,8 +394,9 @@ void ScriptHost::WatcherMain(const std::shared_ptr<RunContext>& run) {
         HANDLE events[3] = {endEvent_, stepEvent_, breakEvent_};
         for (;;) {
             int pending = 0;
-            // The script's next break usually follows within microseconds.
-            common::SpinWhile([&] { return (pending = pendingBreak_.exchange(0)) == 0; });
+            // The script's next break usually follows within microseconds, or within a
+            // millisecond or two after a call into the application under test.
+            common::SpinWhile([&] { return (pending = pendingBreak_.exchange(0)) == 0; }, common::kStatementSpin);
             if (pending == 0) {
                 watcherAsleep_ = true;
                 pending = pendingBreak_.exchange(0);
