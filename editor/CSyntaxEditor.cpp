@@ -5,6 +5,8 @@
 #include "common/ComError.h"
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 // MinGW's richole.h gives the interface no IID for __uuidof.
 __CRT_UUID_DECL(IRichEditOleCallback, 0x00020d03, 0x0000, 0x0000, 0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46)
@@ -16,7 +18,25 @@ using common::ThrowIfFailed;
 
 namespace {
 
-const wchar_t kEditorProperty[] = L"Tevrin.SyntaxEditor";
+// The editor of each window it subclasses. Every message the control gets looks its editor
+// up; a window property would cost a round trip to the window server each time under Wine.
+// Editors are few (one a script view), so a short list does.
+std::mutex g_editorsLock;
+std::vector<std::pair<HWND, CSyntaxEditor*>> g_editors;
+
+CSyntaxEditor* EditorOf(HWND window) {
+    std::lock_guard<std::mutex> lock(g_editorsLock);
+    for (const auto& [w, editor] : g_editors)
+        if (w == window) return editor;
+    return nullptr;
+}
+
+void SetEditorOf(HWND window, CSyntaxEditor* editor) {
+    std::lock_guard<std::mutex> lock(g_editorsLock);
+    g_editors.erase(std::remove_if(g_editors.begin(), g_editors.end(), [&](const auto& e) { return e.first == window; }),
+                    g_editors.end());
+    if (editor) g_editors.emplace_back(window, editor);
+}
 constexpr DWORD kEventMask = ENM_CHANGE | ENM_UPDATE | ENM_KEYEVENTS | ENM_MOUSEEVENTS | ENM_SELCHANGE | ENM_LINK;
 
 bool KeyDown(int key) { return ::GetKeyState(key) < 0; }
@@ -96,8 +116,8 @@ CSyntaxEditor::~CSyntaxEditor() {
         if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window_, GWLP_WNDPROC)) == &CSyntaxEditor::WindowProc) {
             ::SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
         }
-        ::RemovePropW(window_, kEditorProperty);
     }
+    if (window_ && EditorOf(window_) == this) SetEditorOf(window_, nullptr);
 }
 
 HRESULT CSyntaxEditor::Attach(HWND window, const std::wstring& languagesName, const std::wstring& stylesName,
@@ -121,7 +141,7 @@ HRESULT CSyntaxEditor::Attach(HWND window, const std::wstring& languagesName, co
         text_ = TextModel(window, document);
         text_.SetRunState(runState_);
         finder_.Attach(window, &text_);
-        ::SetPropW(window, kEditorProperty, this);
+        SetEditorOf(window, this);
         previousProc_ = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CSyntaxEditor::WindowProc)));
 
@@ -638,14 +658,14 @@ LRESULT CSyntaxEditor::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, boo
 }
 
 LRESULT CALLBACK CSyntaxEditor::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = static_cast<CSyntaxEditor*>(::GetPropW(window, kEditorProperty));
+    CSyntaxEditor* self = EditorOf(window);
     if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
     const WNDPROC previous = self->previousProc_;
     if (message == WM_DESTROY) {
         if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_WNDPROC)) == &CSyntaxEditor::WindowProc) {
             ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         }
-        ::RemovePropW(window, kEditorProperty);
+        SetEditorOf(window, nullptr);
         self->window_ = nullptr;
         return ::CallWindowProcW(previous, window, message, wParam, lParam);
     }
@@ -662,7 +682,7 @@ LRESULT CALLBACK CSyntaxEditor::WindowProc(HWND window, UINT message, WPARAM wPa
     result = ::CallWindowProcW(previous, window, message, wParam, lParam);
     --self->editDepth_;
     // The component may be gone with its window.
-    if (::GetPropW(window, kEditorProperty) == self) {
+    if (EditorOf(window) == self) {
         try {
             self->AfterEdit(before, kind, message == WM_KEYDOWN);
         } catch (...) {
@@ -799,20 +819,30 @@ void CSyntaxEditor::PaintMargin() {
         const long firstLine = text_.LineFromChar(visibleStart);
         const long lastLine = text_.LineFromChar(std::max(visibleStart, visibleEnd - 1));
         const long lineCount = text_.LineCount();
-        POINTL pos{};
-        ::SendMessageW(window_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&pos), text_.LineStart(firstLine));
-        long top = pos.y;
+        auto lineTop = [&](long line) {
+            POINTL pos{};
+            ::SendMessageW(window_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&pos), text_.LineStart(line));
+            return static_cast<long>(pos.y);
+        };
+        long top = lineTop(firstLine);
         TEXTMETRICW metrics{};
         ::GetTextMetricsW(dc, &metrics);
+        // Asking the control where each line starts costs a walk from the top of the text
+        // per line. When the last visible line lies exactly the line pitch apart from the
+        // first for every line between, no line between is taller (none wraps, say), and
+        // each line's top follows from the pitch.
+        const bool evenLines = lastLine > firstLine && lineTop(lastLine) - top == (lastLine - firstLine) * lineStep_;
         for (long line = firstLine; line <= lastLine && top < height; ++line) {
-            long bottom;
-            const LRESULT next = line + 1 < lineCount ? ::SendMessageW(window_, EM_LINEINDEX, line + 1, 0) : -1;
-            if (next >= 0) {
-                POINTL nextPos{};
-                ::SendMessageW(window_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&nextPos), next);
-                bottom = nextPos.y;
-            } else {
-                bottom = top + std::max<long>(lineStep_, metrics.tmHeight);
+            long bottom = top + std::max<long>(lineStep_, metrics.tmHeight);
+            if (evenLines && line < lastLine) {
+                bottom = top + lineStep_;
+            } else if (line + 1 < lineCount) {
+                const LRESULT next = ::SendMessageW(window_, EM_LINEINDEX, line + 1, 0);
+                if (next >= 0) {
+                    POINTL nextPos{};
+                    ::SendMessageW(window_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&nextPos), next);
+                    bottom = nextPos.y;
+                }
             }
             RECT rect{0, static_cast<LONG>(top), 30, static_cast<LONG>(bottom)};
             drawCallback_(callbackData_, dc, static_cast<int>(line + 1), rect, images_.get(), frameLine_);

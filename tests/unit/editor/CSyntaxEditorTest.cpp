@@ -1,6 +1,7 @@
 #include "editor/CSyntaxEditor.h"
 #include "EditorWindow.h"
 #include <gtest/gtest.h>
+#include <map>
 
 using editortest::EditorWindow;
 using namespace editortest;
@@ -518,6 +519,55 @@ TEST_F(Margin, MarkersReplaceTheLineNumber) {
     EXPECT_EQ(6, editor_->FrameLine());
     editor_->SetCurrentLine(7);
     EXPECT_EQ(-1, editor_->FrameLine());  // a new position clears the frame mark
+}
+
+// The rectangle the margin gives each line, recorded by a drawer of our own.
+class MarginPlaces : public EditorWindow {
+protected:
+    static void Record(void* data, HDC, int line, const RECT& rect, HIMAGELIST, int) {
+        (*static_cast<std::map<int, RECT>*>(data))[line] = rect;
+    }
+    void AttachRecorder() {
+        Reattach(&Record, &drawn_);
+        editor_->SetLanguageByExtension(L"vbs");
+    }
+    // Draws the margin again and checks every line drawn against where the control
+    // shows that line's first character.
+    void ExpectLinesWhereTheControlShowsThem() {
+        drawn_.clear();
+        ::InvalidateRect(edit_, nullptr, FALSE);
+        ::UpdateWindow(edit_);
+        ASSERT_GT(drawn_.size(), 5u);
+        for (const auto& [line, rect] : drawn_) {
+            POINTL top{};
+            ::SendMessageW(edit_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&top), LineStart(line - 1));
+            EXPECT_EQ(top.y, rect.top) << "line " << line;
+            if (drawn_.count(line + 1)) EXPECT_EQ(drawn_[line + 1].top, rect.bottom) << "line " << line;
+        }
+    }
+    std::map<int, RECT> drawn_;
+};
+
+TEST_F(MarginPlaces, LinesOfOneHeightAndTallerLinesAreDrawnWhereTheyStand) {
+    AttachRecorder();
+    std::wstring text;
+    for (int i = 1; i <= 200; ++i) text += L"x = " + std::to_wstring(i) + L"\r";
+    SetText(text);
+    ::SendMessageW(edit_, EM_LINESCROLL, 0, 90);
+    Pump();
+    ExpectLinesWhereTheControlShowsThem();
+
+    // A line in a larger font makes the lines uneven: each is placed on its own.
+    const long first = static_cast<long>(::SendMessageW(edit_, EM_GETFIRSTVISIBLELINE, 0, 0));
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_SIZE;
+    format.yHeight = 40 * 20;
+    Select(LineStart(first + 3), LineStart(first + 4) - 1);
+    ::SendMessageW(edit_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    Pump();
+    ExpectLinesWhereTheControlShowsThem();
+    EXPECT_GT(drawn_[first + 4].bottom - drawn_[first + 4].top, drawn_[first + 1].bottom - drawn_[first + 1].top);
 }
 
 } // namespace

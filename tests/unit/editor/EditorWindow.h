@@ -83,6 +83,15 @@ protected:
         Pump();
     }
 
+    // A new editor component on the same control, drawing the margin with `draw`.
+    void Reattach(editor::MarginDrawCallback draw, void* data) {
+        current_ = nullptr;
+        editor_.reset();
+        editor_ = std::make_unique<editor::CSyntaxEditor>();
+        ASSERT_EQ(S_OK, editor_->Attach(edit_, L"edtest_languages", L"edtest_tagclass", draw, data));
+        current_ = editor_.get();
+    }
+
     void TearDown() override {
         current_ = nullptr;
         runState_ = nullptr;
