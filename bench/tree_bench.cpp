@@ -7,6 +7,7 @@
 // TEVRIN_BENCH_DIST names another release folder to measure (see BenchSupport.h).
 #include "bench/BenchSupport.h"
 #include "tests/e2e/ProcessRunner.h"
+#include "common/TreeWalk.h"
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdlib>
@@ -31,23 +32,14 @@ HTREEITEM Next(HWND tree, UINT relation, HTREEITEM item) {
 // Every item, depth first, as scripts see handles (32-bit numbers).
 std::vector<long> Handles(HWND tree) {
     std::vector<long> handles;
-    std::vector<HTREEITEM> pending;
-    HTREEITEM item = Next(tree, TVGN_ROOT, nullptr);
-    while (item) {
+    auto next = [&](UINT relation, HTREEITEM item, HTREEITEM* found) {
+        *found = Next(tree, relation, item);
+        return true;
+    };
+    common::WalkTreeItems(Next(tree, TVGN_ROOT, nullptr), next, [&](HTREEITEM item) {
         handles.push_back(static_cast<long>(reinterpret_cast<LONG_PTR>(item)));
-        HTREEITEM sibling = Next(tree, TVGN_NEXT, item);
-        if (HTREEITEM child = Next(tree, TVGN_CHILD, item)) {
-            if (sibling) pending.push_back(sibling);
-            item = child;
-        } else if (sibling) {
-            item = sibling;
-        } else if (!pending.empty()) {
-            item = pending.back();
-            pending.pop_back();
-        } else {
-            item = nullptr;
-        }
-    }
+        return false;
+    });
     return handles;
 }
 

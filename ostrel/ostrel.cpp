@@ -5,6 +5,7 @@
 // waits without a limit.
 #define OSTREL_BUILD
 #include "ostrel.h"
+#include "common/TreeWalk.h"
 
 #include <objbase.h>
 #include <oleacc.h>
@@ -276,25 +277,15 @@ bool ListTreeItems(HWND tree, OstrelRequest& request) {
             return false;
     }
     std::vector<ULONG_PTR> handles;
-    std::vector<ULONG_PTR> pending;  // next siblings still to visit, innermost last
-    ULONG_PTR item = 0;
-    if (!next(TVGN_ROOT, 0, &item)) return false;
-    while (item && handles.size() <= count) {
+    ULONG_PTR root = 0;
+    if (!next(TVGN_ROOT, 0, &root)) return false;
+    // Bounded by the count (one item more shows that the tree grew meanwhile), so that a
+    // tree changing under the walk cannot hold the application.
+    const bool walked = common::WalkTreeItems(root, next, [&](ULONG_PTR item) {
         handles.push_back(item);
-        ULONG_PTR sibling = 0, child = 0;
-        if (!next(TVGN_NEXT, item, &sibling) || !next(TVGN_CHILD, item, &child)) return false;
-        if (child) {
-            if (sibling) pending.push_back(sibling);
-            item = child;
-        } else if (sibling) {
-            item = sibling;
-        } else if (!pending.empty()) {
-            item = pending.back();
-            pending.pop_back();
-        } else {
-            item = 0;
-        }
-    }
+        return handles.size() > count;
+    });
+    if (!walked) return false;
     const ULONG_PTR written = std::min<ULONG_PTR>(room, handles.size());
     if (written && !WriteOwn(slots, handles.data(), written * sizeof(ULONG_PTR))) return false;
     request.wParam = handles.size();

@@ -5,6 +5,7 @@
 #include "wrappers/hook/RemoteItems.h"
 #include "wrappers/hook/RemoteSession.h"
 #include "wrappers/hook/SendRemote.h"
+#include "common/TreeWalk.h"
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -37,32 +38,27 @@ HTREEITEM walk(HWND tree, HTREEITEM start, const std::function<bool(HTREEITEM)>&
     const LONG seenAt = cache ? cache->now() : 0;
     LONG_PTR limit = kShortWalk;
     bool counted = false;
-    std::vector<HTREEITEM> pending;  // next siblings still to visit, innermost last
-    HTREEITEM item = start ? nextItem(tree, TVGN_CHILD, start) : nextItem(tree, TVGN_ROOT, nullptr);
-    for (LONG_PTR visited = 0; item; ++visited) {
+    LONG_PTR visited = 0;
+    HTREEITEM found = nullptr;
+    auto next = [&](UINT relation, HTREEITEM item, HTREEITEM* result) {
+        *result = nextItem(tree, relation, item);
+        return true;
+    };
+    common::WalkTreeItems(start ? nextItem(tree, TVGN_CHILD, start) : nextItem(tree, TVGN_ROOT, nullptr), next,
+                          [&](HTREEITEM item) {
         if (visited >= limit) {
-            if (counted) break;
+            if (counted) return true;
             limit = std::max<LONG_PTR>(limit, sendDirect(tree, TVM_GETCOUNT, 0, 0) + 1);
             counted = true;
-            if (visited >= limit) break;
+            if (visited >= limit) return true;
         }
+        ++visited;
         if (cache) cache->remember(tree, item, seenAt);
-        if (visit(item)) return item;
-        HTREEITEM sibling = nextItem(tree, TVGN_NEXT, item);
-        HTREEITEM child = nextItem(tree, TVGN_CHILD, item);
-        if (child) {
-            if (sibling) pending.push_back(sibling);
-            item = child;
-        } else if (sibling) {
-            item = sibling;
-        } else if (!pending.empty()) {
-            item = pending.back();
-            pending.pop_back();
-        } else {
-            item = nullptr;
-        }
-    }
-    return nullptr;
+        if (!visit(item)) return false;
+        found = item;
+        return true;
+    });
+    return found;
 }
 
 // The tree's items for one operation. Reads and synchronous writes go through the

@@ -542,7 +542,9 @@ protected:
             POINTL top{};
             ::SendMessageW(edit_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&top), LineStart(line - 1));
             EXPECT_EQ(top.y, rect.top) << "line " << line;
-            if (drawn_.count(line + 1)) EXPECT_EQ(drawn_[line + 1].top, rect.bottom) << "line " << line;
+            if (drawn_.count(line + 1)) {
+                EXPECT_EQ(drawn_[line + 1].top, rect.bottom) << "line " << line;
+            }
         }
     }
     std::map<int, RECT> drawn_;
