@@ -195,7 +195,7 @@ HRESULT CSyntaxEditor::GetTextDocument(ITextDocument** document) {
 // ---- colouring ----
 
 template <typename Pass>
-HRESULT CSyntaxEditor::GuardedPass(Pass&& pass) {
+HRESULT CSyntaxEditor::GuardedPass(Pass&& pass, bool oneLine) {
     if (busy_) return S_FALSE;  // formatting raised the notification again
     return ComBoundary([&]() -> HRESULT {
         if (!text_) throw common::ComError(E_POINTER);
@@ -209,17 +209,21 @@ HRESULT CSyntaxEditor::GuardedPass(Pass&& pass) {
             ::DeleteObject(pending);
             pending = nullptr;
         }
-        text_.Freeze();
+        // A pass over one line leaves drawing on where the control has no freeze of its own:
+        // turning drawing back on has such a control repaint the whole window at its next
+        // paint, many times what the line costs, while it draws formatting changes only at
+        // that paint anyway.
+        const bool frozen = text_.Freeze(!oneLine);
         text_.SuspendUndo();
         if (readOnly) ::SendMessageW(window_, EM_SETREADONLY, FALSE, 0);
         struct Restore {
             CSyntaxEditor* self;
-            bool readOnly, modified;
+            bool frozen, readOnly, modified;
             HRGN pending;
             ~Restore() {
                 if (readOnly) ::SendMessageW(self->window_, EM_SETREADONLY, TRUE, 0);
                 self->text_.ResumeUndo();
-                self->text_.Unfreeze();
+                if (frozen) self->text_.Unfreeze();
                 if (pending) {
                     ::InvalidateRgn(self->window_, pending, FALSE);
                     ::DeleteObject(pending);
@@ -227,14 +231,29 @@ HRESULT CSyntaxEditor::GuardedPass(Pass&& pass) {
                 ::SendMessageW(self->window_, EM_SETMODIFY, modified, 0);
                 self->busy_ = false;
             }
-        } restore{this, readOnly, modified, pending};
+        } restore{this, frozen, readOnly, modified, pending};
         pass();
         return S_OK;
     });
 }
 
 HRESULT CSyntaxEditor::ColorVisible() {
-    return GuardedPass([&] { ColorVisibleUnguarded(true); });
+    // Most paints find every visible line coloured already: no pass then, since a pass
+    // turns drawing off and on again in the middle of the paint.
+    bool oneLine = false;
+    if (text_ && !busy_ && !language_.empty()) {
+        try {
+            long start = 0, end = 0;
+            text_.VisibleRange(start, end);
+            const std::vector<std::pair<long, long>> gaps = colored_.Gaps(start, end);
+            if (gaps.empty()) return S_OK;
+            const auto [from, to] = gaps.front();
+            oneLine = gaps.size() == 1 && text_.LineFromChar(from) == text_.LineFromChar(std::max(from, to - 1));
+        } catch (const common::ComError&) {
+            // The pass reports it.
+        }
+    }
+    return GuardedPass([&] { ColorVisibleUnguarded(true); }, oneLine);
 }
 
 HRESULT CSyntaxEditor::RecolorVisible() {
@@ -688,6 +707,11 @@ LRESULT CALLBACK CSyntaxEditor::WindowProc(HWND window, UINT message, WPARAM wPa
         } catch (...) {
             self->colored_.Clear();
         }
+        // A typed key's line is coloured at once, before the paint that shows it: a pass
+        // made during the paint turns drawing off and on again in its middle, and the
+        // control then does the paint's work over. Other edits (a replace-all, say) wait
+        // for the paint, which colours what they changed in one pass.
+        if (message == WM_CHAR || message == WM_KEYDOWN) self->ColorVisible();
     }
     return result;
 }

@@ -64,9 +64,10 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     // The frame shared by the update notification and ColorAll: frozen display, undo
-    // suspended, read-only lifted, modified flag kept.
+    // suspended, read-only lifted, modified flag kept. `oneLine`: the pass colours one
+    // line, which needs no frozen display where only turning drawing off can freeze it.
     template <typename Pass>
-    HRESULT GuardedPass(Pass&& pass);
+    HRESULT GuardedPass(Pass&& pass, bool oneLine = false);
     void ColorVisibleUnguarded(bool useColoredRanges);
     void ColorLines(long start, long end);
     // Formats the runs of styleRuns_; text is the searched text, starting at baseOffset_.

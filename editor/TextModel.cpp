@@ -131,9 +131,12 @@ void TextModel::VisibleRange(long& start, long& end) const {
     LineBounds(std::max(firstLine, LineFromChar(std::max(0L, last))), ignored, end);
 }
 
-void TextModel::Freeze() const {
+bool TextModel::Freeze(bool turnDrawingOff) const {
     long count = 0;
-    if (Unimplemented(document_->Freeze(&count))) ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+    if (!Unimplemented(document_->Freeze(&count))) return true;
+    if (!turnDrawingOff) return false;
+    ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+    return true;
 }
 
 void TextModel::Unfreeze() const {

@@ -50,8 +50,10 @@ public:
     // Widens [start, end) to whole lines (Expand by lines).
     void ExpandToLines(long& start, long& end) const;
 
-    // Display freezing and undo suspension; both are undone by the matching call.
-    void Freeze() const;
+    // Display freezing and undo suspension; both are undone by the matching call. Where
+    // the control has no freeze of its own, Freeze turns its drawing off instead, only
+    // when `turnDrawingOff`; it returns false when it froze nothing (no Unfreeze then).
+    bool Freeze(bool turnDrawingOff = true) const;
     void Unfreeze() const;
     void SuspendUndo() const;
     void ResumeUndo() const;

@@ -161,6 +161,25 @@ TEST_F(Colouring, TypingRecoloursTheWholeVisibleRange) {
     EXPECT_EQ(known.begin()->first, editor_->Colored().Intervals().begin()->first);
 }
 
+TEST_F(Colouring, ATypedKeyColoursItsLineBeforeAnyPaint) {
+    editor_->SetLanguageByExtension(L"vbs");
+    SetText(NumberedLines(30, L"x = 1"));
+    editor_->ColorVisible();
+    const long line = LineStart(12);
+    ASSERT_NE(kKeywordColor, ForeColorAt(line));
+    Select(line, line);
+    // Sent straight to the control: no message loop, no paint in between.
+    for (wchar_t c : std::wstring(L"Dim ")) ::SendMessageW(edit_, WM_CHAR, c, 1);
+    EXPECT_EQ(L"Dim x = 1", text_.Text(line, line + 9));
+    EXPECT_EQ(kKeywordColor, ForeColorAt(line));
+    EXPECT_TRUE(BoldAt(line + 1));
+    EXPECT_EQ(kDefaultColor, ForeColorAt(line + 4));
+    EXPECT_NE(kKeywordColor, ForeColorAt(LineStart(13)));
+    // The pass keeps what the typing did to the document.
+    EXPECT_NE(0, ::SendMessageW(edit_, EM_GETMODIFY, 0, 0));
+    EXPECT_EQ((CHARRANGE{line + 4, line + 4}).cpMin, Selection().cpMin);
+}
+
 TEST_F(Colouring, AnOpenedCommentReachesLinesScrolledIntoViewLater) {
     editor_->SetLanguageByExtension(L"js");
     SetText(NumberedLines(300, L"var x = 1;"));
@@ -189,14 +208,15 @@ TEST_F(Colouring, APassAfterAnEditColoursItsLineAndKeepsWhatWaitsToBePainted) {
     ASSERT_EQ(S_OK, editor_->ColorVisible());
     ::UpdateWindow(edit_);
     // Something else waits to be painted (a scroll, say) when a typed character makes
-    // its line a gap in the colouring; the pass colours that line alone and the whole
-    // window is still painted afterwards.
+    // its line a gap in the colouring; the key's pass colours that line alone and the
+    // whole window is still painted afterwards.
     ::InvalidateRect(edit_, nullptr, FALSE);
     Select(LineStart(3), LineStart(3));
-    ::SendMessageW(edit_, WM_CHAR, L'x', 1);
     const unsigned long passes = editor_->ColorPasses();
-    ASSERT_EQ(S_OK, editor_->ColorVisible());
+    ::SendMessageW(edit_, WM_CHAR, L'x', 1);
     EXPECT_EQ(passes + 1, editor_->ColorPasses());
+    ASSERT_EQ(S_OK, editor_->ColorVisible());
+    EXPECT_EQ(passes + 1, editor_->ColorPasses());  // nothing left to colour
     EXPECT_NE(kKeywordColor, ForeColorAt(LineStart(3)));  // "xDim"
     EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(4)));
     RECT client{}, waiting{};
