@@ -7,7 +7,7 @@
 // TEVRIN_BENCH_DIST names another release folder to measure (see BenchSupport.h).
 #include "bench/BenchSupport.h"
 #include "tests/e2e/ProcessRunner.h"
-#include "common/TreeWalk.h"
+#include "ostrel/TreeWalk.h"
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdlib>
@@ -36,7 +36,7 @@ std::vector<long> Handles(HWND tree) {
         *found = Next(tree, relation, item);
         return true;
     };
-    common::WalkTreeItems(Next(tree, TVGN_ROOT, nullptr), next, [&](HTREEITEM item) {
+    ostrel::WalkTreeItems(Next(tree, TVGN_ROOT, nullptr), next, [&](HTREEITEM item) {
         handles.push_back(static_cast<long>(reinterpret_cast<LONG_PTR>(item)));
         return false;
     });

@@ -5,7 +5,7 @@
 // waits without a limit.
 #define OSTREL_BUILD
 #include "ostrel.h"
-#include "common/TreeWalk.h"
+#include "TreeWalk.h"
 
 #include <objbase.h>
 #include <oleacc.h>
@@ -281,7 +281,7 @@ bool ListTreeItems(HWND tree, OstrelRequest& request) {
     if (!next(TVGN_ROOT, 0, &root)) return false;
     // Bounded by the count (one item more shows that the tree grew meanwhile), so that a
     // tree changing under the walk cannot hold the application.
-    const bool walked = common::WalkTreeItems(root, next, [&](ULONG_PTR item) {
+    const bool walked = ostrel::WalkTreeItems(root, next, [&](ULONG_PTR item) {
         handles.push_back(item);
         return handles.size() > count;
     });

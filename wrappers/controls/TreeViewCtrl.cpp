@@ -5,7 +5,7 @@
 #include "wrappers/hook/RemoteItems.h"
 #include "wrappers/hook/RemoteSession.h"
 #include "wrappers/hook/SendRemote.h"
-#include "common/TreeWalk.h"
+#include "ostrel/TreeWalk.h"
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -44,7 +44,7 @@ HTREEITEM walk(HWND tree, HTREEITEM start, const std::function<bool(HTREEITEM)>&
         *result = nextItem(tree, relation, item);
         return true;
     };
-    common::WalkTreeItems(start ? nextItem(tree, TVGN_CHILD, start) : nextItem(tree, TVGN_ROOT, nullptr), next,
+    ostrel::WalkTreeItems(start ? nextItem(tree, TVGN_CHILD, start) : nextItem(tree, TVGN_ROOT, nullptr), next,
                           [&](HTREEITEM item) {
         if (visited >= limit) {
             if (counted) return true;

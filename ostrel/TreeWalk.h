@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <vector>
 
-namespace common {
+namespace ostrel {
 
 // Visits tree view items depth first, in the order the tree shows them: `first`, its
 // descendants, then its later siblings and theirs (with a tree's root item, the whole
@@ -34,4 +34,4 @@ bool WalkTreeItems(Item first, Next next, Visit visit) {
     return true;
 }
 
-} // namespace common
+} // namespace ostrel
