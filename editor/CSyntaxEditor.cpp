@@ -98,6 +98,9 @@ public:
 void ApplyStyle(ITextFont* font, const StyleDef& style) {
     auto flag = [](bool on) { return on ? tomTrue : tomFalse; };
     ThrowIfFailed(font->SetBold(flag(style.Bold)));
+    // The weight too: a template copied from a bold character carries its weight, which
+    // some controls draw by in place of the bold flag.
+    ThrowIfFailed(font->SetWeight(style.Bold ? FW_BOLD : FW_NORMAL));
     ThrowIfFailed(font->SetItalic(flag(style.Italic)));
     ThrowIfFailed(font->SetUnderline(flag(style.Underline)));
     ThrowIfFailed(font->SetSubscript(flag(style.Subscript)));

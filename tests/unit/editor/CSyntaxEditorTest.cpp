@@ -39,6 +39,20 @@ TEST_F(Colouring, VbsTokensGetTheirClassesInAnyCase) {
     EXPECT_EQ(kNumberColor, ForeColorAt(line2 + 12));
 }
 
+// The template of every format call is the first character's font: a bold keyword
+// there must not make plain text heavy.
+TEST_F(Colouring, ABoldFirstCharacterLeavesPlainTextAtNormalWeight) {
+    editor_->SetLanguageByExtension(L"vbs");
+    SetText(L"Dim x\rx = 1\r");
+    ASSERT_EQ(S_OK, editor_->ColorVisible());
+    ASSERT_TRUE(BoldAt(0));
+    ASSERT_EQ(S_OK, editor_->RecolorVisible());
+    EXPECT_EQ(FW_BOLD, WeightAt(0));
+    EXPECT_FALSE(BoldAt(4));
+    EXPECT_EQ(FW_NORMAL, WeightAt(4));
+    EXPECT_EQ(FW_NORMAL, WeightAt(LineStart(1)));
+}
+
 // Runs of one style with only blanks between them are formatted in one call, so the
 // blanks take the style, unless it would show on them (underline, background).
 TEST_F(Colouring, BlanksBetweenRunsOfOneStyleTakeItOnlyWhereItDoesNotShow) {

@@ -172,6 +172,14 @@ protected:
         font->GetBold(&bold);
         return bold == tomTrue;
     }
+    // The weight the control draws the character at pos with.
+    long WeightAt(long pos) const {
+        ComPtr<ITextFont> font;
+        EXPECT_EQ(S_OK, text_.Range(pos, pos + 1)->GetFont(&font));
+        long weight = 0;
+        font->GetWeight(&weight);
+        return weight;
+    }
 
     HWND host_ = nullptr;
     HWND edit_ = nullptr;
