@@ -179,6 +179,7 @@ HRESULT CSyntaxEditor::Attach(HWND window, const std::wstring& languagesName, co
 
 void CSyntaxEditor::SetLanguageByExtension(const std::wstring& extension) {
     language_ = definitions_.LanguageForExtension(extension);
+    lineStyles_ = LineStyles{};
     blockDelimiters_ = language_.empty() ? std::wstring() : definitions_.Lookup(language_).BlockDelimiters;
 }
 
@@ -280,7 +281,10 @@ HRESULT CSyntaxEditor::ColorRange(long start, long end) {
     });
 }
 
-void CSyntaxEditor::ForgetColored(long, long) { colored_.Clear(); }
+void CSyntaxEditor::ForgetColored(long, long) {
+    colored_.Clear();
+    lineStyles_ = LineStyles{};
+}
 
 void CSyntaxEditor::ColorVisibleUnguarded(bool useColoredRanges) {
     long start = 0, end = 0;
@@ -308,14 +312,13 @@ void CSyntaxEditor::ColorLines(long start, long end) {
     std::replace(lines.begin(), lines.end(), L'\r', L'\n');
 
     LanguageDef& language = definitions_.Lookup(language_);
+    // The styles of one line are kept for the keys that edit it next; a comment block
+    // colours lines beyond the pass, so with one nothing is kept.
+    const bool oneLine = language.BlockCommentExpression.empty() && lines.find(L'\n') + 1 >= lines.size();
+    const LineStyles known = std::move(lineStyles_);
+    lineStyles_ = LineStyles{};
 
-    // The default style goes on as one SetFont of a prepared font: setting the seven
-    // properties one by one on the range's own font costs a full formatting pass each on
-    // some rich edit controls.
-    ComPtr<ITextFont> defaultFont = TemplateFont();
-    ApplyStyle(defaultFont.Get(), definitions_.Style(kDefault));
-    ThrowIfFailed(text_.Range(linesStart, linesEnd)->SetFont(defaultFont.Get()));
-
+    std::vector<StyleSpan> spans;
     if (!language.MainExpression.empty()) {
         baseOffset_ = linesStart;
         styleRuns_.clear();
@@ -331,8 +334,31 @@ void CSyntaxEditor::ColorLines(long start, long end) {
                 return true;
             },
             lines.cbegin(), lines.cend(), language.MainExpression);
-        ApplyStyleRuns(lines);
+        spans = StyleSpans(lines);
     }
+
+    if (oneLine) {
+        lineStyles_ = known;
+        const bool done = ColorEditedLine(linesStart, lines, spans);
+        // What the line holds now, whichever way it was formatted.
+        lineStyles_.start = linesStart;
+        lineStyles_.text = lines;
+        lineStyles_.classes.assign(lines.size(), kDefault);
+        for (const StyleSpan& span : spans) {
+            for (long i = std::max(span.start, linesStart); i < std::min(span.end, linesEnd); ++i)
+                lineStyles_.classes[static_cast<size_t>(i - linesStart)] = span.styleClass;
+        }
+        if (done) return;
+    }
+
+    // The default style goes on as one SetFont of a prepared font: setting the seven
+    // properties one by one on the range's own font costs a full formatting pass each on
+    // some rich edit controls.
+    ComPtr<ITextFont> defaultFont = TemplateFont();
+    ApplyStyle(defaultFont.Get(), definitions_.Style(kDefault));
+    ThrowIfFailed(text_.Range(linesStart, linesEnd)->SetFont(defaultFont.Get()));
+    ApplySpans(spans);
+
     if (!language.BlockCommentExpression.empty()) {
         // The block-comment pass looks back up to 500 lines for an opening it can close.
         const long firstLine = text_.LineFromChar(linesStart);
@@ -348,9 +374,51 @@ void CSyntaxEditor::ColorLines(long start, long end) {
                 return true;
             },
             lookBack.cbegin(), lookBack.cend(), language.BlockCommentExpression);
-        ApplyStyleRuns(lookBack);
+        ApplySpans(StyleSpans(lookBack));
     }
     styleRuns_.clear();
+}
+
+bool CSyntaxEditor::ColorEditedLine(long lineStart, const std::wstring& line, const std::vector<StyleSpan>& spans) {
+    const LineStyles& known = lineStyles_;
+    if (!keyEdit_.valid || known.start != lineStart) return false;
+    // The edit in the line's own positions: known.text[start, oldEnd) is now line[start, newEnd).
+    const long start = keyEdit_.start - lineStart;
+    const long oldEnd = keyEdit_.oldEnd - lineStart;
+    const long newEnd = keyEdit_.newEnd - lineStart;
+    const long oldSize = static_cast<long>(known.text.size()), newSize = static_cast<long>(line.size());
+    if (start < 0 || oldEnd < start || newEnd < start || oldEnd > oldSize || newEnd > newSize ||
+        oldSize - oldEnd != newSize - newEnd || known.text.compare(0, start, line, 0, start) != 0 ||
+        known.text.compare(oldEnd, std::wstring::npos, line, newEnd, std::wstring::npos) != 0)
+        return false;
+
+    // What each character holds now: its old style, unknown (-1) for the new text.
+    std::vector<int> now(line.size(), -1);
+    std::copy(known.classes.begin(), known.classes.begin() + start, now.begin());
+    std::copy(known.classes.begin() + oldEnd, known.classes.end(), now.begin() + newEnd);
+    std::vector<int> wanted(line.size(), kDefault);
+    for (const StyleSpan& span : spans) {
+        for (long i = std::max(span.start - lineStart, 0L); i < std::min(span.end - lineStart, newSize); ++i)
+            wanted[static_cast<size_t>(i)] = span.styleClass;
+    }
+
+    std::map<int, ComPtr<ITextFont>> fonts;
+    for (long i = 0; i < newSize;) {
+        if (now[i] == wanted[i]) {
+            ++i;
+            continue;
+        }
+        long j = i + 1;
+        while (j < newSize && now[j] != wanted[j] && wanted[j] == wanted[i]) ++j;
+        ComPtr<ITextFont>& font = fonts[wanted[i]];
+        if (!font) {
+            font = TemplateFont();
+            ApplyStyle(font.Get(), definitions_.Style(wanted[i]));
+        }
+        ThrowIfFailed(text_.Range(lineStart + i, lineStart + j)->SetFont(font.Get()));
+        i = j;
+    }
+    return true;
 }
 
 ComPtr<ITextFont> CSyntaxEditor::TemplateFont() const {
@@ -364,7 +432,7 @@ ComPtr<ITextFont> CSyntaxEditor::TemplateFont() const {
     return font;
 }
 
-void CSyntaxEditor::ApplyStyleRuns(const std::wstring& text) {
+std::vector<CSyntaxEditor::StyleSpan> CSyntaxEditor::StyleSpans(const std::wstring& text) const {
     // Every format call costs the control a pass over the line, so runs of one style with
     // only blanks between them go on together where a blank looks the same in any style.
     auto blanksBetween = [&](long from, long to) {
@@ -373,18 +441,31 @@ void CSyntaxEditor::ApplyStyleRuns(const std::wstring& text) {
         if (from < 0 || to < from || to > static_cast<long>(text.size())) return false;
         return std::all_of(text.begin() + from, text.begin() + to, IsBlank);
     };
-    ComPtr<ITextFont> font = TemplateFont();
+    std::vector<StyleSpan> spans;
     for (const auto& [styleClass, runs] : styleRuns_) {
         const StyleDef& style = definitions_.Style(styleClass);
-        ApplyStyle(font.Get(), style);
         const bool blanksShow = style.Underline || style.BackColor != kAutoColor;
         for (size_t i = 0; i < runs.size();) {
             const long start = runs[i].first;
             long end = runs[i].second;
             for (++i; i < runs.size() && !blanksShow && blanksBetween(end, runs[i].first); ++i)
                 end = std::max(end, runs[i].second);
-            if (start < end) ThrowIfFailed(text_.Range(start, end)->SetFont(font.Get()));
+            if (start < end) spans.push_back({styleClass, start, end});
         }
+    }
+    return spans;
+}
+
+void CSyntaxEditor::ApplySpans(const std::vector<StyleSpan>& spans) {
+    if (spans.empty()) return;
+    ComPtr<ITextFont> font = TemplateFont();
+    int fontClass = -1;
+    for (const StyleSpan& span : spans) {
+        if (span.styleClass != fontClass) {
+            ApplyStyle(font.Get(), definitions_.Style(span.styleClass));
+            fontClass = span.styleClass;
+        }
+        ThrowIfFailed(text_.Range(span.start, span.end)->SetFont(font.Get()));
     }
 }
 
@@ -460,6 +541,7 @@ void CSyntaxEditor::AfterEdit(const EditSnapshot& before, EditKind kind, bool ke
     text_.LineBounds(text_.LineFromChar(newEnd), ignored, lineEnd);
     lineEnd = std::max(lineEnd, newEnd);
     colored_.Replaced(lineStart, std::max(lineStart, lineEnd - delta), lineEnd);
+    keyEdit_ = KeyEdit{true, start, oldEnd, newEnd};
     if (before.hasRegion) {
         const long regionEnd = std::max(before.regionStart, std::min(before.regionEnd + delta, after.length));
         const std::wstring region = text_.Text(before.regionStart, regionEnd);
@@ -714,7 +796,13 @@ LRESULT CALLBACK CSyntaxEditor::WindowProc(HWND window, UINT message, WPARAM wPa
         // made during the paint turns drawing off and on again in its middle, and the
         // control then does the paint's work over. Other edits (a replace-all, say) wait
         // for the paint, which colours what they changed in one pass.
-        if (message == WM_CHAR || message == WM_KEYDOWN) self->ColorVisible();
+        if (message == WM_CHAR || message == WM_KEYDOWN) {
+            self->ColorVisible();
+        } else {
+            // Colouring waits for the paint, after edits that may not be known then.
+            self->lineStyles_ = LineStyles{};
+        }
+        self->keyEdit_ = KeyEdit{};
     }
     return result;
 }

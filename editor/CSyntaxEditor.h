@@ -70,8 +70,20 @@ private:
     HRESULT GuardedPass(Pass&& pass, bool oneLine = false);
     void ColorVisibleUnguarded(bool useColoredRanges);
     void ColorLines(long start, long end);
-    // Formats the runs of styleRuns_; text is the searched text, starting at baseOffset_.
-    void ApplyStyleRuns(const std::wstring& text);
+    // A style class over [start, end): the format calls of a pass, in their order.
+    struct StyleSpan {
+        int styleClass;
+        long start, end;
+    };
+    // The spans of styleRuns_; text is the searched text, starting at baseOffset_. Runs
+    // of one style with only blanks between them make one span where a blank looks the
+    // same in any style.
+    std::vector<StyleSpan> StyleSpans(const std::wstring& text) const;
+    void ApplySpans(const std::vector<StyleSpan>& spans);
+    // A line whose styles are known (the last line coloured alone) and the key that just
+    // edited it: only the characters whose style changes are formatted. False when the
+    // line or the edit does not fit what is known; the caller then formats it all.
+    bool ColorEditedLine(long lineStart, const std::wstring& line, const std::vector<StyleSpan>& spans);
     ComPtr<ITextFont> TemplateFont() const;
 
     // Edits: what they touched is forgotten, so that only that is coloured again; moving
@@ -112,6 +124,19 @@ private:
     std::wstring blockDelimiters_;  // of the language
     ColoredRanges colored_;
     std::map<int, std::vector<std::pair<long, long>>> styleRuns_;
+    // The style class of each character of the last line coloured alone, as it stood
+    // then (start -1: none). Every format change of the text goes through the passes,
+    // so it holds until another pass or an edit that no pass follows at once.
+    struct LineStyles {
+        long start = -1;
+        std::wstring text;
+        std::vector<int> classes;
+    } lineStyles_;
+    // The edit of the key being handled: [start, oldEnd) became [start, newEnd).
+    struct KeyEdit {
+        bool valid = false;
+        long start = 0, oldEnd = 0, newEnd = 0;
+    } keyEdit_;
     long baseOffset_ = 0;
     bool busy_ = false;
     unsigned long colorPasses_ = 0;

@@ -2,6 +2,9 @@
 #include "EditorWindow.h"
 #include <gtest/gtest.h>
 #include <map>
+#include <string>
+#include <tuple>
+#include <vector>
 
 using editortest::EditorWindow;
 using namespace editortest;
@@ -173,6 +176,65 @@ TEST_F(Colouring, TypingRecoloursTheWholeVisibleRange) {
     TypeChars(L"y");
     EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(10)));
     EXPECT_EQ(known.begin()->first, editor_->Colored().Intervals().begin()->first);
+}
+
+// Keys typed into a line whose styles are known format only what changes; what they
+// leave must be what a whole pass gives, character by character: tokens that grow,
+// split and join, strings and comments opened and closed, deletions, typing over a
+// selection, keys at the line's ends.
+TEST_F(Colouring, KeysInAColouredLineLeaveWhatAWholePassGives) {
+    editor_->SetLanguageByExtension(L"vbs");
+    SetText(NumberedLines(12, L"Dim total ' sum") + L"x = \"a\" & 12\r");
+    editor_->ColorVisible();
+    auto looks = [&](long from, long to) {
+        std::vector<std::tuple<long, long, long, long>> result;
+        for (long pos = from; pos < to; ++pos) {
+            ComPtr<ITextFont> font;
+            EXPECT_EQ(S_OK, text_.Range(pos, pos + 1)->GetFont(&font));
+            long color = 0, bold = 0, italic = 0, weight = 0;
+            font->GetForeColor(&color);
+            font->GetBold(&bold);
+            font->GetItalic(&italic);
+            font->GetWeight(&weight);
+            result.emplace_back(color, bold, italic, weight);
+        }
+        return result;
+    };
+    struct Step {
+        long at, selectTo;  // in the line; selectTo > at selects text the keys replace
+        std::wstring chars;
+        UINT key;  // pressed after the chars, 0 for none
+    };
+    const Step steps[] = {
+        {3, 3, L"x", 0},            // "Dimx": the keyword becomes a name
+        {4, 4, L"", VK_BACK},       // and back to a keyword
+        {0, 0, L"'", 0},            // the whole line becomes a comment
+        {0, 0, L"", VK_DELETE},     // and code again
+        {4, 4, L"\"", 0},           // a string opened to the line's end
+        {10, 10, L"\"", 0},         // and closed
+        {4, 11, L"1", 0},           // a selection typed over: a number
+        {0, 3, L"If", 0},           // one keyword for another
+        {16, 16, L" Then", 0},      // a keyword typed at the end of the line
+        {0, 0, L"", VK_DELETE},
+    };
+    const long line = LineStart(5);
+    // A line coloured alone has its styles known.
+    editor_->ColorRange(line, LineStart(6));
+    for (const Step& step : steps) {
+        Select(line + step.at, line + step.selectTo);
+        TypeChars(step.chars);
+        if (step.key) PressKey(step.key);
+        const long end = LineStart(6);
+        const auto typed = looks(line, end);
+        ASSERT_EQ(S_OK, editor_->RecolorVisible());
+        EXPECT_EQ(looks(line, end), typed) << "after \"" << std::string(step.chars.begin(), step.chars.end())
+                                           << "\" at " << step.at << ": " << std::string(
+                                                  text_.Text(line, end).begin(), text_.Text(line, end).end());
+        editor_->ColorRange(line, LineStart(6));
+    }
+    // The keys coloured the line and nothing else.
+    EXPECT_EQ(kKeywordColor, ForeColorAt(LineStart(4)));
+    EXPECT_EQ(kCommentColor, ForeColorAt(LineStart(4) + 10));
 }
 
 TEST_F(Colouring, ATypedKeyColoursItsLineBeforeAnyPaint) {
