@@ -5,8 +5,9 @@
 //   keystroke in the middle of a line (and its paint), each against the same rich edit
 //   holding the same text with no colouring, and against regex_grep over one screen;
 //   one caret move (the caret to the next line, and the paint that follows);
-//   the repaint of one line with nothing to colour, coloured text against plain text:
-//   what the control itself costs to draw the coloured text, under any colouring pass;
+//   the repaint of one line, and of the whole screen, with nothing to colour, coloured
+//   text against plain text: what the control itself costs to draw the coloured text,
+//   under any colouring pass;
 //   one screen by ColorVisible, and the whole file by ColorAll, against regex_grep over
 //   the same text.
 #include "editor/CSyntaxEditor.h"
@@ -138,18 +139,21 @@ double Keystrokes(HWND edit, long lines) {
     return Millis(t0, Clock::now()) / kKeys;
 }
 
-// Milliseconds per repaint of one line band in the middle of the screen, with nothing
-// else to do: what the control costs to draw a line of the text as it stands.
-double LineRepaints(HWND edit) {
-    RECT band{};
-    ::GetClientRect(edit, &band);
-    band.top = band.bottom / 2;
-    band.bottom = band.top + 14;
+// Milliseconds per repaint of one line band in the middle of the screen (or of the
+// whole screen when `band` is false), with nothing else to do: what the control costs to
+// draw the text as it stands.
+double Repaints(HWND edit, bool band = true) {
+    RECT rect{};
+    ::GetClientRect(edit, &rect);
+    if (band) {
+        rect.top = rect.bottom / 2;
+        rect.bottom = rect.top + 14;
+    }
     Pump();
     ::UpdateWindow(edit);
     auto t0 = Clock::now();
     for (int i = 0; i < kKeys; ++i) {
-        ::InvalidateRect(edit, &band, FALSE);
+        ::InvalidateRect(edit, &rect, FALSE);
         ::UpdateWindow(edit);
     }
     return Millis(t0, Clock::now()) / kKeys;
@@ -169,14 +173,15 @@ int main(int argc, char** argv) {
     const std::wstring script = MakeScript(kLines);
 
     // The plain control first, alone on the screen.
-    double plainPage = 0, plainKey = 0, plainRepaint = 0;
+    double plainPage = 0, plainKey = 0, plainRepaint = 0, plainScreen = 0;
     {
         EditWindow plain = CreateEditWindow(script);
         ::SetFocus(plain.edit);
         Pump();
         plainPage = PageDowns(plain.edit);
         plainKey = Keystrokes(plain.edit, kLines);
-        plainRepaint = LineRepaints(plain.edit);
+        plainRepaint = Repaints(plain.edit);
+        plainScreen = Repaints(plain.edit, false);
         ::DestroyWindow(plain.host);
         Pump();
     }
@@ -238,7 +243,8 @@ int main(int argc, char** argv) {
     const unsigned long movePasses = editor.ColorPasses() - passesBeforeMoves;
 
     const double perKey = Keystrokes(edit, kLines);
-    const double colouredRepaint = LineRepaints(edit);
+    const double colouredRepaint = Repaints(edit);
+    const double colouredScreen = Repaints(edit, false);
 
     // ColorVisible of one screen and ColorAll of the whole file, forced.
     ::SendMessageW(edit, WM_VSCROLL, SB_TOP, 0);
@@ -265,6 +271,9 @@ int main(int argc, char** argv) {
     // The floor under the keystroke: the control drawing a line of coloured text.
     std::printf("line repaint, nothing to colour:         %8.2f ms  coloured text / plain text %.2f\n", colouredRepaint,
                 plainRepaint > 0 ? colouredRepaint / plainRepaint : 0.0);
+    // The floor under the scrolled screen: the control drawing a screen of coloured text.
+    std::printf("screen repaint, nothing to colour:       %8.2f ms  coloured text / plain text %.2f\n", colouredScreen,
+                plainScreen > 0 ? colouredScreen / plainScreen : 0.0);
     std::printf("ratio coloured page down / plain page down: %.2f\n", plainPage > 0 ? perScreen / plainPage : 0.0);
     std::printf("ratio coloured keystroke / plain keystroke: %.2f\n", plainKey > 0 ? perKey / plainKey : 0.0);
     std::printf("ColorVisible of one screen:             %8.2f ms  ratio %.1f\n", screen,
