@@ -917,6 +917,13 @@ void CSyntaxEditor::PaintMargin() {
         const int width = kMarginWidth - client.left;
         const int height = client.bottom - client.top;
         if (width <= 0 || height <= 0) return;
+        // Only the lines of the margin that wait to be painted (a typed key repaints its
+        // own line), unless the text scrolled: the control moves the text's pixels, not
+        // the margin's, and leaves the margin out of what it asks to be painted.
+        RECT margin{client.left, client.top, kMarginWidth, client.bottom};
+        RECT update{};
+        if (!::GetUpdateRect(window_, &update, FALSE)) return;
+        const bool marginWaits = ::IntersectRect(&update, &update, &margin) != FALSE;
 
         // Owners give everything back when a text call throws half-way.
         common::WindowDc windowDc(window_);
@@ -940,6 +947,13 @@ void CSyntaxEditor::PaintMargin() {
             return static_cast<long>(pos.y);
         };
         long top = lineTop(firstLine);
+        if (firstLine != marginFirstLine_ || top != marginTop_) {
+            update = margin;
+            marginFirstLine_ = firstLine;
+            marginTop_ = top;
+        } else if (!marginWaits) {
+            return;
+        }
         TEXTMETRICW metrics{};
         ::GetTextMetricsW(dc, &metrics);
         // Asking the control where each line starts costs a walk from the top of the text
@@ -947,7 +961,7 @@ void CSyntaxEditor::PaintMargin() {
         // first for every line between, no line between is taller (none wraps, say), and
         // each line's top follows from the pitch.
         const bool evenLines = lastLine > firstLine && lineTop(lastLine) - top == (lastLine - firstLine) * lineStep_;
-        for (long line = firstLine; line <= lastLine && top < height; ++line) {
+        for (long line = firstLine; line <= lastLine && top < update.bottom; ++line) {
             long bottom = top + std::max<long>(lineStep_, metrics.tmHeight);
             if (evenLines && line < lastLine) {
                 bottom = top + lineStep_;
@@ -960,13 +974,13 @@ void CSyntaxEditor::PaintMargin() {
                 }
             }
             RECT rect{0, static_cast<LONG>(top), 30, static_cast<LONG>(bottom)};
-            drawCallback_(callbackData_, dc, static_cast<int>(line + 1), rect, images_.get(), frameLine_);
+            if (bottom > update.top) drawCallback_(callbackData_, dc, static_cast<int>(line + 1), rect, images_.get(), frameLine_);
             top = bottom;
         }
 
-        ::BitBlt(windowDc.get(), client.left, client.top, width, height, dc, 0, 0, SRCCOPY);
-        RECT margin{client.left, client.top, kMarginWidth, client.bottom};
-        ::ValidateRect(window_, &margin);
+        ::BitBlt(windowDc.get(), client.left, update.top, width, update.bottom - update.top, dc, 0,
+                 update.top - client.top, SRCCOPY);
+        ::ValidateRect(window_, &update);
     } catch (...) {
         // A margin that cannot be drawn must not stop the text from painting.
     }

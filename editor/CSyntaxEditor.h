@@ -151,6 +151,8 @@ private:
     MarginDrawCallback drawCallback_ = nullptr;
     void* callbackData_ = nullptr;
     int lineStep_ = 16;
+    // Where the last margin paint found the first visible line.
+    long marginFirstLine_ = -1, marginTop_ = 0;
     bool scrolling_ = false;
     ComPtr<IRichEditOleCallback> oleCallback_;
     FindReplace finder_;

@@ -668,4 +668,79 @@ TEST_F(MarginPlaces, LinesOfOneHeightAndTallerLinesAreDrawnWhereTheyStand) {
     EXPECT_GT(drawn_[first + 4].bottom - drawn_[first + 4].top, drawn_[first + 1].bottom - drawn_[first + 1].top);
 }
 
+// The margin as the screen shows it, one colour a pixel.
+std::vector<COLORREF> MarginPixels(HWND edit, int width, int height) {
+    HDC window = ::GetDC(edit);
+    HDC memory = ::CreateCompatibleDC(window);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(window, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, window, 0, 0, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) pixels.push_back(::GetPixel(memory, x, y));
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(edit, window);
+    return pixels;
+}
+
+// A paint of one line draws that line's number alone, where it stands: the margin then
+// looks as a paint of the whole window left it.
+TEST_F(MarginPlaces, APaintOfOneLineDrawsItsNumberAloneInPlace) {
+    std::wstring text;
+    for (int i = 1; i <= 200; ++i) text += L"x = " + std::to_wstring(i) + L"\r";
+    SetText(text);
+    ::SendMessageW(edit_, EM_LINESCROLL, 0, 90);
+    Pump();
+    ::InvalidateRect(edit_, nullptr, FALSE);
+    ::UpdateWindow(edit_);
+    RECT client{};
+    ::GetClientRect(edit_, &client);
+    const std::vector<COLORREF> whole = MarginPixels(edit_, 30, client.bottom);
+
+    const long first = static_cast<long>(::SendMessageW(edit_, EM_GETFIRSTVISIBLELINE, 0, 0));
+    POINTL top{}, bottom{};
+    ::SendMessageW(edit_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&top), LineStart(first + 5));
+    ::SendMessageW(edit_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&bottom), LineStart(first + 6));
+    // The line's margin band wiped, so that only a new drawing brings its number back.
+    const RECT band{0, top.y, 30, bottom.y};
+    HDC dc = ::GetDC(edit_);
+    ::FillRect(dc, &band, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::ReleaseDC(edit_, dc);
+    ASSERT_NE(whole, MarginPixels(edit_, 30, client.bottom));
+
+    const RECT line{0, top.y, client.right, bottom.y};
+    ::InvalidateRect(edit_, &line, FALSE);
+    ::UpdateWindow(edit_);
+    EXPECT_EQ(whole, MarginPixels(edit_, 30, client.bottom));
+
+    AttachRecorder();
+    Pump();
+    ::UpdateWindow(edit_);  // what attaching left to paint
+    drawn_.clear();
+    ::InvalidateRect(edit_, &line, FALSE);
+    ::UpdateWindow(edit_);
+    ASSERT_EQ(1u, drawn_.size());
+    EXPECT_EQ(first + 6, drawn_.begin()->first);
+    EXPECT_EQ(top.y, drawn_.begin()->second.top);
+
+    Reattach(nullptr, nullptr);
+    // Scrolled text takes its numbers along, however it scrolls.
+    auto expectMarginOfWholePaint = [&](const char* how) {
+        Pump();
+        ::UpdateWindow(edit_);
+        const std::vector<COLORREF> scrolled = MarginPixels(edit_, 30, client.bottom);
+        ::InvalidateRect(edit_, nullptr, FALSE);
+        ::UpdateWindow(edit_);
+        EXPECT_EQ(MarginPixels(edit_, 30, client.bottom), scrolled) << how;
+    };
+    ::SendMessageW(edit_, EM_LINESCROLL, 0, 3);
+    expectMarginOfWholePaint("lines scrolled");
+    ::SendMessageW(edit_, WM_VSCROLL, SB_PAGEDOWN, 0);
+    expectMarginOfWholePaint("a page down");
+    Select(LineStart(first + 2), LineStart(first + 2));
+    expectMarginOfWholePaint("the caret brought into view");
+}
+
 } // namespace
