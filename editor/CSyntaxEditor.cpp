@@ -244,24 +244,36 @@ HRESULT CSyntaxEditor::GuardedPass(Pass&& pass, bool oneLine) {
 HRESULT CSyntaxEditor::ColorVisible() {
     // Most paints find every visible line coloured already: no pass then, since a pass
     // turns drawing off and on again in the middle of the paint.
-    bool oneLine = false;
+    bool oneLine = false, known = false;
+    long start = 0, end = 0;
+    std::vector<std::pair<long, long>> gaps;
     if (text_ && !busy_ && !language_.empty()) {
         try {
-            long start = 0, end = 0;
             text_.VisibleRange(start, end);
-            const std::vector<std::pair<long, long>> gaps = colored_.Gaps(start, end);
+            gaps = colored_.Gaps(start, end);
             if (gaps.empty()) return S_OK;
             const auto [from, to] = gaps.front();
             oneLine = gaps.size() == 1 && text_.LineFromChar(from) == text_.LineFromChar(std::max(from, to - 1));
+            known = true;
         } catch (const common::ComError&) {
             // The pass reports it.
         }
     }
-    return GuardedPass([&] { ColorVisibleUnguarded(true); }, oneLine);
+    return GuardedPass([&] {
+        if (!known) {
+            text_.VisibleRange(start, end);
+            gaps = colored_.Gaps(start, end);
+        }
+        ColorGaps(start, end, gaps, true);
+    }, oneLine);
 }
 
 HRESULT CSyntaxEditor::RecolorVisible() {
-    return GuardedPass([&] { ColorVisibleUnguarded(false); });
+    return GuardedPass([&] {
+        long start = 0, end = 0;
+        text_.VisibleRange(start, end);
+        ColorGaps(start, end, {{start, end}}, false);
+    });
 }
 
 HRESULT CSyntaxEditor::ColorAll() {
@@ -286,17 +298,12 @@ void CSyntaxEditor::ForgetColored(long, long) {
     lineStyles_ = LineStyles{};
 }
 
-void CSyntaxEditor::ColorVisibleUnguarded(bool useColoredRanges) {
-    long start = 0, end = 0;
-    text_.VisibleRange(start, end);
-    // Only the lines not coloured yet: after a keystroke, the edited line alone.
-    const std::vector<std::pair<long, long>> gaps =
-        useColoredRanges ? colored_.Gaps(start, end) : std::vector<std::pair<long, long>>{{start, end}};
+void CSyntaxEditor::ColorGaps(long start, long end, const std::vector<std::pair<long, long>>& gaps, bool onlyGaps) {
     if (gaps.empty()) return;
     colored_.Add(start, end);
     for (const auto& [from, to] : gaps) ColorLines(from, std::max(to, from + 1));
     // The pass ran with drawing off: show the new formatting, where it changed.
-    if (gaps.size() == 1 && useColoredRanges) {
+    if (gaps.size() == 1 && onlyGaps) {
         InvalidateLines(gaps.front().first, gaps.front().second);
     } else {
         Invalidate();

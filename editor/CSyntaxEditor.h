@@ -68,7 +68,9 @@ private:
     // line, which needs no frozen display where only turning drawing off can freeze it.
     template <typename Pass>
     HRESULT GuardedPass(Pass&& pass, bool oneLine = false);
-    void ColorVisibleUnguarded(bool useColoredRanges);
+    // Colours the gaps of the visible [start, end), which then counts as coloured.
+    // `onlyGaps`: the gaps are what was not coloured yet (not the whole range).
+    void ColorGaps(long start, long end, const std::vector<std::pair<long, long>>& gaps, bool onlyGaps);
     void ColorLines(long start, long end);
     // A style class over [start, end): the format calls of a pass, in their order.
     struct StyleSpan {
