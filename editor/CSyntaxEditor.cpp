@@ -344,18 +344,18 @@ void CSyntaxEditor::ColorLines(long start, long end) {
         spans = StyleSpans(lines);
     }
 
+    // What the line holds once formatted, whichever way; kept only when that succeeded.
+    LineStyles wanted;
     if (oneLine) {
-        lineStyles_ = known;
-        const bool done = ColorEditedLine(linesStart, lines, spans);
-        // What the line holds now, whichever way it was formatted.
-        lineStyles_.start = linesStart;
-        lineStyles_.text = lines;
-        lineStyles_.classes.assign(lines.size(), kDefault);
+        wanted = LineStyles{linesStart, lines, std::vector<int>(lines.size(), kDefault)};
         for (const StyleSpan& span : spans) {
             for (long i = std::max(span.start, linesStart); i < std::min(span.end, linesEnd); ++i)
-                lineStyles_.classes[static_cast<size_t>(i - linesStart)] = span.styleClass;
+                wanted.classes[static_cast<size_t>(i - linesStart)] = span.styleClass;
         }
-        if (done) return;
+        if (ColorEditedLine(known, wanted)) {
+            lineStyles_ = std::move(wanted);
+            return;
+        }
     }
 
     // The default style goes on as one SetFont of a prepared font: setting the seven
@@ -384,15 +384,16 @@ void CSyntaxEditor::ColorLines(long start, long end) {
         ApplySpans(StyleSpans(lookBack));
     }
     styleRuns_.clear();
+    if (oneLine) lineStyles_ = std::move(wanted);
 }
 
-bool CSyntaxEditor::ColorEditedLine(long lineStart, const std::wstring& line, const std::vector<StyleSpan>& spans) {
-    const LineStyles& known = lineStyles_;
-    if (!keyEdit_.valid || known.start != lineStart) return false;
-    // The edit in the line's own positions: known.text[start, oldEnd) is now line[start, newEnd).
-    const long start = keyEdit_.start - lineStart;
-    const long oldEnd = keyEdit_.oldEnd - lineStart;
-    const long newEnd = keyEdit_.newEnd - lineStart;
+bool CSyntaxEditor::ColorEditedLine(const LineStyles& known, const LineStyles& wanted) {
+    if (!keyEdit_.valid || known.start != wanted.start) return false;
+    // The edit in the line's own positions: known.text[start, oldEnd) is now wanted.text[start, newEnd).
+    const long start = keyEdit_.start - wanted.start;
+    const long oldEnd = keyEdit_.oldEnd - wanted.start;
+    const long newEnd = keyEdit_.newEnd - wanted.start;
+    const std::wstring& line = wanted.text;
     const long oldSize = static_cast<long>(known.text.size()), newSize = static_cast<long>(line.size());
     if (start < 0 || oldEnd < start || newEnd < start || oldEnd > oldSize || newEnd > newSize ||
         oldSize - oldEnd != newSize - newEnd || known.text.compare(0, start, line, 0, start) != 0 ||
@@ -403,26 +404,22 @@ bool CSyntaxEditor::ColorEditedLine(long lineStart, const std::wstring& line, co
     std::vector<int> now(line.size(), -1);
     std::copy(known.classes.begin(), known.classes.begin() + start, now.begin());
     std::copy(known.classes.begin() + oldEnd, known.classes.end(), now.begin() + newEnd);
-    std::vector<int> wanted(line.size(), kDefault);
-    for (const StyleSpan& span : spans) {
-        for (long i = std::max(span.start - lineStart, 0L); i < std::min(span.end - lineStart, newSize); ++i)
-            wanted[static_cast<size_t>(i)] = span.styleClass;
-    }
 
+    const std::vector<int>& classes = wanted.classes;
     std::map<int, ComPtr<ITextFont>> fonts;
     for (long i = 0; i < newSize;) {
-        if (now[i] == wanted[i]) {
+        if (now[i] == classes[i]) {
             ++i;
             continue;
         }
         long j = i + 1;
-        while (j < newSize && now[j] != wanted[j] && wanted[j] == wanted[i]) ++j;
-        ComPtr<ITextFont>& font = fonts[wanted[i]];
+        while (j < newSize && now[j] != classes[j] && classes[j] == classes[i]) ++j;
+        ComPtr<ITextFont>& font = fonts[classes[i]];
         if (!font) {
             font = TemplateFont();
-            ApplyStyle(font.Get(), definitions_.Style(wanted[i]));
+            ApplyStyle(font.Get(), definitions_.Style(classes[i]));
         }
-        ThrowIfFailed(text_.Range(lineStart + i, lineStart + j)->SetFont(font.Get()));
+        ThrowIfFailed(text_.Range(wanted.start + i, wanted.start + j)->SetFont(font.Get()));
         i = j;
     }
     return true;

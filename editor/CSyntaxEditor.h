@@ -82,10 +82,6 @@ private:
     // same in any style.
     std::vector<StyleSpan> StyleSpans(const std::wstring& text) const;
     void ApplySpans(const std::vector<StyleSpan>& spans);
-    // A line whose styles are known (the last line coloured alone) and the key that just
-    // edited it: only the characters whose style changes are formatted. False when the
-    // line or the edit does not fit what is known; the caller then formats it all.
-    bool ColorEditedLine(long lineStart, const std::wstring& line, const std::vector<StyleSpan>& spans);
     ComPtr<ITextFont> TemplateFont() const;
 
     // Edits: what they touched is forgotten, so that only that is coloured again; moving
@@ -134,6 +130,10 @@ private:
         std::wstring text;
         std::vector<int> classes;
     } lineStyles_;
+    // The line as `known` held it and the key that just edited it give what it holds
+    // now: only the characters whose style must change to `wanted` are formatted. False
+    // when the line or the edit does not fit what is known; the caller formats it all.
+    bool ColorEditedLine(const LineStyles& known, const LineStyles& wanted);
     // The edit of the key being handled: [start, oldEnd) became [start, newEnd).
     struct KeyEdit {
         bool valid = false;
