@@ -82,6 +82,16 @@ private:
     // same in any style.
     std::vector<StyleSpan> StyleSpans(const std::wstring& text) const;
     void ApplySpans(const std::vector<StyleSpan>& spans);
+    // One line's text and the style class of each of its characters.
+    struct LineStyles {
+        long start = -1;
+        std::wstring text;
+        std::vector<int> classes;
+    };
+    // The line as `known` held it and the key that just edited it give what it holds
+    // now: only the characters whose style must change to `wanted` are formatted. False
+    // when the line or the edit does not fit what is known; the caller formats it all.
+    bool ColorEditedLine(const LineStyles& known, const LineStyles& wanted);
     ComPtr<ITextFont> TemplateFont() const;
 
     // Edits: what they touched is forgotten, so that only that is coloured again; moving
@@ -125,15 +135,7 @@ private:
     // The style class of each character of the last line coloured alone, as it stood
     // then (start -1: none). Every format change of the text goes through the passes,
     // so it holds until another pass or an edit that no pass follows at once.
-    struct LineStyles {
-        long start = -1;
-        std::wstring text;
-        std::vector<int> classes;
-    } lineStyles_;
-    // The line as `known` held it and the key that just edited it give what it holds
-    // now: only the characters whose style must change to `wanted` are formatted. False
-    // when the line or the edit does not fit what is known; the caller formats it all.
-    bool ColorEditedLine(const LineStyles& known, const LineStyles& wanted);
+    LineStyles lineStyles_;
     // The edit of the key being handled: [start, oldEnd) became [start, newEnd).
     struct KeyEdit {
         bool valid = false;

@@ -189,8 +189,7 @@ TEST_F(Colouring, KeysInAColouredLineLeaveWhatAWholePassGives) {
     auto looks = [&](long from, long to) {
         std::vector<std::tuple<long, long, long, long>> result;
         for (long pos = from; pos < to; ++pos) {
-            ComPtr<ITextFont> font;
-            EXPECT_EQ(S_OK, text_.Range(pos, pos + 1)->GetFont(&font));
+            ComPtr<ITextFont> font = FontAt(pos);
             long color = 0, bold = 0, italic = 0, weight = 0;
             font->GetForeColor(&color);
             font->GetBold(&bold);

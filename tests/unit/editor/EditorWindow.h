@@ -157,27 +157,25 @@ protected:
         Pump();
     }
 
-    // Foreground colour and bold of the character at pos.
-    long ForeColorAt(long pos) const {
+    // The font of the character at pos; its colour, bold and the weight it is drawn with.
+    ComPtr<ITextFont> FontAt(long pos) const {
         ComPtr<ITextFont> font;
         EXPECT_EQ(S_OK, text_.Range(pos, pos + 1)->GetFont(&font));
+        return font;
+    }
+    long ForeColorAt(long pos) const {
         long color = 0;
-        font->GetForeColor(&color);
+        FontAt(pos)->GetForeColor(&color);
         return color;
     }
     bool BoldAt(long pos) const {
-        ComPtr<ITextFont> font;
-        EXPECT_EQ(S_OK, text_.Range(pos, pos + 1)->GetFont(&font));
         long bold = 0;
-        font->GetBold(&bold);
+        FontAt(pos)->GetBold(&bold);
         return bold == tomTrue;
     }
-    // The weight the control draws the character at pos with.
     long WeightAt(long pos) const {
-        ComPtr<ITextFont> font;
-        EXPECT_EQ(S_OK, text_.Range(pos, pos + 1)->GetFont(&font));
         long weight = 0;
-        font->GetWeight(&weight);
+        FontAt(pos)->GetWeight(&weight);
         return weight;
     }
 
